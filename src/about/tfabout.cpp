@@ -1,0 +1,5 @@
+#include "tfabout.h"
+
+TFAbout::TFAbout(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("FAbout"));
+}

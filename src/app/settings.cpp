@@ -1,0 +1,71 @@
+#include "settings.h"
+
+#include "profile_file.h"
+
+namespace {
+
+const QString Section = QStringLiteral("set");
+
+QString yesNo(bool value) {
+    return value ? QStringLiteral("Yes") : QStringLiteral("No");
+}
+
+} // namespace
+
+Settings readSettings(const ProfileFile& profile) {
+    const Settings defaults;
+    Settings s;
+    s.engine = profile.readInteger(Section, QStringLiteral("Engine"), defaults.engine);
+    s.speakKey = profile.readString(Section, QStringLiteral("Speakkey"), defaults.speakKey);
+    s.showKeyWord =
+        profile.readString(Section, QStringLiteral("ShowkeyWord"), defaults.showKeyWord);
+    s.showClipBrdText =
+        profile.readString(Section, QStringLiteral("ShowClipBrdText"), defaults.showClipBrdText);
+    s.speakClipBrd =
+        profile.readString(Section, QStringLiteral("SpeakClipBrd"), defaults.speakClipBrd);
+    s.rate = profile.readInteger(Section, QStringLiteral("Rate"), defaults.rate);
+    s.volume = profile.readInteger(Section, QStringLiteral("Volume"), defaults.volume);
+    s.font = profile.readString(Section, QStringLiteral("Font"), defaults.font);
+    s.color = profile.readInteger(Section, QStringLiteral("Color"), defaults.color);
+    s.wordWrap = profile.readInteger(Section, QStringLiteral("WordWrap"), 1) != 0;
+    s.toolBar = profile.readBool(Section, QStringLiteral("ToolBar"), defaults.toolBar);
+    s.addressBar = profile.readBool(Section, QStringLiteral("AddressBar"), defaults.addressBar);
+    s.progressBar = profile.readBool(Section, QStringLiteral("ProgressBar"), defaults.progressBar);
+    s.propertyBar = profile.readBool(Section, QStringLiteral("PropertyBar"), defaults.propertyBar);
+    return s;
+}
+
+void writeSettings(ProfileFile& profile, const SettingsToSave& values) {
+    if (values.rate)
+        profile.writeInteger(Section, QStringLiteral("Rate"), *values.rate);
+    if (values.volume)
+        profile.writeInteger(Section, QStringLiteral("Volume"), *values.volume);
+    if (values.color)
+        profile.writeInteger(Section, QStringLiteral("Color"), *values.color);
+    if (values.font)
+        profile.writeString(Section, QStringLiteral("Font"), *values.font);
+    if (values.wordWrap)
+        profile.writeInteger(Section, QStringLiteral("WordWrap"), *values.wordWrap ? 1 : 0);
+    if (values.bars) {
+        profile.writeBool(Section, QStringLiteral("ToolBar"), values.bars->toolBar);
+        profile.writeBool(Section, QStringLiteral("AddressBar"), values.bars->addressBar);
+        profile.writeBool(Section, QStringLiteral("ProgressBar"), values.bars->progressBar);
+        profile.writeBool(Section, QStringLiteral("PropertyBar"), values.bars->propertyBar);
+    }
+    if (values.speakKey) {
+        // The letter-and-digit mode has always been stored under this spelling of the key.
+        const bool letterDigit = *values.speakKey == QStringLiteral("LetterDigit");
+        profile.writeString(Section,
+                            letterDigit ? QStringLiteral("Speakkey") : QStringLiteral("SpeakKey"),
+                            *values.speakKey);
+    }
+    if (values.showKeyWord)
+        profile.writeString(Section, QStringLiteral("ShowKeyWord"), yesNo(*values.showKeyWord));
+    if (values.speakClipBrd)
+        profile.writeString(Section, QStringLiteral("SpeakClipBrd"), yesNo(*values.speakClipBrd));
+    if (values.showClipBrdText)
+        profile.writeString(Section, QStringLiteral("ShowClipBrdText"),
+                            yesNo(*values.showClipBrdText));
+    if (values.engine)
+        profile.writeInteger(Section, QStringLiteral("Engine"), *values.engine);
+}

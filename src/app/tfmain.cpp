@@ -1,0 +1,221 @@
+// The main window's life: construction, start-up, close and shut-down, and the view toggles.
+#include "app/tfmain.h"
+
+#include "app/app_error.h"
+#include "app/date_format.h"
+#include "app/error_report.h"
+#include "app/profile_file.h"
+#include "platform/data_directory.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QMenu>
+#include <QProgressBar>
+#include <QSlider>
+#include <QTextEdit>
+
+namespace {
+const QString SettingsFile = QStringLiteral("set.ini");
+}
+
+TFmain::TFmain(const Platform& platform, QWidget* parent)
+    : QMainWindow(parent), m_platform(platform) {
+    setObjectName(QStringLiteral("Fmain"));
+    createComponents();
+    connectHandlers();
+    TntFormCreate();
+}
+
+TFmain::~TFmain() {
+    TntFormDestroy();
+}
+
+template <typename Handler> void TFmain::guarded(Handler handler) {
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        const auto* appError = dynamic_cast<const AppError*>(&error);
+        reportError(*m_platform.dialogs, this,
+                    appError ? appError->message() : QString::fromLocal8Bit(error.what()));
+    }
+}
+
+void TFmain::connectHandlers() {
+    const auto on = [this](QAction* item, void (TFmain::*handler)()) {
+        connect(item, &QAction::triggered, this,
+                [this, handler] { guarded([&] { (this->*handler)(); }); });
+    };
+    on(NExit, &TFmain::NExitClick);
+    on(NToolbar, &TFmain::NToolbarClick);
+    on(NAddressBar, &TFmain::NAddressBarClick);
+    on(NProgressbar, &TFmain::NProgressbarClick);
+    on(NPropertybar, &TFmain::NPropertybarClick);
+    connect(RichEdit1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { PMRight->popup(RichEdit1->viewport()->mapToGlobal(at)); });
+}
+
+// Start-up. Each step applies what an earlier one prepared; a step that fails ends start-up
+// there, is reported, and the window opens with the later steps' controls as built.
+void TFmain::TntFormCreate() {
+    const std::pair<int, void (TFmain::*)()> steps[] = {
+        {1, &TFmain::setDateFormat},         {2, &TFmain::readSettingsFile},
+        {9, &TFmain::restoreViewBars},       {10, &TFmain::restoreKeyEchoMode},
+        {11, &TFmain::restoreSimpleOptions}, {12, &TFmain::restoreEditorLook},
+    };
+    guarded([&] {
+        for (const auto& [number, step] : steps) {
+            m_startupStepsDone = number - 1;
+            (this->*step)();
+        }
+        m_startupStepsDone = 15;
+    });
+}
+
+void TFmain::setDateFormat() {
+    setProcessDateFormat(DateFormat{});
+}
+
+void TFmain::readSettingsFile() {
+    m_settings = readSettings(ProfileFile::load(m_platform.dataDirectory->filePath(SettingsFile)));
+}
+
+void TFmain::restoreViewBars() {
+    const std::tuple<QAction*, QWidget*, bool> bars[] = {
+        {NToolbar, PToolBar, m_settings.toolBar},
+        {NAddressBar, PAddressBar, m_settings.addressBar},
+        {NProgressbar, ProgressBar1, m_settings.progressBar},
+        {NPropertybar, PPropertyBar, m_settings.propertyBar},
+    };
+    for (const auto& [item, bar, shown] : bars) {
+        item->setChecked(shown);
+        bar->setVisible(shown);
+    }
+}
+
+void TFmain::restoreKeyEchoMode() {
+    const std::tuple<QString, QCheckBox*, QAction*> modes[] = {
+        {QStringLiteral("All"), CBSpeakKeyAll, NSpeakKeyAll},
+        {QStringLiteral("LetterDigit"), CBSpeakletterdigit, NspeakLetterDigit},
+        {QStringLiteral("Letter"), CBSpeakLetter, NspeakLetter},
+        {QStringLiteral("Digit"), CBSpeakdigit, NSpeakdigit},
+    };
+    const QString& saved = m_settings.speakKey;
+    const bool known = saved == QStringLiteral("None") ||
+                       std::any_of(std::begin(modes), std::end(modes),
+                                   [&](const auto& mode) { return std::get<0>(mode) == saved; });
+    if (!known)
+        return;
+    for (const auto& [value, box, item] : modes) {
+        box->setChecked(value == saved);
+        item->setChecked(value == saved);
+    }
+}
+
+void TFmain::restoreSimpleOptions() {
+    const std::tuple<QString, QCheckBox*, QAction*> options[] = {
+        {m_settings.showKeyWord, CBShowKeyWord, NshowKeyWord},
+        {m_settings.showClipBrdText, CBShowClipBrdText, NshowclipBrdText},
+        {m_settings.speakClipBrd, CBSpeakClipBrd, NspeakClipBrd},
+    };
+    for (const auto& [saved, box, item] : options) {
+        if (saved != QStringLiteral("Yes") && saved != QStringLiteral("No"))
+            continue;
+        box->setChecked(saved == QStringLiteral("Yes"));
+        item->setChecked(saved == QStringLiteral("Yes"));
+    }
+}
+
+void TFmain::restoreEditorLook() {
+    if (!m_settings.font.isEmpty()) {
+        FontSpec font = m_editorLook.font();
+        textToFont(m_settings.font, font);
+        m_editorLook.setFont(font);
+    }
+    m_editorLook.setBackground(m_settings.color);
+    RichEdit1->setLineWrapMode(m_settings.wordWrap ? QTextEdit::WidgetWidth : QTextEdit::NoWrap);
+    NWordWrap->setChecked(RichEdit1->lineWrapMode() != QTextEdit::NoWrap);
+}
+
+void TFmain::closeEvent(QCloseEvent* event) {
+    bool canClose = true;
+    TntFormCloseQuery(canClose);
+    if (canClose)
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TFmain::TntFormCloseQuery(bool& canClose) {
+    canClose = true;
+}
+
+void TFmain::TntFormDestroy() {
+    guarded([&] {
+        const QString path = m_platform.dataDirectory->filePath(SettingsFile);
+        ProfileFile profile = ProfileFile::load(path);
+        writeSettings(profile, settingsToSave());
+        profile.save(path);
+    });
+}
+
+// What the exit writes: the controls' state for every value whose start-up step ran. After a
+// start-up that ended early the file keeps the values the window never showed.
+SettingsToSave TFmain::settingsToSave() const {
+    const auto ran = [this](int step) { return m_startupStepsDone >= step; };
+    SettingsToSave save;
+    if (ran(7)) {
+        save.rate = TBRate->value();
+        save.volume = TBVolume->value();
+    }
+    if (ran(12)) {
+        save.color = m_editorLook.background();
+        save.font = fontToText(m_editorLook.font());
+        save.wordWrap = RichEdit1->lineWrapMode() != QTextEdit::NoWrap;
+    }
+    if (ran(9)) {
+        save.bars = SettingsToSave::Bars{!PToolBar->isHidden(), !PAddressBar->isHidden(),
+                                         !ProgressBar1->isHidden(), !PPropertyBar->isHidden()};
+    }
+    if (ran(10)) {
+        // Tested in this order; should several be checked, the last one stands.
+        QString mode = QStringLiteral("None");
+        const std::pair<QCheckBox*, QString> modes[] = {
+            {CBSpeakKeyAll, QStringLiteral("All")},
+            {CBSpeakletterdigit, QStringLiteral("LetterDigit")},
+            {CBSpeakLetter, QStringLiteral("Letter")},
+            {CBSpeakdigit, QStringLiteral("Digit")},
+        };
+        for (const auto& [box, value] : modes) {
+            if (box->isChecked())
+                mode = value;
+        }
+        save.speakKey = mode;
+    }
+    if (ran(11)) {
+        save.showKeyWord = CBShowKeyWord->isChecked();
+        save.speakClipBrd = CBSpeakClipBrd->isChecked();
+        save.showClipBrdText = CBShowClipBrdText->isChecked();
+    }
+    if (ran(6) && cbVoices->currentIndex() >= 0)
+        save.engine = cbVoices->currentIndex();
+    return save;
+}
+
+void TFmain::NExitClick() {
+    close();
+}
+
+// A checkable menu item inverts its own check mark when chosen; the bar follows it.
+void TFmain::NToolbarClick() {
+    PToolBar->setVisible(NToolbar->isChecked());
+}
+void TFmain::NAddressBarClick() {
+    PAddressBar->setVisible(NAddressBar->isChecked());
+}
+void TFmain::NProgressbarClick() {
+    ProgressBar1->setVisible(NProgressbar->isChecked());
+}
+void TFmain::NPropertybarClick() {
+    PPropertyBar->setVisible(NPropertybar->isChecked());
+}

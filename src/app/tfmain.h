@@ -1,0 +1,177 @@
+#pragma once
+
+#include "app/editor_look.h"
+#include "app/settings.h"
+#include "platform/platform.h"
+
+#include <QMainWindow>
+
+class QAction;
+class QActionGroup;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QSlider;
+class QTextEdit;
+class QToolButton;
+
+// The main window: a rich-text editor with the tool bar, address bar, property bar and progress
+// bar around it. Every component carries its well-known name as objectName; the handlers of each
+// subsystem are defined in that subsystem's folder.
+class TFmain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TFmain(const Platform& platform, QWidget* parent = nullptr);
+    ~TFmain() override;
+
+    // Start-up, close and shut-down.
+    void TntFormCreate();
+    void TntFormCloseQuery(bool& canClose);
+    void TntFormDestroy();
+
+    // View toggles and exit.
+    void NExitClick();
+    void NToolbarClick();
+    void NAddressBarClick();
+    void NProgressbarClick();
+    void NPropertybarClick();
+
+    // Tool bar.
+    QWidget* PToolBar;
+    QToolButton* BtnOpen;
+    QToolButton* BtnPaste;
+    QToolButton* BtnExport;
+    QToolButton* BtnAloud;
+    QToolButton* BtnPause;
+    QToolButton* BtnStop;
+    QToolButton* BtnHelp;
+    QToolButton* BtnAbout;
+
+    // Address bar.
+    QWidget* PAddressBar;
+    QLabel* lblUrl;
+    QComboBox* CUrl;
+    QToolButton* BtnGo;
+
+    // Property bar.
+    QWidget* PPropertyBar;
+    QLabel* lblengine;
+    QComboBox* cbVoices;
+    QLabel* TntLabel1;
+    QLabel* lblRate1;
+    QSlider* TBRate;
+    QLabel* lblMinSpeed;
+    QLabel* lblMaxSpeed;
+    QLabel* lblRate;
+    QLabel* lblVolume1;
+    QSlider* TBVolume;
+    QLabel* lblMinVolume;
+    QLabel* TntLabel4;
+    QLabel* lblVolume;
+    QCheckBox* CBSpeakKeyAll;
+    QCheckBox* CBSpeakletterdigit;
+    QCheckBox* CBSpeakLetter;
+    QCheckBox* CBSpeakdigit;
+    QCheckBox* CBSpeakClipBrd;
+    QCheckBox* CBShowKeyWord;
+    QCheckBox* CBShowClipBrdText;
+
+    QProgressBar* ProgressBar1;
+    QWidget* Panel1;
+    QWidget* TPMemo;
+    QTextEdit* RichEdit1;
+
+    // Main menu.
+    QMenuBar* MainMenu1;
+    QMenu* NFile;
+    QAction* NOpen;
+    QAction* NSave;
+    QAction* NExport;
+    QAction* NExportLineWav;
+    QAction* NPrintSetup;
+    QAction* NPrint;
+    QAction* NExit;
+    QMenu* NEdit;
+    QAction* NUndo;
+    QAction* NRedo;
+    QAction* Ncut;
+    QAction* NCopy;
+    QAction* NPaste;
+    QAction* NDelete;
+    QAction* NSeleteAll;
+    QAction* Nfind;
+    QAction* NReplace;
+    QAction* NDateTime;
+    QMenu* NFormat;
+    QAction* NWordWrap;
+    QAction* NFont;
+    QAction* NBackcolor;
+    QAction* NLeft;
+    QAction* NCenter;
+    QAction* NRight;
+    QMenu* NSpeakI;
+    QAction* NAloud;
+    QAction* NPause;
+    QAction* NStop;
+    QAction* NSpeakKeyAll;
+    QActionGroup* keyModeGroup;
+    QAction* NspeakLetterDigit;
+    QAction* NspeakLetter;
+    QAction* NSpeakdigit;
+    QAction* NspeakClipBrd;
+    QAction* NshowKeyWord;
+    QAction* NshowclipBrdText;
+    QAction* NDefaultRate;
+    QAction* NDefaultvolume;
+    QMenu* NView;
+    QAction* NToolbar;
+    QAction* NAddressBar;
+    QAction* NProgressbar;
+    QAction* NPropertybar;
+    QMenu* NLanguage;
+    QMenu* NHelps;
+    QAction* NHelp;
+    QAction* NHomePage;
+    QAction* NCheckUpdates;
+    QAction* NAbout;
+
+    // Editor pop-up menu.
+    QMenu* PMRight;
+    QAction* NNCut;
+    QAction* NNcopy;
+    QAction* NNPaste;
+    QAction* NNAloud;
+    QAction* NNPause;
+    QAction* NNStop;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createComponents();
+    void createToolBar();
+    void createAddressBar();
+    void createPropertyBar();
+    void createMainMenu();
+    void createEditorMenu();
+    void connectHandlers();
+
+    // Runs a handler; what it lets through goes to the general error report.
+    template <typename Handler> void guarded(Handler handler);
+
+    // Start-up steps.
+    void setDateFormat();
+    void readSettingsFile();
+    void restoreViewBars();
+    void restoreKeyEchoMode();
+    void restoreSimpleOptions();
+    void restoreEditorLook();
+    SettingsToSave settingsToSave() const;
+
+    Platform m_platform;
+    Settings m_settings;
+    EditorLook m_editorLook;
+    int m_startupStepsDone = 0; // the number of the last start-up step that completed
+};

@@ -1,0 +1,367 @@
+// The main window's components, built once in the order of the window's layout.
+#include "app/tfmain.h"
+#include "app/tool_icons.h"
+
+#include <QActionGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QSlider>
+#include <QTextEdit>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+template <typename T> T* named(T* object, const char* name) {
+    object->setObjectName(QString::fromLatin1(name));
+    return object;
+}
+
+QAction* addItem(QMenu* menu, const char* name, const QString& caption,
+                 const QKeySequence& shortcut = {}) {
+    QAction* item = named(menu->addAction(caption), name);
+    item->setShortcut(shortcut);
+    return item;
+}
+
+QAction* addCheckItem(QMenu* menu, const char* name, const QString& caption) {
+    QAction* item = addItem(menu, name, caption);
+    item->setCheckable(true);
+    return item;
+}
+
+void addSeparator(QMenu* menu, const char* name) {
+    named(menu->addSeparator(), name);
+}
+
+QMenu* addMenu(QMenuBar* bar, const char* name, const QString& caption) {
+    QMenu* menu = named(bar->addMenu(caption), name);
+    menu->menuAction()->setObjectName(QString::fromLatin1(name));
+    return menu;
+}
+
+QToolButton* toolButton(QWidget* parent, const char* name, const QString& caption,
+                        const QString& tip, ToolIcon icon) {
+    auto* button = named(new QToolButton(parent), name);
+    button->setText(caption);
+    button->setToolTip(tip);
+    button->setIcon(toolIcon(icon));
+    button->setIconSize(QSize(40, 40));
+    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    button->setAutoRaise(true);
+    button->setFixedSize(74, 74);
+    return button;
+}
+
+QLabel* label(QWidget* parent, const char* name, const QString& caption) {
+    return named(new QLabel(caption, parent), name);
+}
+
+QCheckBox* checkBox(QWidget* parent, const char* name, const QString& caption) {
+    return named(new QCheckBox(caption, parent), name);
+}
+
+// A track bar with its end labels on either side.
+QHBoxLayout* trackRow(QLabel* low, QSlider* slider, QLabel* high) {
+    auto* row = new QHBoxLayout;
+    row->addWidget(low);
+    row->addWidget(slider, 1);
+    row->addWidget(high);
+    return row;
+}
+
+QSlider* trackBar(QWidget* parent, const char* name, int minimum, int maximum, const QString& tip) {
+    auto* slider = named(new QSlider(Qt::Horizontal, parent), name);
+    slider->setRange(minimum, maximum);
+    slider->setToolTip(tip);
+    slider->setTickPosition(QSlider::TicksBelow);
+    slider->setTickInterval(maximum - minimum > 20 ? 10 : 1);
+    return slider;
+}
+
+// The value label to the right of a caption.
+QHBoxLayout* captionRow(QLabel* caption, QLabel* value) {
+    auto* row = new QHBoxLayout;
+    row->addWidget(caption);
+    row->addWidget(value, 1, Qt::AlignRight);
+    return row;
+}
+
+} // namespace
+
+void TFmain::createComponents() {
+    setWindowTitle(QStringLiteral("Parlora2008"));
+    setWindowIcon(programIcon());
+    resize(1028, 732);
+
+    auto* client = new QWidget(this);
+    auto* column = new QVBoxLayout(client);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    setCentralWidget(client);
+
+    createToolBar();
+    createAddressBar();
+    createPropertyBar();
+
+    Panel1 = named(new QWidget(client), "Panel1");
+    Panel1->setFixedWidth(3);
+    Panel1->setAutoFillBackground(true);
+    Panel1->setPalette(QPalette(Qt::white));
+
+    // Nothing is ever shown behind the editor; the panel only keeps its place in the family.
+    TPMemo = named(new QWidget(client), "TPMemo");
+    TPMemo->hide();
+
+    RichEdit1 = named(new QTextEdit(client), "RichEdit1");
+    RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    RichEdit1->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_editorLook.bind(RichEdit1);
+
+    ProgressBar1 = named(new QProgressBar(client), "ProgressBar1");
+    ProgressBar1->setRange(0, 10);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->setFixedHeight(25);
+
+    auto* middle = new QHBoxLayout;
+    middle->setSpacing(0);
+    middle->addWidget(Panel1);
+    middle->addWidget(RichEdit1, 1);
+    middle->addWidget(PPropertyBar);
+
+    column->addWidget(PToolBar);
+    column->addWidget(PAddressBar);
+    column->addLayout(middle, 1);
+    column->addWidget(ProgressBar1);
+
+    createMainMenu();
+    createEditorMenu();
+    RichEdit1->setFocus();
+}
+
+void TFmain::createToolBar() {
+    PToolBar = named(new QWidget(this), "PToolBar");
+    PToolBar->setFixedHeight(88);
+    BtnOpen = toolButton(PToolBar, "BtnOpen", QStringLiteral("打开"), QStringLiteral("打开"),
+                         ToolIcon::Open);
+    BtnPaste = toolButton(PToolBar, "BtnPaste", QStringLiteral("粘贴"), QStringLiteral("Paste"),
+                          ToolIcon::Paste);
+    BtnExport = toolButton(PToolBar, "BtnExport", QStringLiteral("导出"),
+                           QStringLiteral("Export Wav"), ToolIcon::Export);
+    BtnAloud = toolButton(PToolBar, "BtnAloud", QStringLiteral("朗读"), QStringLiteral("Aloud"),
+                          ToolIcon::Aloud);
+    BtnPause = toolButton(PToolBar, "BtnPause", QStringLiteral("暂停"), QStringLiteral("Pause"),
+                          ToolIcon::Pause);
+    BtnStop = toolButton(PToolBar, "BtnStop", QStringLiteral("停止"), QStringLiteral("停止朗读"),
+                         ToolIcon::Stop);
+    BtnHelp = toolButton(PToolBar, "BtnHelp", QStringLiteral("帮助"), QStringLiteral("帮助"),
+                         ToolIcon::Help);
+    BtnAbout = toolButton(PToolBar, "BtnAbout", QStringLiteral("关于"), QStringLiteral("关于"),
+                          ToolIcon::About);
+
+    auto* row = new QHBoxLayout(PToolBar);
+    row->setContentsMargins(6, 6, 6, 6);
+    row->setSpacing(2);
+    for (QToolButton* button :
+         {BtnOpen, BtnPaste, BtnExport, BtnAloud, BtnPause, BtnStop, BtnHelp, BtnAbout})
+        row->addWidget(button);
+    row->addStretch(1);
+}
+
+void TFmain::createAddressBar() {
+    PAddressBar = named(new QWidget(this), "PAddressBar");
+    PAddressBar->setFixedHeight(40);
+    lblUrl = label(PAddressBar, "lblUrl", QStringLiteral("地址(&D):"));
+    CUrl = named(new QComboBox(PAddressBar), "CUrl");
+    CUrl->setEditable(true);
+    CUrl->setInsertPolicy(QComboBox::NoInsert);
+    CUrl->setFixedWidth(801);
+    CUrl->setToolTip(QStringLiteral("在此输入文件位置或网页地址,按回车键或转到按钮."));
+    lblUrl->setBuddy(CUrl);
+    BtnGo = named(new QToolButton(PAddressBar), "BtnGo");
+    BtnGo->setText(QStringLiteral("转到"));
+
+    auto* row = new QHBoxLayout(PAddressBar);
+    row->setContentsMargins(8, 4, 8, 4);
+    row->addWidget(lblUrl);
+    row->addWidget(CUrl);
+    row->addWidget(BtnGo);
+    row->addStretch(1);
+}
+
+void TFmain::createPropertyBar() {
+    PPropertyBar = named(new QWidget(this), "PPropertyBar");
+    PPropertyBar->setFixedWidth(201);
+    QWidget* bar = PPropertyBar;
+
+    lblengine = label(bar, "lblengine", QStringLiteral("语音引擎:"));
+    cbVoices = named(new QComboBox(bar), "cbVoices");
+    cbVoices->setToolTip(QStringLiteral("选择要朗读的语音引擎"));
+    TntLabel1 = label(bar, "TntLabel1", QStringLiteral("获取更多语音引擎..."));
+    TntLabel1->setStyleSheet(QStringLiteral("color: blue; text-decoration: underline;"));
+    TntLabel1->setCursor(Qt::PointingHandCursor);
+
+    lblRate1 = label(bar, "lblRate1", QStringLiteral("语速:"));
+    lblRate = label(bar, "lblRate", QStringLiteral("0"));
+    TBRate = trackBar(bar, "TBRate", -10, 10, QStringLiteral("点击拖动调节朗读语速(默认0)"));
+    lblMinSpeed = label(bar, "lblMinSpeed", QStringLiteral("-10"));
+    lblMaxSpeed = label(bar, "lblMaxSpeed", QStringLiteral("10"));
+
+    lblVolume1 = label(bar, "lblVolume1", QStringLiteral("音量:"));
+    lblVolume = label(bar, "lblVolume", QStringLiteral("0"));
+    TBVolume = trackBar(bar, "TBVolume", 0, 100, QStringLiteral("点击拖动调节朗读音量(默认80)"));
+    lblMinVolume = label(bar, "lblMinVolume", QStringLiteral("0"));
+    TntLabel4 = label(bar, "TntLabel4", QStringLiteral("100"));
+
+    CBSpeakKeyAll = checkBox(bar, "CBSpeakKeyAll", QStringLiteral("朗读按键(所有)"));
+    CBSpeakletterdigit =
+        checkBox(bar, "CBSpeakletterdigit", QStringLiteral("朗读按键(字母和数字)"));
+    CBSpeakLetter = checkBox(bar, "CBSpeakLetter", QStringLiteral("朗读按键(仅字母)"));
+    CBSpeakdigit = checkBox(bar, "CBSpeakdigit", QStringLiteral("朗读按键(仅数字)"));
+    CBSpeakClipBrd = checkBox(bar, "CBSpeakClipBrd", QStringLiteral("朗读剪贴板"));
+    CBShowKeyWord = checkBox(bar, "CBShowKeyWord", QStringLiteral("显示按键字符"));
+    CBShowClipBrdText = checkBox(bar, "CBShowClipBrdText", QStringLiteral("显示剪贴板文字"));
+
+    auto* column = new QVBoxLayout(bar);
+    column->setContentsMargins(8, 8, 8, 8);
+    column->addWidget(lblengine);
+    column->addWidget(cbVoices);
+    column->addWidget(TntLabel1);
+    column->addSpacing(12);
+    column->addLayout(captionRow(lblRate1, lblRate));
+    column->addLayout(trackRow(lblMinSpeed, TBRate, lblMaxSpeed));
+    column->addSpacing(8);
+    column->addLayout(captionRow(lblVolume1, lblVolume));
+    column->addLayout(trackRow(lblMinVolume, TBVolume, TntLabel4));
+    column->addSpacing(12);
+    for (QCheckBox* box : {CBSpeakKeyAll, CBSpeakletterdigit, CBSpeakLetter, CBSpeakdigit,
+                           CBSpeakClipBrd, CBShowKeyWord, CBShowClipBrdText})
+        column->addWidget(box);
+    column->addStretch(1);
+}
+
+void TFmain::createMainMenu() {
+    MainMenu1 = named(menuBar(), "MainMenu1");
+
+    NFile = addMenu(MainMenu1, "NFile", QStringLiteral("文件(&F)"));
+    NOpen = addItem(NFile, "NOpen", QStringLiteral("打开(&O)"));
+    NSave = addItem(NFile, "NSave", QStringLiteral("保存(&S)"));
+    addSeparator(NFile, "N7");
+    NExport = addItem(NFile, "NExport", QStringLiteral("导出为WAV(&W)"));
+    NExportLineWav = addItem(NFile, "NExportLineWav", QStringLiteral("导出每行为WAV(&L)"));
+    addSeparator(NFile, "N8");
+    NPrintSetup = addItem(NFile, "NPrintSetup", QStringLiteral("打印设置(&U)"));
+    NPrint = addItem(NFile, "NPrint", QStringLiteral("打印(&P)"),
+                     QKeySequence(QStringLiteral("Ctrl+P")));
+    addSeparator(NFile, "N9");
+    NExit = addItem(NFile, "NExit", QStringLiteral("退出(&X)"));
+
+    NEdit = addMenu(MainMenu1, "NEdit", QStringLiteral("编辑(&E)"));
+    NUndo =
+        addItem(NEdit, "NUndo", QStringLiteral("撤销(&U)"), QKeySequence(QStringLiteral("Ctrl+Z")));
+    NRedo =
+        addItem(NEdit, "NRedo", QStringLiteral("重做(&R)"), QKeySequence(QStringLiteral("Ctrl+Y")));
+    addSeparator(NEdit, "N1");
+    Ncut =
+        addItem(NEdit, "Ncut", QStringLiteral("剪切(&X)"), QKeySequence(QStringLiteral("Ctrl+X")));
+    NCopy =
+        addItem(NEdit, "NCopy", QStringLiteral("复制(&C)"), QKeySequence(QStringLiteral("Ctrl+C")));
+    // Ctrl+P belongs to Print, which comes first in menu order; Paste only shows the key.
+    NPaste = addItem(NEdit, "NPaste", QStringLiteral("粘贴(&P)\tCtrl+P"));
+    NDelete = addItem(NEdit, "NDelete", QStringLiteral("清除(&D)"));
+    NSeleteAll = addItem(NEdit, "NSeleteAll", QStringLiteral("全选(&A)"),
+                         QKeySequence(QStringLiteral("Ctrl+A")));
+    addSeparator(NEdit, "N2");
+    Nfind =
+        addItem(NEdit, "Nfind", QStringLiteral("查找(&F)"), QKeySequence(QStringLiteral("Ctrl+F")));
+    NReplace = addItem(NEdit, "NReplace", QStringLiteral("替换(&R)"),
+                       QKeySequence(QStringLiteral("Ctrl+H")));
+    addSeparator(NEdit, "N4");
+    NDateTime =
+        addItem(NEdit, "NDateTime", QStringLiteral("日期/时间(&D)"), QKeySequence(Qt::Key_F5));
+
+    NFormat = addMenu(MainMenu1, "NFormat", QStringLiteral("格式(&O)"));
+    NWordWrap = addCheckItem(NFormat, "NWordWrap", QStringLiteral("自动换行(&W)"));
+    NFont = addItem(NFormat, "NFont", QStringLiteral("字体(&F)..."));
+    NBackcolor = addItem(NFormat, "NBackcolor", QStringLiteral("背景颜色(&C)"));
+    addSeparator(NFormat, "N3");
+    NLeft = addItem(NFormat, "NLeft", QStringLiteral("左对齐(&L)"));
+    NCenter = addItem(NFormat, "NCenter", QStringLiteral("居中(&C)"));
+    NRight = addItem(NFormat, "NRight", QStringLiteral("右对齐(&R)"));
+
+    NSpeakI = addMenu(MainMenu1, "NSpeakI", QStringLiteral("朗读(&S)"));
+    NAloud = addItem(NSpeakI, "NAloud", QStringLiteral("朗读(&S)"));
+    NPause = addItem(NSpeakI, "NPause", QStringLiteral("暂停(&U)"));
+    NStop = addItem(NSpeakI, "NStop", QStringLiteral("停止(&O)"));
+    addSeparator(NSpeakI, "N5");
+    NSpeakKeyAll = addCheckItem(NSpeakI, "NSpeakKeyAll", QStringLiteral("朗读按键(所有)"));
+    keyModeGroup = new QActionGroup(this);
+    NspeakLetterDigit =
+        addCheckItem(NSpeakI, "NspeakLetterDigit", QStringLiteral("朗读按键(字母和数字)"));
+    NspeakLetter = addCheckItem(NSpeakI, "NspeakLetter", QStringLiteral("朗读按键(仅字母)"));
+    NSpeakdigit = addCheckItem(NSpeakI, "NSpeakdigit", QStringLiteral("朗读按键(仅数字)"));
+    for (QAction* item : {NspeakLetterDigit, NspeakLetter, NSpeakdigit})
+        keyModeGroup->addAction(item);
+    NspeakClipBrd = addCheckItem(NSpeakI, "NspeakClipBrd", QStringLiteral("朗读剪贴板"));
+    addSeparator(NSpeakI, "N6");
+    NshowKeyWord = addCheckItem(NSpeakI, "NshowKeyWord", QStringLiteral("显示按键字符"));
+    NshowclipBrdText = addCheckItem(NSpeakI, "NshowclipBrdText", QStringLiteral("显示剪贴板内容"));
+    addSeparator(NSpeakI, "N18");
+    NDefaultRate = addItem(NSpeakI, "NDefaultRate", QStringLiteral("默认语速"));
+    NDefaultvolume = addItem(NSpeakI, "NDefaultvolume", QStringLiteral("默认音量"));
+
+    NView = addMenu(MainMenu1, "NView", QStringLiteral("查看(&V)"));
+    NToolbar = addCheckItem(NView, "NToolbar", QStringLiteral("工具栏(&T)"));
+    NAddressBar = addCheckItem(NView, "NAddressBar", QStringLiteral("地址栏(&A)"));
+    NProgressbar = addCheckItem(NView, "NProgressbar", QStringLiteral("进度栏(&P)"));
+    NPropertybar = addCheckItem(NView, "NPropertybar", QStringLiteral("属性栏(&O)"));
+    for (QAction* item : {NToolbar, NAddressBar, NProgressbar, NPropertybar})
+        item->setChecked(true);
+
+    // Built but never shown: the interface stays in its built-in language.
+    NLanguage = addMenu(MainMenu1, "NLanguage", QStringLiteral("语言(&L)"));
+    NLanguage->menuAction()->setVisible(false);
+    const std::pair<const char*, const char16_t*> languages[] = {
+        {"NEnglish", u"English(English)"},
+        {"NChineseSimplified", u"中文简体(ChineseSimplified)"},
+        {"NChineseTraditional", u"中文繁體(ChineseTraditional)"},
+        {"NSpanish", u"Espa?ol(Spanish)"},
+        {"NGerman", u"Deutsch(German)"},
+        {"NFrench", u"Fran?ais(French)"},
+        {"NPortuguese", u"Português(Portuguese)"},
+        {"NJapanese", u"日本語(Japanese)"},
+        {"NKorean", u"??\?(Korean)"},
+        {"NItalian", u"Italiano(Italian)"},
+        {"NArabic", u"?????\?(Arabic)"},
+        {"NRussian", u"Русско(Russian)"},
+        {"NDutch", u"Nederlands(Dutch)"},
+        {"NGreek", u"Ελληνικα(Greek)"},
+    };
+    for (const auto& [name, caption] : languages)
+        addItem(NLanguage, name, QString::fromUtf16(caption));
+
+    NHelps = addMenu(MainMenu1, "NHelps", QStringLiteral("帮助(&H)"));
+    NHelp = addItem(NHelps, "NHelp", QStringLiteral("帮助(&H)"), QKeySequence(Qt::Key_F1));
+    NHomePage = addItem(NHelps, "NHomePage", QStringLiteral("访问网站(&V)"));
+    NCheckUpdates = addItem(NHelps, "NCheckUpdates", QStringLiteral("检查新版本(&C)"));
+    NCheckUpdates->setVisible(false);
+    addSeparator(NHelps, "N16");
+    NAbout = addItem(NHelps, "NAbout", QStringLiteral("关于(&A)"));
+}
+
+void TFmain::createEditorMenu() {
+    PMRight = named(new QMenu(this), "PMRight");
+    NNCut = addItem(PMRight, "NNCut", QStringLiteral("剪切(&X)"));
+    NNcopy = addItem(PMRight, "NNcopy", QStringLiteral("复制(&C)"));
+    NNPaste = addItem(PMRight, "NNPaste", QStringLiteral("粘贴(&P)"));
+    addSeparator(PMRight, "N11");
+    NNAloud = addItem(PMRight, "NNAloud", QStringLiteral("朗读(&S)"));
+    NNPause = addItem(PMRight, "NNPause", QStringLiteral("暂停(&U)"));
+    NNStop = addItem(PMRight, "NNStop", QStringLiteral("停止(&O)"));
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "data_directory.h"
+#include "dialogs.h"
+#include "shell.h"
+#include "system_info.h"
+
+// The real services of this desktop.
+
+class QtDialogs : public Dialogs {
+public:
+    void showMessage(QWidget* parent, const QString& caption, const QString& text,
+                     Icon icon) override;
+};
+
+// $XDG_CONFIG_HOME (default ~/.config) + "/" + the program's base name + "/".
+class XdgDataDirectory : public DataDirectory {
+public:
+    explicit XdgDataDirectory(QString programBaseName);
+    QString path() override;
+
+private:
+    QString m_programBaseName;
+};
+
+class LinuxSystemInfo : public SystemInfo {
+public:
+    int majorVersion() const override { return 0; }
+};
+
+class DesktopShell : public Shell {
+public:
+    void openUrl(const QString& url) override;
+};

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// Message boxes and the standard dialogs; tests answer them through a fake.
+class Dialogs {
+public:
+    enum class Icon { Information, Warning, Error };
+
+    virtual ~Dialogs() = default;
+    virtual void showMessage(QWidget* parent, const QString& caption, const QString& text,
+                             Icon icon) = 0;
+};

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "platform/data_directory.h"
+#include "platform/dialogs.h"
+#include "platform/platform.h"
+#include "platform/shell.h"
+#include "platform/system_info.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+
+// Fakes that record what they were asked and answer as a test scripts them.
+
+class FakeDialogs : public Dialogs {
+public:
+    struct Message {
+        QString caption;
+        QString text;
+        Icon icon;
+    };
+    QList<Message> messages;
+
+    void showMessage(QWidget*, const QString& caption, const QString& text, Icon icon) override {
+        messages.append({caption, text, icon});
+    }
+};
+
+// A data directory in a temporary folder, or one that cannot be created.
+class FakeDataDirectory : public DataDirectory {
+public:
+    bool failing = false;
+    QString path() override;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+class FakeSystemInfo : public SystemInfo {
+public:
+    int major = 0;
+    int majorVersion() const override { return major; }
+};
+
+class FakeShell : public Shell {
+public:
+    QStringList opened;
+    void openUrl(const QString& url) override { opened << url; }
+};
+
+// All fakes together, with the bundle the window takes.
+struct FakePlatform {
+    FakeDialogs dialogs;
+    FakeDataDirectory dataDirectory;
+    FakeSystemInfo systemInfo;
+    FakeShell shell;
+
+    Platform bundle() { return {&dialogs, &dataDirectory, &systemInfo, &shell}; }
+};

@@ -1,0 +1,14 @@
+#pragma once
+
+class Dialogs;
+class DataDirectory;
+class SystemInfo;
+class Shell;
+
+// The outside world of the main window. main() wires the real services, tests wire fakes.
+struct Platform {
+    Dialogs* dialogs = nullptr;
+    DataDirectory* dataDirectory = nullptr;
+    SystemInfo* systemInfo = nullptr;
+    Shell* shell = nullptr;
+};
