@@ -1,9 +1,13 @@
 #include "about/tfabout.h"
+#include "app/app_error.h"
+#include "app/error_report.h"
 #include "app/tfmain.h"
 #include "platform/desktop_services.h"
+#include "platform/speech/espeak_voice.h"
 
 #include <QApplication>
 #include <QFileInfo>
+#include <memory>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -13,9 +17,17 @@ int main(int argc, char* argv[]) {
         QFileInfo(QApplication::applicationFilePath()).completeBaseName());
     LinuxSystemInfo systemInfo;
     DesktopShell shell;
+    std::unique_ptr<EspeakVoice> voice;
+    try {
+        voice = std::make_unique<EspeakVoice>();
+    } catch (const AppError& error) {
+        // Without a speech engine there is nothing to read with.
+        reportError(dialogs, nullptr, error.message());
+        return 1;
+    }
 
     // The first window created is the main window: closing it ends the program.
-    TFmain Fmain(Platform{&dialogs, &dataDirectory, &systemInfo, &shell});
+    TFmain Fmain(Platform{&dialogs, &dataDirectory, &systemInfo, &shell, voice.get()});
     TFAbout FAbout;
     Fmain.showMaximized();
     return QApplication::exec();

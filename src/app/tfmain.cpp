@@ -7,6 +7,7 @@
 #include "app/profile_file.h"
 #include "platform/data_directory.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -14,13 +15,14 @@
 #include <QProgressBar>
 #include <QSlider>
 #include <QTextEdit>
+#include <QToolButton>
 
 namespace {
 const QString SettingsFile = QStringLiteral("set.ini");
 }
 
 TFmain::TFmain(const Platform& platform, QWidget* parent)
-    : QMainWindow(parent), m_platform(platform) {
+    : QMainWindow(parent), SpVoice1(platform.voice), m_platform(platform) {
     setObjectName(QStringLiteral("Fmain"));
     createComponents();
     connectHandlers();
@@ -46,7 +48,26 @@ void TFmain::connectHandlers() {
         connect(item, &QAction::triggered, this,
                 [this, handler] { guarded([&] { (this->*handler)(); }); });
     };
+    const auto onButton = [this](QAbstractButton* button, void (TFmain::*handler)()) {
+        connect(button, &QAbstractButton::clicked, this,
+                [this, handler] { guarded([&] { (this->*handler)(); }); });
+    };
     on(NExit, &TFmain::NExitClick);
+    onButton(BtnAloud, &TFmain::BtnAloudClick);
+    onButton(BtnPause, &TFmain::BtnPauseClick);
+    onButton(BtnStop, &TFmain::BtnStopClick);
+    for (QAction* item : {NAloud, NNAloud})
+        on(item, &TFmain::BtnAloudClick);
+    for (QAction* item : {NPause, NNPause})
+        on(item, &TFmain::BtnPauseClick);
+    for (QAction* item : {NStop, NNStop})
+        on(item, &TFmain::BtnStopClick);
+    on(NDefaultRate, &TFmain::NDefaultRateClick);
+    on(NDefaultvolume, &TFmain::NDefaultvolumeClick);
+    connect(cbVoices, &QComboBox::activated, this, [this] { guarded([&] { cbVoicesChange(); }); });
+    connect(TBRate, &QSlider::valueChanged, this, [this] { guarded([&] { TBRateChange(); }); });
+    connect(TBVolume, &QSlider::valueChanged, this, [this] { guarded([&] { TBVolumeChange(); }); });
+    connect(SpVoice1, &SpeechVoice::AudioLevel, this, &TFmain::SpVoice1AudioLevel);
     on(NToolbar, &TFmain::NToolbarClick);
     on(NAddressBar, &TFmain::NAddressBarClick);
     on(NProgressbar, &TFmain::NProgressbarClick);
@@ -59,9 +80,11 @@ void TFmain::connectHandlers() {
 // there, is reported, and the window opens with the later steps' controls as built.
 void TFmain::TntFormCreate() {
     const std::pair<int, void (TFmain::*)()> steps[] = {
-        {1, &TFmain::setDateFormat},         {2, &TFmain::readSettingsFile},
-        {9, &TFmain::restoreViewBars},       {10, &TFmain::restoreKeyEchoMode},
-        {11, &TFmain::restoreSimpleOptions}, {12, &TFmain::restoreEditorLook},
+        {1, &TFmain::setDateFormat},       {2, &TFmain::readSettingsFile},
+        {5, &TFmain::setVoiceEvents},      {6, &TFmain::fillVoiceList},
+        {7, &TFmain::applyRateAndVolume},  {9, &TFmain::restoreViewBars},
+        {10, &TFmain::restoreKeyEchoMode}, {11, &TFmain::restoreSimpleOptions},
+        {12, &TFmain::restoreEditorLook},
     };
     guarded([&] {
         for (const auto& [number, step] : steps) {
@@ -140,14 +163,30 @@ void TFmain::restoreEditorLook() {
 void TFmain::closeEvent(QCloseEvent* event) {
     bool canClose = true;
     TntFormCloseQuery(canClose);
-    if (canClose)
-        event->accept();
-    else
+    if (!canClose) {
         event->ignore();
+        return;
+    }
+    TntFormClose();
+    event->accept();
 }
 
+// Closing is never refused; speech ends before the window goes.
 void TFmain::TntFormCloseQuery(bool& canClose) {
+    try {
+        SpVoice1->ReleaseVoice();
+    } catch (const std::exception&) {
+        // Closing goes on whatever the engine says.
+    }
     canClose = true;
+}
+
+void TFmain::TntFormClose() {
+    try {
+        SpVoice1->Skip(QStringLiteral("Sentence"), 2147483647);
+    } catch (const std::exception&) {
+        // Not reported: the program is ending.
+    }
 }
 
 void TFmain::TntFormDestroy() {

@@ -3,8 +3,10 @@
 #include "app/editor_look.h"
 #include "app/settings.h"
 #include "platform/platform.h"
+#include "platform/speech/speech_voice.h"
 
 #include <QMainWindow>
+#include <optional>
 
 class QAction;
 class QActionGroup;
@@ -29,6 +31,7 @@ public:
     // Start-up, close and shut-down.
     void TntFormCreate();
     void TntFormCloseQuery(bool& canClose);
+    void TntFormClose();
     void TntFormDestroy();
 
     // View toggles and exit.
@@ -37,6 +40,19 @@ public:
     void NAddressBarClick();
     void NProgressbarClick();
     void NPropertybarClick();
+
+    // Reading control, voice, rate and volume.
+    void BtnAloudClick();
+    void BtnPauseClick();
+    void BtnStopClick();
+    void SpVoice1AudioLevel(int streamNumber, qint64 streamPosition, int level);
+    void cbVoicesChange();
+    void TBRateChange();
+    void TBVolumeChange();
+    void NDefaultRateClick();
+    void NDefaultvolumeClick();
+
+    SpeechVoice* SpVoice1;
 
     // Tool bar.
     QWidget* PToolBar;
@@ -164,14 +180,20 @@ private:
     // Start-up steps.
     void setDateFormat();
     void readSettingsFile();
+    void setVoiceEvents();
+    void fillVoiceList();
+    void applyRateAndVolume();
     void restoreViewBars();
     void restoreKeyEchoMode();
     void restoreSimpleOptions();
     void restoreEditorLook();
     SettingsToSave settingsToSave() const;
+    std::optional<VoiceToken> selectedVoice() const;
 
     Platform m_platform;
     Settings m_settings;
     EditorLook m_editorLook;
-    int m_startupStepsDone = 0; // the number of the last start-up step that completed
+    int m_startupStepsDone = 0;      // the number of the last start-up step that completed
+    QList<VoiceToken> m_voiceTokens; // the token of each item of cbVoices
+    bool m_paused = false;
 };

@@ -4,6 +4,7 @@ class Dialogs;
 class DataDirectory;
 class SystemInfo;
 class Shell;
+class SpeechVoice;
 
 // The outside world of the main window. main() wires the real services, tests wire fakes.
 struct Platform {
@@ -11,4 +12,5 @@ struct Platform {
     DataDirectory* dataDirectory = nullptr;
     SystemInfo* systemInfo = nullptr;
     Shell* shell = nullptr;
+    SpeechVoice* voice = nullptr;
 };

@@ -313,7 +313,7 @@ void TestTFmain::exitWritesThirteenKeysWithoutVoices() {
     QCOMPARE(lines.size(), 1 + 13);
     QVERIFY(!savedText().contains(QStringLiteral("Engine")));
     QVERIFY(savedText().contains(QStringLiteral("SpeakKey=All\r\n")));
-    QVERIFY(savedText().contains(QStringLiteral("Volume=0\r\n"))); // the bar as built
+    QVERIFY(savedText().contains(QStringLiteral("Volume=80\r\n")));
     QVERIFY(m_fakes->dialogs.messages.isEmpty());
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/data_directory.h"
 #include "platform/dialogs.h"
+#include "platform/fakes/fake_voice.h"
 #include "platform/platform.h"
 #include "platform/shell.h"
 #include "platform/system_info.h"
@@ -53,6 +54,7 @@ struct FakePlatform {
     FakeDataDirectory dataDirectory;
     FakeSystemInfo systemInfo;
     FakeShell shell;
+    FakeVoice voice;
 
-    Platform bundle() { return {&dialogs, &dataDirectory, &systemInfo, &shell}; }
+    Platform bundle() { return {&dialogs, &dataDirectory, &systemInfo, &shell, &voice}; }
 };

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "app/app_error.h"
+#include "platform/speech/speech_voice.h"
+
+#include <QSet>
+#include <QStringList>
+#include <algorithm>
+
+// A voice that records every call ("Speak:text", "Pause", ...) and fails the members named in
+// failing with an AppError.
+class FakeVoice : public SpeechVoice {
+public:
+    QList<VoiceToken> voices;
+    QStringList calls;
+    QSet<QString> failing;
+    VoiceToken voice;
+    int rate = 0;
+    int volume = 100;
+
+    void Speak(const QString& text, int flags) override {
+        call(QStringLiteral("Speak:%1:%2").arg(flags).arg(text));
+    }
+    void Pause() override { call(QStringLiteral("Pause")); }
+    void Resume() override { call(QStringLiteral("Resume")); }
+    void Skip(const QString& type, int count) override {
+        call(QStringLiteral("Skip:%1:%2").arg(type).arg(count));
+    }
+    void ReleaseVoice() override { call(QStringLiteral("ReleaseVoice")); }
+    QList<VoiceToken> GetVoices(const QString&, const QString&) override {
+        call(QStringLiteral("GetVoices"));
+        return voices;
+    }
+    void setVoice(const VoiceToken& token) override {
+        call(QStringLiteral("Voice:") + token.id);
+        voice = token;
+    }
+    int Rate() const override { return rate; }
+    void setRate(int value) override {
+        call(QStringLiteral("Rate:%1").arg(value));
+        rate = std::clamp(value, -10, 10);
+    }
+    int Volume() const override { return volume; }
+    void setVolume(int value) override {
+        call(QStringLiteral("Volume:%1").arg(value));
+        volume = std::clamp(value, 0, 100);
+    }
+    void setEventInterests(int interests) override {
+        call(QStringLiteral("EventInterests:%1").arg(interests));
+    }
+    void setAllowAudioOutputFormatChangesOnNextSet(bool allow) override {
+        call(QStringLiteral("AllowFormatChanges:%1").arg(allow));
+    }
+    void setAudioOutputStream(SpeechFileStream*) override { call(QStringLiteral("OutputStream")); }
+    void setAudioOutputToDevice() override { call(QStringLiteral("OutputDevice")); }
+    bool WaitUntilDone(int) override {
+        call(QStringLiteral("WaitUntilDone"));
+        return true;
+    }
+
+private:
+    void call(const QString& what) {
+        const QString member = what.section(u':', 0, 0);
+        if (failing.contains(member))
+            throw AppError(member + QStringLiteral(" failed"));
+        calls << what;
+    }
+};

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "speech_voice.h"
+
+#include <QThread>
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+class AudioPlayer;
+class PcmBuffer;
+class WavFileStream;
+
+// The speech voice over the espeak-ng library. The library is not re-entrant: every call into
+// it runs on one worker thread, in the order the members were called. Synthesis streams into a
+// bounded buffer that the player drains on a thread of its own.
+class EspeakVoice : public SpeechVoice {
+    Q_OBJECT
+public:
+    static constexpr int SampleRate = 22050;
+
+    // AppError when the engine or its data cannot be loaded.
+    EspeakVoice();
+    ~EspeakVoice() override;
+
+    void Speak(const QString& text, int flags) override;
+    void Pause() override;
+    void Resume() override;
+    void Skip(const QString& type, int count) override;
+    void ReleaseVoice() override;
+    QList<VoiceToken> GetVoices(const QString& required, const QString& optional) override;
+    void setVoice(const VoiceToken& voice) override;
+    int Rate() const override { return m_rate; }
+    void setRate(int rate) override;
+    int Volume() const override { return m_volume; }
+    void setVolume(int volume) override;
+    void setEventInterests(int interests) override;
+    void setAllowAudioOutputFormatChangesOnNextSet(bool allow) override;
+    void setAudioOutputStream(SpeechFileStream* stream) override;
+    void setAudioOutputToDevice() override;
+    bool WaitUntilDone(int milliseconds) override;
+
+    // Called from the synthesis callback on the worker thread.
+    struct Utterance;
+    bool deliver(const Utterance& utterance, const qint16* samples, int count);
+
+private:
+    void post(std::function<void()> job);
+    void runWorker();
+    void cancelAll();
+    bool isIdle() const;
+
+    QList<VoiceToken> m_voices;
+    VoiceToken m_voice;
+    int m_rate = 0;
+    int m_volume = 100;
+    int m_streams = 0;
+    WavFileStream* m_fileStream = nullptr;
+
+    std::unique_ptr<PcmBuffer> m_buffer;
+    QThread m_audioThread;
+    AudioPlayer* m_player = nullptr;
+
+    std::atomic<int> m_generation{0};
+    std::atomic<int> m_pending{0};
+    mutable std::mutex m_mutex;
+    std::condition_variable m_jobsChanged;
+    std::deque<std::function<void()>> m_jobs;
+    bool m_quit = false;
+    std::thread m_worker;
+};

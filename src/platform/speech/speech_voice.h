@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+// One installed voice: the engine's identifier and the name shown to the user.
+struct VoiceToken {
+    QString id;
+    QString description;
+    bool operator==(const VoiceToken&) const = default;
+};
+
+// A file that speech is written to instead of being played.
+class SpeechFileStream {
+public:
+    static constexpr int Format16kHz16BitMono = 18;
+    static constexpr int CreateForWrite = 3;
+
+    virtual ~SpeechFileStream() = default;
+    virtual void setFormatType(int type) = 0;
+    // Creates or replaces the file; AppError when it cannot be created.
+    virtual void Open(const QString& path, int mode, bool raiseEvents) = 0;
+    // Completes the file once everything spoken into it is written.
+    virtual void Close() = 0;
+};
+
+// The speech voice the program talks through. Members raise AppError when the engine fails.
+class SpeechVoice : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int SpeakAsync = 1;
+    static constexpr int AllEvents = 33790;
+
+    using QObject::QObject;
+
+    // Queues the text behind what is being said and returns at once.
+    virtual void Speak(const QString& text, int flags) = 0;
+    virtual void Pause() = 0;
+    virtual void Resume() = 0;
+    // Cuts off what is being said and everything queued behind it.
+    virtual void Skip(const QString& type, int count) = 0;
+    // Ends all speech at once; the next call starts from a fresh engine state.
+    virtual void ReleaseVoice() = 0;
+
+    virtual QList<VoiceToken> GetVoices(const QString& required, const QString& optional) = 0;
+    virtual void setVoice(const VoiceToken& voice) = 0;
+
+    // -10 (slowest) to 10 (fastest), 0 the engine's normal speed; values are clamped.
+    virtual int Rate() const = 0;
+    virtual void setRate(int rate) = 0;
+    // 0 (silent) to 100 (full); values are clamped.
+    virtual int Volume() const = 0;
+    virtual void setVolume(int volume) = 0;
+
+    virtual void setEventInterests(int interests) = 0;
+    virtual void setAllowAudioOutputFormatChangesOnNextSet(bool allow) = 0;
+    // Speech goes to the stream until the output is set back to the sound device.
+    virtual void setAudioOutputStream(SpeechFileStream* stream) = 0;
+    virtual void setAudioOutputToDevice() = 0;
+    // Blocks until everything queued has been heard or written; -1: no time limit.
+    virtual bool WaitUntilDone(int milliseconds) = 0;
+
+Q_SIGNALS:
+    // While speech is heard, about 20 times a second; level 0 (silence) to about 10.
+    void AudioLevel(int streamNumber, qint64 streamPosition, int level);
+};

@@ -1,0 +1,126 @@
+#include "wav_file_stream.h"
+
+#include "app/app_error.h"
+
+#include <sndfile.h>
+#include <soxr.h>
+
+namespace {
+constexpr int OutputRate = 16000;
+constexpr size_t QueueLimit = 64; // blocks of 20 ms: about a second of speech in flight
+} // namespace
+
+WavFileStream::WavFileStream(int inputRate) : m_inputRate(inputRate) {}
+
+WavFileStream::~WavFileStream() {
+    try {
+        Close();
+    } catch (const AppError&) {
+        // Nothing to report to at destruction.
+    }
+}
+
+void WavFileStream::setFormatType(int type) {
+    if (type != Format16kHz16BitMono)
+        throw AppError(QStringLiteral("Unsupported audio format %1").arg(type));
+}
+
+void WavFileStream::Open(const QString& path, int, bool) {
+    Close();
+    SF_INFO info{};
+    info.samplerate = OutputRate;
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    m_file = sf_open(path.toLocal8Bit().constData(), SFM_WRITE, &info);
+    if (!m_file)
+        throw AppError(QStringLiteral("Unable to create %1").arg(path));
+    soxr_error_t error = nullptr;
+    soxr_io_spec_t io = soxr_io_spec(SOXR_INT16_I, SOXR_INT16_I);
+    io.flags |= SOXR_NO_DITHER; // silence stays digital silence
+    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+    m_resampler = soxr_create(m_inputRate, OutputRate, 1, &error, &io, &quality, nullptr);
+    if (error) {
+        sf_close(m_file);
+        m_file = nullptr;
+        throw AppError(QStringLiteral("Unable to create %1").arg(path));
+    }
+    m_path = path;
+    m_closing = false;
+    m_failed = false;
+    m_writer = std::thread(&WavFileStream::run, this);
+}
+
+bool WavFileStream::write(const qint16* samples, size_t count, int generation) {
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [&] {
+        return m_generation != generation || m_queue.size() < QueueLimit || !m_writer.joinable();
+    });
+    if (m_generation != generation || !m_writer.joinable())
+        return false;
+    m_queue.emplace_back(samples, samples + count);
+    m_changed.notify_all();
+    return true;
+}
+
+void WavFileStream::cancel(int newGeneration) {
+    std::lock_guard lock(m_mutex);
+    m_generation = newGeneration;
+    m_queue.clear();
+    m_changed.notify_all();
+}
+
+bool WavFileStream::isIdle() const {
+    std::lock_guard lock(m_mutex);
+    return m_queue.empty() && !m_busy;
+}
+
+void WavFileStream::run() {
+    std::vector<qint16> out;
+    for (;;) {
+        std::vector<qint16> block;
+        {
+            std::unique_lock lock(m_mutex);
+            m_changed.wait(lock, [&] { return !m_queue.empty() || m_closing; });
+            if (m_queue.empty())
+                break;
+            block = std::move(m_queue.front());
+            m_queue.pop_front();
+            m_busy = true;
+            m_changed.notify_all();
+        }
+        out.resize(block.size() * OutputRate / size_t(m_inputRate) + 64);
+        size_t produced = 0;
+        soxr_process(m_resampler, block.data(), block.size(), nullptr, out.data(), out.size(),
+                     &produced);
+        const bool ok =
+            sf_write_short(m_file, out.data(), sf_count_t(produced)) == sf_count_t(produced);
+        std::lock_guard lock(m_mutex);
+        m_failed = m_failed || !ok;
+        m_busy = false;
+        m_changed.notify_all();
+    }
+    // Drain the resampler's tail.
+    out.resize(4096);
+    size_t produced = 0;
+    do {
+        soxr_process(m_resampler, nullptr, 0, nullptr, out.data(), out.size(), &produced);
+        sf_write_short(m_file, out.data(), sf_count_t(produced));
+    } while (produced > 0);
+}
+
+void WavFileStream::Close() {
+    if (!m_writer.joinable())
+        return;
+    {
+        std::lock_guard lock(m_mutex);
+        m_closing = true;
+        m_changed.notify_all();
+    }
+    m_writer.join();
+    soxr_delete(m_resampler);
+    m_resampler = nullptr;
+    const bool closed = sf_close(m_file) == 0;
+    m_file = nullptr;
+    if (m_failed || !closed)
+        throw AppError(QStringLiteral("Unable to write to %1").arg(m_path));
+}

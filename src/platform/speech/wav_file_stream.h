@@ -1,0 +1,46 @@
+#pragma once
+
+#include "speech_voice.h"
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+struct sf_private_tag;
+struct soxr;
+
+// A 16 kHz, 16-bit, mono PCM WAV file fed with the engine's samples. Resampling and writing run
+// on a thread of their own, so synthesis never waits for the disk.
+class WavFileStream : public SpeechFileStream {
+public:
+    explicit WavFileStream(int inputRate);
+    ~WavFileStream() override;
+
+    void setFormatType(int type) override;
+    void Open(const QString& path, int mode, bool raiseEvents) override;
+    void Close() override;
+
+    // From the synthesis thread. Blocks while the queue is full; false when cancelled.
+    bool write(const qint16* samples, size_t count, int generation);
+    void cancel(int newGeneration);
+    bool isIdle() const;
+
+private:
+    void run();
+
+    const int m_inputRate;
+    sf_private_tag* m_file = nullptr;
+    soxr* m_resampler = nullptr;
+    QString m_path;
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<std::vector<qint16>> m_queue;
+    bool m_busy = false;
+    bool m_closing = false;
+    bool m_failed = false;
+    int m_generation = 0;
+    std::thread m_writer;
+};
