@@ -69,6 +69,7 @@ void AudioPlayer::collectLevels(const PcmBuffer::Chunk& chunk, qint64 firstSampl
     if (chunk.stream != m_blockStream) {
         m_blockStream = chunk.stream;
         m_streamPosition = 0;
+        Q_EMIT streamStarted(chunk.stream);
     }
     qint64 sampleEnd = firstSample;
     for (const qint16 sample : chunk.samples) {

@@ -31,6 +31,8 @@ public Q_SLOTS:
 
 Q_SIGNALS:
     void level(int stream, qint64 position, int level);
+    // The first samples of a stream were handed to the device.
+    void streamStarted(int stream);
 
 private:
     void feed();

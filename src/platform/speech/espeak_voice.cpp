@@ -90,6 +90,8 @@ EspeakVoice::EspeakVoice() : m_buffer(std::make_unique<PcmBuffer>(SampleRate / 2
     m_player->moveToThread(&m_audioThread);
     connect(&m_audioThread, &QThread::finished, m_player, &QObject::deleteLater);
     connect(m_player, &AudioPlayer::level, this, &SpeechVoice::AudioLevel);
+    connect(m_player, &AudioPlayer::streamStarted, this, &EspeakVoice::StartStream,
+            Qt::DirectConnection);
     m_audioThread.start();
     QMetaObject::invokeMethod(m_player, &AudioPlayer::start, Qt::QueuedConnection);
 }

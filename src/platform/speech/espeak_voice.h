@@ -44,6 +44,11 @@ public:
     void setAudioOutputToDevice() override;
     bool WaitUntilDone(int milliseconds) override;
 
+Q_SIGNALS:
+    // Emitted on the player's thread when a Speak's first audio reaches the sound device.
+    void StartStream(int streamNumber);
+
+public:
     // Called from the synthesis callback on the worker thread.
     struct Utterance;
     bool deliver(const Utterance& utterance, const qint16* samples, int count);
