@@ -45,17 +45,20 @@ void WavFileStream::Open(const QString& path, int, bool) {
         throw AppError(QStringLiteral("Unable to create %1").arg(path));
     }
     m_path = path;
-    m_closing = false;
-    m_failed = false;
+    {
+        std::lock_guard lock(m_mutex);
+        m_closing = false;
+        m_failed = false;
+        m_open = true;
+    }
     m_writer = std::thread(&WavFileStream::run, this);
 }
 
 bool WavFileStream::write(const qint16* samples, size_t count, int generation) {
     std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [&] {
-        return m_generation != generation || m_queue.size() < QueueLimit || !m_writer.joinable();
-    });
-    if (m_generation != generation || !m_writer.joinable())
+    m_changed.wait(
+        lock, [&] { return m_generation != generation || m_queue.size() < QueueLimit || !m_open; });
+    if (m_generation != generation || !m_open)
         return false;
     m_queue.emplace_back(samples, samples + count);
     m_changed.notify_all();
@@ -114,6 +117,7 @@ void WavFileStream::Close() {
     {
         std::lock_guard lock(m_mutex);
         m_closing = true;
+        m_open = false;
         m_changed.notify_all();
     }
     m_writer.join();

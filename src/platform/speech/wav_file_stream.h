@@ -41,6 +41,7 @@ private:
     bool m_busy = false;
     bool m_closing = false;
     bool m_failed = false;
+    bool m_open = false; // takes samples between Open and Close
     int m_generation = 0;
     std::thread m_writer;
 };
