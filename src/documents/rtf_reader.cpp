@@ -11,6 +11,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QUrl>
+#include <map>
 #include <vector>
 
 namespace {
@@ -460,15 +461,24 @@ private:
     void flushText() {
         if (m_pending.isEmpty())
             return;
-        QStringDecoder decoder(state().encoding.isEmpty() ? "windows-1252"
-                                                          : state().encoding.constData());
-        const QString text =
-            decoder.isValid() ? decoder(m_pending) : QString::fromLatin1(m_pending);
+        const QString text = decode(m_pending);
         m_pending.clear();
         if (state().destination == Destination::FontTable)
             m_fontName += text;
         else if (state().destination == Destination::Text)
             m_cursor.insertText(text, state().chars);
+    }
+
+    QString decode(const QByteArray& bytes) {
+        if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; }))
+            return QString::fromLatin1(bytes);
+        const QByteArray& name = state().encoding;
+        auto decoder = m_decoders.find(name);
+        if (decoder == m_decoders.end())
+            decoder =
+                m_decoders.try_emplace(name, name.constData(), QStringDecoder::Flag::Stateless)
+                    .first;
+        return decoder->second.isValid() ? decoder->second(bytes) : QString::fromLatin1(bytes);
     }
 
     void insertText(const QString& text) {
@@ -523,6 +533,7 @@ private:
     QByteArray m_defaultEncoding = "windows-1252";
     int m_defaultFont = 0;
     QHash<int, Font> m_fonts;
+    std::map<QByteArray, QStringDecoder> m_decoders; // opening a converter costs more than using it
     QString m_fontName;
     QList<QColor> m_colors;
     QColor m_pendingColor{0, 0, 0};

@@ -144,9 +144,7 @@ private:
                 out += "\\par ";
             else if (u >= 0x20 && u < 0x80)
                 out += char(u);
-            else if (u < 0x20)
-                continue;
-            else
+            else // control characters too, so that they survive a round trip
                 out += "\\u" + QByteArray::number(qint16(u)) + '?';
         }
         return out;

@@ -14,9 +14,16 @@ const QByteArray Utf8Mark("\xEF\xBB\xBF", 3);
 // The detector sees enough of a file in its first megabyte; looking further costs time only.
 constexpr qsizetype DetectionSample = 1 << 20;
 
+// The mark is gone by now: a second U+FEFF is text and stays.
+constexpr auto KeepBom = QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom;
+
+QString decode(QByteArrayView body, QStringDecoder::Encoding encoding) {
+    return QStringDecoder(encoding, KeepBom)(body);
+}
+
+// An odd last byte of UTF-16 is dropped.
 QString decodeUtf16(QByteArrayView body, QStringDecoder::Encoding encoding) {
-    return QStringDecoder(encoding,
-                          QStringDecoder::Flag::Stateless)(body.first(body.size() & ~qsizetype(1)));
+    return decode(body.first(body.size() & ~qsizetype(1)), encoding);
 }
 
 // The legacy encoding the detector names, or an empty name when it has none to offer.
@@ -33,7 +40,7 @@ QByteArray detectEncoding(QByteArrayView bytes) {
 QString decodeWithoutMark(QByteArrayView bytes) {
     // Validation stops at the first foreign byte, so a legacy file is decoded only once.
     if (bytes.isValidUtf8())
-        return QString::fromUtf8(bytes);
+        return decode(bytes, QStringDecoder::Utf8);
     const QByteArray encoding = detectEncoding(bytes);
     if (!encoding.isEmpty() && encoding != "ASCII" && encoding != "UTF-8") {
         QStringDecoder legacy(encoding.constData(), QStringDecoder::Flag::Stateless);
@@ -55,7 +62,7 @@ QString decodeText(const QByteArray& bytes) {
     if (view.size() >= 2 && view.startsWith(Utf16BeMark))
         return decodeUtf16(view.sliced(2), QStringDecoder::Utf16BE);
     if (view.size() >= 3 && view.startsWith(Utf8Mark))
-        return QString::fromUtf8(view.sliced(3));
+        return decode(view.sliced(3), QStringDecoder::Utf8);
     return decodeWithoutMark(view);
 }
 

@@ -22,6 +22,7 @@ private Q_SLOTS:
     void refusesWhatIsNotRtf();
     void roundTripKeepsTextAndFormats();
     void roundTripKeepsPictures();
+    void roundTripKeepsControlCharacters();
     void survivesHostileInput_data();
     void survivesHostileInput();
 
@@ -213,6 +214,15 @@ void TestRtf::roundTripKeepsPictures() {
                             .value<QImage>();
     QCOMPARE(back.size(), QSize(8, 6));
     QCOMPARE(back.pixelColor(3, 3), QColor(Qt::blue));
+}
+
+void TestRtf::roundTripKeepsControlCharacters() {
+    QTextDocument document;
+    QVERIFY(readRtf("{\\rtf1 a\\'1cb\\'01}", document));
+    QTextDocument reread;
+    QVERIFY(readRtf(writeRtf(document), reread));
+    QCOMPARE(reread.toRawText(), QStringLiteral("a\x1c"
+                                                "b\x01"));
 }
 
 void TestRtf::survivesHostileInput_data() {

@@ -55,6 +55,10 @@ void TestTextCodec::decodes_data() {
     QTest::newRow("two bytes of a UTF-8 mark are not a mark")
         << QByteArray("\xEF\xBB", 2) << QStringLiteral("ï»");
     QTest::newRow("empty file") << QByteArray() << QString();
+    QTest::newRow("a second mark is text")
+        << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFx") << QStringLiteral("\uFEFFx");
+    QTest::newRow("a second UTF-16 mark is text")
+        << QByteArray("\xFF\xFE\xFF\xFEx\0", 6) << QStringLiteral("\uFEFFx");
     QTest::newRow("legacy GB18030") << legacy("GB18030", Chinese) << Chinese;
     const QString traditional =
         QStringLiteral("這是一個用於檢測編碼的繁體中文文字檔案，內容包括朗讀、語音與設定。我們希望"
