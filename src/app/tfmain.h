@@ -183,6 +183,8 @@ private:
     void setVoiceEvents();
     void fillVoiceList();
     void applyRateAndVolume();
+    void setRateFromVoice(int rate);
+    void setVolumeFromVoice(int volume);
     void restoreViewBars();
     void restoreKeyEchoMode();
     void restoreSimpleOptions();

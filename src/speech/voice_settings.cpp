@@ -26,10 +26,19 @@ void TFmain::fillVoiceList() {
 }
 
 void TFmain::applyRateAndVolume() {
-    SpVoice1->setRate(m_settings.rate);
+    setRateFromVoice(m_settings.rate);
+    setVolumeFromVoice(m_settings.volume);
+}
+
+// The voice decides what it accepts; the track bar and its label show what it kept.
+void TFmain::setRateFromVoice(int rate) {
+    SpVoice1->setRate(rate);
     TBRate->setValue(SpVoice1->Rate());
     lblRate->setText(QString::number(TBRate->value()));
-    SpVoice1->setVolume(m_settings.volume);
+}
+
+void TFmain::setVolumeFromVoice(int volume) {
+    SpVoice1->setVolume(volume);
     TBVolume->setValue(SpVoice1->Volume());
     lblVolume->setText(QString::number(TBVolume->value()));
 }
@@ -57,13 +66,9 @@ void TFmain::TBVolumeChange() {
 }
 
 void TFmain::NDefaultRateClick() {
-    SpVoice1->setRate(0);
-    TBRate->setValue(SpVoice1->Rate());
-    lblRate->setText(QString::number(TBRate->value()));
+    setRateFromVoice(0);
 }
 
 void TFmain::NDefaultvolumeClick() {
-    SpVoice1->setVolume(80);
-    TBVolume->setValue(SpVoice1->Volume());
-    lblVolume->setText(QString::number(TBVolume->value()));
+    setVolumeFromVoice(80);
 }
