@@ -26,8 +26,22 @@ int main(int argc, char* argv[]) {
         return 1;
     }
 
+    Platform platform{&dialogs, &dataDirectory, &systemInfo, &shell, voice.get()};
+
+    // Documents.
+
+    // Audio export.
+
+    // Key echo and clipboard.
+
+    // Editor commands.
+
+    // Tray, language, registration, help and about.
+
+    // Follow-along highlight.
+
     // The first window created is the main window: closing it ends the program.
-    TFmain Fmain(Platform{&dialogs, &dataDirectory, &systemInfo, &shell, voice.get()});
+    TFmain Fmain(platform);
     TFAbout FAbout;
     Fmain.showMaximized();
     return QApplication::exec();

@@ -33,7 +33,7 @@ TFmain::~TFmain() {
     TntFormDestroy();
 }
 
-template <typename Handler> void TFmain::guarded(Handler handler) {
+void TFmain::guarded(const std::function<void()>& handler) {
     try {
         handler();
     } catch (const std::exception& error) {
@@ -43,37 +43,52 @@ template <typename Handler> void TFmain::guarded(Handler handler) {
     }
 }
 
+void TFmain::connectItem(QAction* item, void (TFmain::*handler)()) {
+    connect(item, &QAction::triggered, this,
+            [this, handler] { guarded([&] { (this->*handler)(); }); });
+}
+
+void TFmain::connectButton(QAbstractButton* button, void (TFmain::*handler)()) {
+    connect(button, &QAbstractButton::clicked, this,
+            [this, handler] { guarded([&] { (this->*handler)(); }); });
+}
+
+// Each subsystem connects its own controls in a function of its own folder, called here.
 void TFmain::connectHandlers() {
-    const auto on = [this](QAction* item, void (TFmain::*handler)()) {
-        connect(item, &QAction::triggered, this,
-                [this, handler] { guarded([&] { (this->*handler)(); }); });
-    };
-    const auto onButton = [this](QAbstractButton* button, void (TFmain::*handler)()) {
-        connect(button, &QAbstractButton::clicked, this,
-                [this, handler] { guarded([&] { (this->*handler)(); }); });
-    };
-    on(NExit, &TFmain::NExitClick);
-    onButton(BtnAloud, &TFmain::BtnAloudClick);
-    onButton(BtnPause, &TFmain::BtnPauseClick);
-    onButton(BtnStop, &TFmain::BtnStopClick);
+    connectItem(NExit, &TFmain::NExitClick);
+    connectButton(BtnAloud, &TFmain::BtnAloudClick);
+    connectButton(BtnPause, &TFmain::BtnPauseClick);
+    connectButton(BtnStop, &TFmain::BtnStopClick);
     for (QAction* item : {NAloud, NNAloud})
-        on(item, &TFmain::BtnAloudClick);
+        connectItem(item, &TFmain::BtnAloudClick);
     for (QAction* item : {NPause, NNPause})
-        on(item, &TFmain::BtnPauseClick);
+        connectItem(item, &TFmain::BtnPauseClick);
     for (QAction* item : {NStop, NNStop})
-        on(item, &TFmain::BtnStopClick);
-    on(NDefaultRate, &TFmain::NDefaultRateClick);
-    on(NDefaultvolume, &TFmain::NDefaultvolumeClick);
+        connectItem(item, &TFmain::BtnStopClick);
+    connectItem(NDefaultRate, &TFmain::NDefaultRateClick);
+    connectItem(NDefaultvolume, &TFmain::NDefaultvolumeClick);
     connect(cbVoices, &QComboBox::activated, this, [this] { guarded([&] { cbVoicesChange(); }); });
     connect(TBRate, &QSlider::valueChanged, this, [this] { guarded([&] { TBRateChange(); }); });
     connect(TBVolume, &QSlider::valueChanged, this, [this] { guarded([&] { TBVolumeChange(); }); });
     connect(SpVoice1, &SpeechVoice::AudioLevel, this, &TFmain::SpVoice1AudioLevel);
-    on(NToolbar, &TFmain::NToolbarClick);
-    on(NAddressBar, &TFmain::NAddressBarClick);
-    on(NProgressbar, &TFmain::NProgressbarClick);
-    on(NPropertybar, &TFmain::NPropertybarClick);
+    connectItem(NToolbar, &TFmain::NToolbarClick);
+    connectItem(NAddressBar, &TFmain::NAddressBarClick);
+    connectItem(NProgressbar, &TFmain::NProgressbarClick);
+    connectItem(NPropertybar, &TFmain::NPropertybarClick);
     connect(RichEdit1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PMRight->popup(RichEdit1->viewport()->mapToGlobal(at)); });
+
+    // Documents.
+
+    // Audio export.
+
+    // Key echo and clipboard.
+
+    // Editor commands.
+
+    // Tray, language, registration, help and about.
+
+    // Follow-along highlight.
 }
 
 // Start-up. Each step applies what an earlier one prepared; a step that fails ends start-up

@@ -6,8 +6,10 @@
 #include "platform/speech/speech_voice.h"
 
 #include <QMainWindow>
+#include <functional>
 #include <optional>
 
+class QAbstractButton;
 class QAction;
 class QActionGroup;
 class QCheckBox;
@@ -51,6 +53,18 @@ public:
     void TBVolumeChange();
     void NDefaultRateClick();
     void NDefaultvolumeClick();
+
+    // Documents: open, convert, web pages, save, recent list.
+
+    // Audio export.
+
+    // Key echo, clipboard reader and the seven options.
+
+    // Editor commands: edit, format, find and replace, print.
+
+    // Tray, interface language, voice registration, help and about.
+
+    // Follow-along highlight.
 
     SpeechVoice* SpVoice1;
 
@@ -173,9 +187,12 @@ private:
     void createMainMenu();
     void createEditorMenu();
     void connectHandlers();
+    // A menu item's or a button's activation runs the handler through guarded().
+    void connectItem(QAction* item, void (TFmain::*handler)());
+    void connectButton(QAbstractButton* button, void (TFmain::*handler)());
 
     // Runs a handler; what it lets through goes to the general error report.
-    template <typename Handler> void guarded(Handler handler);
+    void guarded(const std::function<void()>& handler);
 
     // Start-up steps.
     void setDateFormat();
@@ -198,4 +215,16 @@ private:
     int m_startupStepsDone = 0;      // the number of the last start-up step that completed
     QList<VoiceToken> m_voiceTokens; // the token of each item of cbVoices
     bool m_paused = false;
+
+    // Documents: helpers and state.
+
+    // Audio export: helpers and state.
+
+    // Key echo and clipboard: helpers and state.
+
+    // Editor commands: helpers and state.
+
+    // Tray, language, registration, help and about: helpers and state.
+
+    // Follow-along highlight: helpers and state.
 };

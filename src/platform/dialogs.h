@@ -12,4 +12,16 @@ public:
     virtual ~Dialogs() = default;
     virtual void showMessage(QWidget* parent, const QString& caption, const QString& text,
                              Icon icon) = 0;
+
+    // Documents.
+
+    // Audio export.
+
+    // Key echo and clipboard.
+
+    // Editor commands.
+
+    // Tray, language, registration, help and about.
+
+    // Follow-along highlight.
 };

@@ -13,4 +13,16 @@ struct Platform {
     SystemInfo* systemInfo = nullptr;
     Shell* shell = nullptr;
     SpeechVoice* voice = nullptr;
+
+    // Documents.
+
+    // Audio export.
+
+    // Key echo and clipboard.
+
+    // Editor commands.
+
+    // Tray, language, registration, help and about.
+
+    // Follow-along highlight.
 };

@@ -56,5 +56,33 @@ struct FakePlatform {
     FakeShell shell;
     FakeVoice voice;
 
-    Platform bundle() { return {&dialogs, &dataDirectory, &systemInfo, &shell, &voice}; }
+    // Documents.
+
+    // Audio export.
+
+    // Key echo and clipboard.
+
+    // Editor commands.
+
+    // Tray, language, registration, help and about.
+
+    // Follow-along highlight.
+
+    Platform bundle() {
+        Platform platform{&dialogs, &dataDirectory, &systemInfo, &shell, &voice};
+
+        // Documents.
+
+        // Audio export.
+
+        // Key echo and clipboard.
+
+        // Editor commands.
+
+        // Tray, language, registration, help and about.
+
+        // Follow-along highlight.
+
+        return platform;
+    }
 };
