@@ -4,6 +4,7 @@
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -14,6 +15,25 @@ void QtDialogs::showMessage(QWidget* parent, const QString& caption, const QStri
                                                               : QMessageBox::Information;
     QMessageBox box(boxIcon, caption, text, QMessageBox::Ok, parent);
     box.exec();
+}
+
+QString QtDialogs::openFileName(QWidget* parent, const QString& filters) {
+    return QFileDialog::getOpenFileName(parent, QString(), QString(), filters);
+}
+
+Dialogs::SaveChoice QtDialogs::saveFileName(QWidget* parent, const QString& filters,
+                                            const QString& defaultSuffix) {
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(filters);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return {dialog.selectedFiles().constFirst(), dialog.selectedNameFilter()};
+}
+
+QString QtDialogs::existingDirectory(QWidget* parent, const QString& caption) {
+    return QFileDialog::getExistingDirectory(parent, caption);
 }
 
 XdgDataDirectory::XdgDataDirectory(QString programBaseName)

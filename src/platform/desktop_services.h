@@ -11,6 +11,10 @@ class QtDialogs : public Dialogs {
 public:
     void showMessage(QWidget* parent, const QString& caption, const QString& text,
                      Icon icon) override;
+    QString openFileName(QWidget* parent, const QString& filters) override;
+    SaveChoice saveFileName(QWidget* parent, const QString& filters,
+                            const QString& defaultSuffix) override;
+    QString existingDirectory(QWidget* parent, const QString& caption) override;
 };
 
 // $XDG_CONFIG_HOME (default ~/.config) + "/" + the program's base name + "/".

@@ -13,6 +13,18 @@ public:
     virtual void showMessage(QWidget* parent, const QString& caption, const QString& text,
                              Icon icon) = 0;
 
+    // File choosers. Filters are in Qt's form ("Text (*.txt);;All (*)"); an empty path means
+    // the user cancelled.
+    struct SaveChoice {
+        QString path;
+        QString filter; // the filter the user picked, one of those offered
+    };
+    virtual QString openFileName(QWidget* parent, const QString& filters) = 0;
+    // The default suffix ("wav", no dot) is added to a name typed without one.
+    virtual SaveChoice saveFileName(QWidget* parent, const QString& filters,
+                                    const QString& defaultSuffix) = 0;
+    virtual QString existingDirectory(QWidget* parent, const QString& caption) = 0;
+
     // Documents.
 
     // Audio export.

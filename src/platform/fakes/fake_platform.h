@@ -21,8 +21,28 @@ public:
     };
     QList<Message> messages;
 
+    // What each file chooser was asked ("open", "save", "directory" with its filters or
+    // caption), and the answers it gives in turn; with no answer left it reports a cancel.
+    QStringList fileQuestions;
+    QStringList openAnswers;
+    QList<SaveChoice> saveAnswers;
+    QStringList directoryAnswers;
+
     void showMessage(QWidget*, const QString& caption, const QString& text, Icon icon) override {
         messages.append({caption, text, icon});
+    }
+    QString openFileName(QWidget*, const QString& filters) override {
+        fileQuestions << QStringLiteral("open:") + filters;
+        return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
+    }
+    SaveChoice saveFileName(QWidget*, const QString& filters,
+                            const QString& defaultSuffix) override {
+        fileQuestions << QStringLiteral("save:%1:%2").arg(defaultSuffix, filters);
+        return saveAnswers.isEmpty() ? SaveChoice{} : saveAnswers.takeFirst();
+    }
+    QString existingDirectory(QWidget*, const QString& caption) override {
+        fileQuestions << QStringLiteral("directory:") + caption;
+        return directoryAnswers.isEmpty() ? QString() : directoryAnswers.takeFirst();
     }
 };
 
