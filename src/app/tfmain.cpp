@@ -59,11 +59,11 @@ void TFmain::connectHandlers() {
     connectButton(BtnAloud, &TFmain::BtnAloudClick);
     connectButton(BtnPause, &TFmain::BtnPauseClick);
     connectButton(BtnStop, &TFmain::BtnStopClick);
-    for (QAction* item : {NAloud, NNAloud})
+    for (QAction* item : {NAloud, NNAloud, NNNAloud})
         connectItem(item, &TFmain::BtnAloudClick);
-    for (QAction* item : {NPause, NNPause})
+    for (QAction* item : {NPause, NNPause, NNNPause})
         connectItem(item, &TFmain::BtnPauseClick);
-    for (QAction* item : {NStop, NNStop})
+    for (QAction* item : {NStop, NNStop, NNNStop})
         connectItem(item, &TFmain::BtnStopClick);
     connectItem(NDefaultRate, &TFmain::NDefaultRateClick);
     connectItem(NDefaultvolume, &TFmain::NDefaultvolumeClick);
@@ -132,11 +132,11 @@ void TFmain::restoreViewBars() {
 }
 
 void TFmain::restoreKeyEchoMode() {
-    const std::tuple<QString, QCheckBox*, QAction*> modes[] = {
-        {QStringLiteral("All"), CBSpeakKeyAll, NSpeakKeyAll},
-        {QStringLiteral("LetterDigit"), CBSpeakletterdigit, NspeakLetterDigit},
-        {QStringLiteral("Letter"), CBSpeakLetter, NspeakLetter},
-        {QStringLiteral("Digit"), CBSpeakdigit, NSpeakdigit},
+    const std::tuple<QString, QCheckBox*, QAction*, QAction*> modes[] = {
+        {QStringLiteral("All"), CBSpeakKeyAll, NSpeakKeyAll, NNSpeakKeyAll},
+        {QStringLiteral("LetterDigit"), CBSpeakletterdigit, NspeakLetterDigit, NNSpeakLetterDigit},
+        {QStringLiteral("Letter"), CBSpeakLetter, NspeakLetter, NNSpeakLetter},
+        {QStringLiteral("Digit"), CBSpeakdigit, NSpeakdigit, NNSpeakdigit},
     };
     const QString& saved = m_settings.speakKey;
     const bool known = saved == QStringLiteral("None") ||
@@ -144,23 +144,25 @@ void TFmain::restoreKeyEchoMode() {
                                    [&](const auto& mode) { return std::get<0>(mode) == saved; });
     if (!known)
         return;
-    for (const auto& [value, box, item] : modes) {
+    for (const auto& [value, box, item, trayItem] : modes) {
         box->setChecked(value == saved);
         item->setChecked(value == saved);
+        trayItem->setChecked(value == saved);
     }
 }
 
 void TFmain::restoreSimpleOptions() {
-    const std::tuple<QString, QCheckBox*, QAction*> options[] = {
-        {m_settings.showKeyWord, CBShowKeyWord, NshowKeyWord},
-        {m_settings.showClipBrdText, CBShowClipBrdText, NshowclipBrdText},
-        {m_settings.speakClipBrd, CBSpeakClipBrd, NspeakClipBrd},
+    const std::tuple<QString, QCheckBox*, QAction*, QAction*> options[] = {
+        {m_settings.showKeyWord, CBShowKeyWord, NshowKeyWord, NNshowkeyword},
+        {m_settings.showClipBrdText, CBShowClipBrdText, NshowclipBrdText, NNShowclipBrdText},
+        {m_settings.speakClipBrd, CBSpeakClipBrd, NspeakClipBrd, NNspeakClipBrd},
     };
-    for (const auto& [saved, box, item] : options) {
+    for (const auto& [saved, box, item, trayItem] : options) {
         if (saved != QStringLiteral("Yes") && saved != QStringLiteral("No"))
             continue;
+        for (QAction* each : {item, trayItem})
+            each->setChecked(saved == QStringLiteral("Yes"));
         box->setChecked(saved == QStringLiteral("Yes"));
-        item->setChecked(saved == QStringLiteral("Yes"));
     }
 }
 

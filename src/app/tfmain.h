@@ -176,6 +176,35 @@ public:
     QAction* NNPause;
     QAction* NNStop;
 
+    // Tray menu (the menu of the notification-area icon).
+    QMenu* PMBar;
+    QAction* NHideShow;
+    QAction* NNNOpen;
+    QAction* NNNPaste;
+    QAction* NNNAloud;
+    QAction* NNNPause;
+    QAction* NNNStop;
+    QAction* NNNExport;
+    QAction* NNNExportLineWav;
+    QMenu* NAloudItems;
+    QAction* NNSpeakKeyAll;
+    QAction* NNSpeakLetterDigit;
+    QAction* NNSpeakLetter;
+    QAction* NNSpeakdigit;
+    QActionGroup* trayKeyModeGroup;
+    QAction* NNspeakClipBrd;
+    QAction* NNshowkeyword;
+    QAction* NNShowclipBrdText;
+    QMenu* NNLanguage;
+    QAction* NNHelp;
+    QAction* NNHomePage;
+    QAction* NNCheckUpdates;
+    QAction* NNAbout;
+    QAction* NNExit;
+
+    // The 14 items of each language menu, main menu first.
+    QList<QAction*> languageItems;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -186,6 +215,7 @@ private:
     void createPropertyBar();
     void createMainMenu();
     void createEditorMenu();
+    void createTrayMenu();
     void connectHandlers();
     // A menu item's or a button's activation runs the handler through guarded().
     void connectItem(QAction* item, void (TFmain::*handler)());

@@ -142,6 +142,7 @@ void TFmain::createComponents() {
 
     createMainMenu();
     createEditorMenu();
+    createTrayMenu();
     RichEdit1->setFocus();
 }
 
@@ -344,7 +345,7 @@ void TFmain::createMainMenu() {
         {"NGreek", u"Ελληνικα(Greek)"},
     };
     for (const auto& [name, caption] : languages)
-        addItem(NLanguage, name, QString::fromUtf16(caption));
+        languageItems << addItem(NLanguage, name, QString::fromUtf16(caption));
 
     NHelps = addMenu(MainMenu1, "NHelps", QStringLiteral("帮助(&H)"));
     NHelp = addItem(NHelps, "NHelp", QStringLiteral("帮助(&H)"), QKeySequence(Qt::Key_F1));
@@ -353,6 +354,72 @@ void TFmain::createMainMenu() {
     NCheckUpdates->setVisible(false);
     addSeparator(NHelps, "N16");
     NAbout = addItem(NHelps, "NAbout", QStringLiteral("关于(&A)"));
+}
+
+// The notification-area icon's menu: the everyday commands without the window.
+void TFmain::createTrayMenu() {
+    PMBar = named(new QMenu(this), "PMBar");
+    NHideShow = addItem(PMBar, "NHideShow", QStringLiteral("恢复窗口"));
+    addSeparator(PMBar, "N10");
+    NNNOpen = addItem(PMBar, "NNNOpen", QStringLiteral("打开文件"));
+    NNNPaste = addItem(PMBar, "NNNPaste", QStringLiteral("粘贴内容"));
+    addSeparator(PMBar, "N12");
+    NNNAloud = addItem(PMBar, "NNNAloud", QStringLiteral("开始朗读"));
+    NNNPause = addItem(PMBar, "NNNPause", QStringLiteral("暂停朗读"));
+    NNNStop = addItem(PMBar, "NNNStop", QStringLiteral("停止朗读"));
+    addSeparator(PMBar, "N13");
+    NNNExport = addItem(PMBar, "NNNExport", QStringLiteral("导出为WAV文件"));
+    NNNExportLineWav = addItem(PMBar, "NNNExportLineWav", QStringLiteral("导出每行为WAV文件"));
+    addSeparator(PMBar, "N29");
+
+    NAloudItems = named(PMBar->addMenu(QStringLiteral("朗读选项")), "NAloudItems");
+    NAloudItems->menuAction()->setObjectName(QStringLiteral("NAloudItems"));
+    NNSpeakKeyAll = addCheckItem(NAloudItems, "NNSpeakKeyAll", QStringLiteral("朗读按键(所有)"));
+    NNSpeakLetterDigit =
+        addCheckItem(NAloudItems, "NNSpeakLetterDigit", QStringLiteral("朗读按键(字母和数字)"));
+    NNSpeakLetter = addCheckItem(NAloudItems, "NNSpeakLetter", QStringLiteral("朗读按键(仅字母)"));
+    NNSpeakdigit = addCheckItem(NAloudItems, "NNSpeakdigit", QStringLiteral("朗读按键(仅数字)"));
+    // Unlike the main menu, all four key modes of the tray are one radio group.
+    trayKeyModeGroup = new QActionGroup(this);
+    for (QAction* item : {NNSpeakKeyAll, NNSpeakLetterDigit, NNSpeakLetter, NNSpeakdigit})
+        trayKeyModeGroup->addAction(item);
+    NNspeakClipBrd = addCheckItem(NAloudItems, "NNspeakClipBrd", QStringLiteral("朗读剪切板"));
+    addSeparator(NAloudItems, "N28");
+    NNshowkeyword = addCheckItem(NAloudItems, "NNshowkeyword", QStringLiteral("显示按键字符"));
+    NNShowclipBrdText =
+        addCheckItem(NAloudItems, "NNShowclipBrdText", QStringLiteral("显示剪切板文字"));
+
+    // Built but never shown, like the main menu's language menu.
+    NNLanguage = named(PMBar->addMenu(QStringLiteral("选择语言")), "NNLanguage");
+    NNLanguage->menuAction()->setObjectName(QStringLiteral("NNLanguage"));
+    NNLanguage->menuAction()->setVisible(false);
+    const std::pair<const char*, const char16_t*> languages[] = {
+        {"NNEnglish", u"English(English)"},
+        {"NNChineseSimplified", u"中文简体(ChineseSimplified)"},
+        {"NNChineseTraditional", u"中文繁體(ChineseTraditional)"},
+        {"NNSpanish", u"Español(Spanish)"},
+        {"NNGerman", u"Deutsch(German)"},
+        {"NNFrench", u"Français(French)"},
+        {"NNPortuguese", u"Português(Portuguese)"},
+        {"NNJapanese", u"日本語(Japanese)"},
+        {"NNKorean", u"한국어(Korean)"},
+        {"NNItalian", u"Italiano(Italian)"},
+        {"NNArabic", u"عربيّة(Arabic)"},
+        {"NNRussian", u"Русско(Russian)"},
+        {"NNDutch", u"Nederlands(Dutch)"},
+        {"NNGreak", u"Ελληνικα(Greek)"},
+    };
+    for (const auto& [name, caption] : languages)
+        languageItems << addItem(NNLanguage, name, QString::fromUtf16(caption));
+
+    addSeparator(PMBar, "N14");
+    NNHelp = addItem(PMBar, "NNHelp", QStringLiteral("软件帮助"));
+    NNHomePage = addItem(PMBar, "NNHomePage", QStringLiteral("访问网站"));
+    NNCheckUpdates = addItem(PMBar, "NNCheckUpdates", QStringLiteral("检查新版本"));
+    NNCheckUpdates->setVisible(false);
+    NNAbout = addItem(PMBar, "NNAbout", QStringLiteral("关于软件"));
+    addSeparator(PMBar, "N19");
+    NNExit = addItem(PMBar, "NNExit", QStringLiteral("关闭退出"));
 }
 
 void TFmain::createEditorMenu() {

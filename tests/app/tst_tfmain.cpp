@@ -192,6 +192,21 @@ void TestTFmain::menuVocabulary_data() {
     QTest::newRow("show clipboard") << "NshowclipBrdText"
                                     << "显示剪贴板内容"
                                     << "" << true;
+    QTest::newRow("tray restore") << "NHideShow"
+                                  << "恢复窗口"
+                                  << "" << true;
+    QTest::newRow("tray clipboard") << "NNspeakClipBrd"
+                                    << "朗读剪切板"
+                                    << "" << true;
+    QTest::newRow("tray korean item, full name") << "NNKorean"
+                                                 << "한국어(Korean)"
+                                                 << "" << true;
+    QTest::newRow("tray greek item") << "NNGreak"
+                                     << "Ελληνικα(Greek)"
+                                     << "" << true;
+    QTest::newRow("tray check updates hidden") << "NNCheckUpdates"
+                                               << "检查新版本"
+                                               << "" << false;
 }
 
 void TestTFmain::menuVocabulary() {
@@ -246,9 +261,12 @@ void TestTFmain::keyEchoMode() {
                                   w->CBSpeakdigit};
     const QList<QAction*> items{w->NSpeakKeyAll, w->NspeakLetterDigit, w->NspeakLetter,
                                 w->NSpeakdigit};
+    const QList<QAction*> trayItems{w->NNSpeakKeyAll, w->NNSpeakLetterDigit, w->NNSpeakLetter,
+                                    w->NNSpeakdigit};
     for (int i = 0; i < 4; ++i) {
         QCOMPARE(boxes[i]->isChecked(), i == checkedBox);
         QCOMPARE(items[i]->isChecked(), i == checkedBox);
+        QCOMPARE(trayItems[i]->isChecked(), i == checkedBox);
     }
     m_window.reset();
     QVERIFY2(savedText().contains(QString::fromUtf8(writtenBack)), qPrintable(savedText()));
@@ -257,7 +275,8 @@ void TestTFmain::keyEchoMode() {
 void TestTFmain::simpleOptionsComparedExactly() {
     writeSettingsFile("[set]\nShowKeyWord=Yes\nShowClipBrdText=yes\nSpeakClipBrd=No\n");
     TFmain* w = start();
-    QVERIFY(w->CBShowKeyWord->isChecked() && w->NshowKeyWord->isChecked());
+    QVERIFY(w->CBShowKeyWord->isChecked() && w->NshowKeyWord->isChecked() &&
+            w->NNshowkeyword->isChecked());
     QVERIFY(!w->CBShowClipBrdText->isChecked()); // "yes" is neither word: as built
     QVERIFY(!w->CBSpeakClipBrd->isChecked() && !w->NspeakClipBrd->isChecked());
 }
