@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QScrollArea>
 #include <QSlider>
 #include <QTextEdit>
 #include <QToolButton>
@@ -196,14 +197,24 @@ void TFmain::createAddressBar() {
     row->addStretch(1);
 }
 
+// The property bar scrolls rather than forcing its height on the window, so that the window
+// fits small screens (1024x600) whole.
 void TFmain::createPropertyBar() {
-    PPropertyBar = named(new QWidget(this), "PPropertyBar");
-    PPropertyBar->setFixedWidth(201);
-    QWidget* bar = PPropertyBar;
+    auto* scroller = named(new QScrollArea(this), "PPropertyBar");
+    scroller->setFixedWidth(201);
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroller->setWidgetResizable(true);
+    auto* bar = new QWidget(scroller);
+    scroller->setWidget(bar);
+    PPropertyBar = scroller;
 
     lblengine = label(bar, "lblengine", QStringLiteral("语音引擎:"));
     cbVoices = named(new QComboBox(bar), "cbVoices");
     cbVoices->setToolTip(QStringLiteral("选择要朗读的语音引擎"));
+    // Long voice names are shown whole in the drop-down, not by widening the bar.
+    cbVoices->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cbVoices->setMinimumContentsLength(8);
     TntLabel1 = label(bar, "TntLabel1", QStringLiteral("获取更多语音引擎..."));
     TntLabel1->setStyleSheet(QStringLiteral("color: blue; text-decoration: underline;"));
     TntLabel1->setCursor(Qt::PointingHandCursor);

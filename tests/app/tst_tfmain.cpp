@@ -35,6 +35,7 @@ private Q_SLOTS:
     void exitWritesThirteenKeysWithoutVoices();
     void readOnlySettingsReported();
     void ctrlPPrints();
+    void fitsASmallScreen();
     void fullStop_data();
     void fullStop();
 
@@ -345,6 +346,14 @@ void TestTFmain::readOnlySettingsReported() {
     QCOMPARE(m_fakes->dialogs.messages.first().text,
              QStringLiteral("Unable to write to %1.").arg(settingsPath()));
     QCOMPARE(savedText(), QStringLiteral("[set]\nRate=1\n"));
+}
+
+// A netbook's 1024x600 screen leaves about 540 pixels under the title bar and a panel.
+void TestTFmain::fitsASmallScreen() {
+    TFmain* w = start();
+    const QSize least = w->minimumSizeHint().expandedTo(w->minimumSize());
+    QVERIFY2(least.height() <= 540, qPrintable(QString::number(least.height())));
+    QVERIFY2(least.width() <= 1024, qPrintable(QString::number(least.width())));
 }
 
 void TestTFmain::ctrlPPrints() {
