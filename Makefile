@@ -2,7 +2,7 @@ SHELL := /bin/bash
 # The two everyday commands:
 #   make run    install what is needed, build, and start Parlora
 #   make test   install what is needed, build with the ci preset, check formatting, run every test
-.PHONY: deps run build test format format-check bench fuzz clean
+.PHONY: deps run build test format format-check bench fuzz package clean
 
 SOURCES = $(shell find src tests bench keyhook \( -name '*.cpp' -o -name '*.h' \) 2>/dev/null)
 
@@ -27,6 +27,12 @@ format:
 format-check:
 	@clang-format --dry-run --Werror $(SOURCES) || \
 	    { echo "Sources are not formatted: run 'make format'." >&2; exit 1; }
+
+# A Debian package of the optimised build: build/ci/parlora_<version>_<arch>.deb
+package: deps
+	cmake --preset ci >/dev/null
+	cmake --build --preset ci
+	cd build/ci && cpack
 
 bench: deps
 	cmake --preset ci >/dev/null
