@@ -1,6 +1,7 @@
 #include "about/tfabout.h"
 #include "app/app_error.h"
 #include "app/error_report.h"
+#include "app/termination_signal.h"
 #include "app/tfmain.h"
 #include "platform/desktop_services.h"
 #include "platform/speech/espeak_voice.h"
@@ -43,6 +44,10 @@ int main(int argc, char* argv[]) {
     // The first window created is the main window: closing it ends the program.
     TFmain Fmain(platform);
     TFAbout FAbout;
+    // A session that ends, or Ctrl+C in a terminal, closes the window as its close button does:
+    // speech ends and the settings are written.
+    TerminationSignal termination;
+    QObject::connect(&termination, &TerminationSignal::received, &Fmain, &QWidget::close);
     Fmain.showMaximized();
     return QApplication::exec();
 }

@@ -6,11 +6,18 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <csignal>
 
 class TestStartupSmoke : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void startsAndExitsCleanly();
+    void endingSessionKeepsSettings_data();
+    void endingSessionKeepsSettings();
+
+private:
+    // Starts the program with its settings in the given folder; returns its window's id.
+    QString start(QProcess& program, const QTemporaryDir& config);
 };
 
 namespace {
@@ -37,20 +44,24 @@ QString waitForWindow(const QString& title, int timeoutMs) {
 
 } // namespace
 
+QString TestStartupSmoke::start(QProcess& program, const QTemporaryDir& config) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    program.setProcessEnvironment(env);
+    program.setProcessChannelMode(QProcess::ForwardedChannels);
+    program.start(QStringLiteral(PARLORA_EXECUTABLE), {});
+    if (!program.waitForStarted())
+        return {};
+    return waitForWindow(QStringLiteral("Parlora2008"), 30000);
+}
+
 void TestStartupSmoke::startsAndExitsCleanly() {
     if (qEnvironmentVariableIsEmpty("DISPLAY"))
         QSKIP("needs an X server; 'make test' starts one");
     QTemporaryDir config;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
-    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     QProcess program;
-    program.setProcessEnvironment(env);
-    program.setProcessChannelMode(QProcess::ForwardedChannels);
-    program.start(QStringLiteral(PARLORA_EXECUTABLE), {});
-    QVERIFY(program.waitForStarted());
-
-    const QString window = waitForWindow(QStringLiteral("Parlora2008"), 30000);
+    const QString window = start(program, config);
     QVERIFY2(!window.isEmpty(), "no window captioned Parlora2008 appeared");
     xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
     xdotool({QStringLiteral("key"), QStringLiteral("alt+f")});
@@ -66,6 +77,37 @@ void TestStartupSmoke::startsAndExitsCleanly() {
     QCOMPARE(saved.readString(QStringLiteral("set"), QStringLiteral("SpeakKey"), {}),
              QStringLiteral("All"));
     QCOMPARE(saved.readInteger(QStringLiteral("set"), QStringLiteral("ToolBar"), -1), 1);
+}
+
+void TestStartupSmoke::endingSessionKeepsSettings_data() {
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("session ends") << int(SIGTERM);
+    QTest::newRow("Ctrl+C") << int(SIGINT);
+    QTest::newRow("terminal closed") << int(SIGHUP);
+}
+
+// The window had its tool bar hidden; the ending keeps that, as a close would.
+void TestStartupSmoke::endingSessionKeepsSettings() {
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        QSKIP("needs an X server; 'make test' starts one");
+    QFETCH(int, signalNumber);
+    QTemporaryDir config;
+    QVERIFY(QDir(config.path()).mkpath(QStringLiteral("parlora")));
+    QFile settings(config.filePath(QStringLiteral("parlora/set.ini")));
+    QVERIFY(settings.open(QIODevice::WriteOnly));
+    settings.write("[set]\nToolBar=0\n");
+    settings.close();
+
+    QProcess program;
+    QVERIFY2(!start(program, config).isEmpty(), "no window captioned Parlora2008 appeared");
+    QVERIFY(::kill(static_cast<pid_t>(program.processId()), signalNumber) == 0);
+    QVERIFY2(program.waitForFinished(20000), "the program did not end on the signal");
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    const ProfileFile saved = ProfileFile::load(settings.fileName());
+    QCOMPARE(saved.readInteger(QStringLiteral("set"), QStringLiteral("ToolBar"), -1), 0);
+    QCOMPARE(saved.readString(QStringLiteral("set"), QStringLiteral("SpeakKey"), {}),
+             QStringLiteral("All"));
 }
 
 QTEST_GUILESS_MAIN(TestStartupSmoke)
