@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
@@ -14,6 +15,7 @@ private Q_SLOTS:
     void startsAndExitsCleanly();
     void endingSessionKeepsSettings_data();
     void endingSessionKeepsSettings();
+    void runsMaximisedOnASmallWaylandScreen();
 
 private:
     // Starts the program with its settings in the given folder; returns its window's id.
@@ -108,6 +110,47 @@ void TestStartupSmoke::endingSessionKeepsSettings() {
     QCOMPARE(saved.readInteger(QStringLiteral("set"), QStringLiteral("ToolBar"), -1), 0);
     QCOMPARE(saved.readString(QStringLiteral("set"), QStringLiteral("SpeakKey"), {}),
              QStringLiteral("All"));
+}
+
+// A compositor refuses a maximised window larger than the space it offers, and the program
+// dies of the protocol error; a netbook's screen is the tight case.
+void TestStartupSmoke::runsMaximisedOnASmallWaylandScreen() {
+    if (QStandardPaths::findExecutable(QStringLiteral("weston")).isEmpty())
+        QSKIP("needs weston; 'make test' installs it");
+    QTemporaryDir runtime;
+    QTemporaryDir config;
+    QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+
+    QProcess compositor;
+    compositor.setProcessEnvironment(env);
+    compositor.start(QStringLiteral("weston"),
+                     {QStringLiteral("--backend=headless-backend.so"),
+                      QStringLiteral("--width=1024"), QStringLiteral("--height=640"),
+                      QStringLiteral("--socket=parlora-test"), QStringLiteral("--idle-time=0")});
+    QVERIFY(compositor.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(runtime.filePath(QStringLiteral("parlora-test"))),
+                             20000);
+
+    env.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("parlora-test"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.setProcessChannelMode(QProcess::ForwardedChannels);
+    program.start(QStringLiteral(PARLORA_EXECUTABLE), {});
+    QVERIFY(program.waitForStarted());
+    // The compositor configures the maximised window at once; a refusal ends the program.
+    QVERIFY2(!program.waitForFinished(5000), "the program ended on the Wayland screen");
+    QVERIFY(::kill(static_cast<pid_t>(program.processId()), SIGTERM) == 0);
+    QVERIFY(program.waitForFinished(20000));
+    QCOMPARE(program.exitCode(), 0);
+    QVERIFY(QFile::exists(config.filePath(QStringLiteral("parlora/set.ini"))));
+    compositor.terminate();
+    compositor.waitForFinished(10000);
 }
 
 QTEST_GUILESS_MAIN(TestStartupSmoke)
