@@ -20,7 +20,7 @@ struct EspeakVoice::Utterance {
     int volume;
     WavFileStream* file; // null: to the sound device
     // Filled on the worker thread while the text is synthesised.
-    std::shared_ptr<const TextPositions> positions = {};
+    const TextPositions* positions = nullptr;
     qint64 synthesised = 0;
     SpeechMark lastWord = {};
 };
@@ -185,8 +185,9 @@ void EspeakVoice::Speak(const QString& text, int) {
             espeak_SetParameter(espeakRATE, rate.wordsPerMinute, 0);
             espeak_SetParameter(espeakWORDGAP, rate.wordGap, 0);
             const QByteArray utf8 = text.toUtf8();
+            const TextPositions positions(text);
             Utterance running = utterance;
-            running.positions = std::make_shared<TextPositions>(text);
+            running.positions = &positions;
             espeak_Synth(utf8.constData(), size_t(utf8.size()) + 1, 0, POS_CHARACTER, 0,
                          espeakCHARS_UTF8, nullptr, &running);
             if (!running.file) {
