@@ -32,6 +32,9 @@ Settings readSettings(const ProfileFile& profile) {
     s.addressBar = profile.readBool(Section, QStringLiteral("AddressBar"), defaults.addressBar);
     s.progressBar = profile.readBool(Section, QStringLiteral("ProgressBar"), defaults.progressBar);
     s.propertyBar = profile.readBool(Section, QStringLiteral("PropertyBar"), defaults.propertyBar);
+    // Follow-along highlight.
+    s.highlightReading =
+        profile.readBool(Section, QStringLiteral("HighlightReading"), defaults.highlightReading);
     return s;
 }
 
@@ -68,4 +71,7 @@ void writeSettings(ProfileFile& profile, const SettingsToSave& values) {
                             yesNo(*values.showClipBrdText));
     if (values.engine)
         profile.writeInteger(Section, QStringLiteral("Engine"), *values.engine);
+    // Follow-along highlight.
+    if (values.highlightReading)
+        profile.writeBool(Section, QStringLiteral("HighlightReading"), *values.highlightReading);
 }

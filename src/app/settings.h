@@ -23,6 +23,7 @@ struct Settings {
     bool addressBar = true;
     bool progressBar = true;
     bool propertyBar = true;
+    bool highlightReading = true; // follow-along highlight while reading
 };
 
 // What the exit writes. A value left empty is not written, so the file keeps what it had: the
@@ -42,6 +43,7 @@ struct SettingsToSave {
     std::optional<bool> speakClipBrd;
     std::optional<bool> showClipBrdText;
     std::optional<qint32> engine;
+    std::optional<bool> highlightReading;
 };
 
 Settings readSettings(const ProfileFile& profile);

@@ -89,6 +89,7 @@ void TFmain::connectHandlers() {
     // Tray, language, registration, help and about.
 
     // Follow-along highlight.
+    connectHighlightHandlers();
 }
 
 // Start-up. Each step applies what an earlier one prepared; a step that fails ends start-up
@@ -99,7 +100,7 @@ void TFmain::TntFormCreate() {
         {5, &TFmain::setVoiceEvents},      {6, &TFmain::fillVoiceList},
         {7, &TFmain::applyRateAndVolume},  {9, &TFmain::restoreViewBars},
         {10, &TFmain::restoreKeyEchoMode}, {11, &TFmain::restoreSimpleOptions},
-        {12, &TFmain::restoreEditorLook},
+        {12, &TFmain::restoreEditorLook},  {12, &TFmain::restoreReadingHighlight},
     };
     guarded([&] {
         for (const auto& [number, step] : steps) {
@@ -228,6 +229,7 @@ SettingsToSave TFmain::settingsToSave() const {
         save.color = m_editorLook.background();
         save.font = fontToText(m_editorLook.font());
         save.wordWrap = RichEdit1->lineWrapMode() != QTextEdit::NoWrap;
+        save.highlightReading = NHighlight->isChecked();
     }
     if (ran(9)) {
         save.bars = SettingsToSave::Bars{!PToolBar->isHidden(), !PAddressBar->isHidden(),

@@ -20,6 +20,7 @@ class QProgressBar;
 class QSlider;
 class QTextEdit;
 class QToolButton;
+class ReadingHighlight;
 
 // The main window: a rich-text editor with the tool bar, address bar, property bar and progress
 // bar around it. Every component carries its well-known name as objectName; the handlers of each
@@ -65,6 +66,10 @@ public:
     // Tray, interface language, voice registration, help and about.
 
     // Follow-along highlight.
+    void SpVoice1Boundary(int streamNumber, qint64 streamPosition, SpeechBoundary boundary,
+                          int characterPosition, int length);
+    void NHighlightClick();
+    QAction* NHighlight;
 
     SpeechVoice* SpVoice1;
 
@@ -257,4 +262,9 @@ private:
     // Tray, language, registration, help and about: helpers and state.
 
     // Follow-along highlight: helpers and state.
+    void connectHighlightHandlers();
+    void restoreReadingHighlight();
+    // Removes the highlight of the reading; the reading goes on unhighlighted.
+    void clearReadingHighlight();
+    ReadingHighlight* m_readingHighlight = nullptr;
 };

@@ -311,6 +311,7 @@ void TFmain::createMainMenu() {
     NAloud = addItem(NSpeakI, "NAloud", QStringLiteral("朗读(&S)"));
     NPause = addItem(NSpeakI, "NPause", QStringLiteral("暂停(&U)"));
     NStop = addItem(NSpeakI, "NStop", QStringLiteral("停止(&O)"));
+    NHighlight = addCheckItem(NSpeakI, "NHighlight", QStringLiteral("朗读时突出显示"));
     addSeparator(NSpeakI, "N5");
     NSpeakKeyAll = addCheckItem(NSpeakI, "NSpeakKeyAll", QStringLiteral("朗读按键(所有)"));
     keyModeGroup = new QActionGroup(this);

@@ -1,6 +1,7 @@
 // Read aloud, pause and resume, stop, and the audio-level bar.
 #include "app/tfmain.h"
 #include "platform/speech/speech_voice.h"
+#include "speech/reading_highlight.h"
 #include "speech/voice_choice.h"
 
 #include <QProgressBar>
@@ -21,9 +22,12 @@ template <typename Action> bool swallowErrors(Action action) {
 } // namespace
 
 void TFmain::BtnAloudClick() {
-    const QString selection = RichEdit1->textCursor().selectedText();
-    const QString text = withCrLfBreaks(selection.isEmpty() ? RichEdit1->toPlainText() : selection);
+    const QTextCursor cursor = RichEdit1->textCursor();
+    const QString selection = cursor.selectedText();
+    const QString source = selection.isEmpty() ? RichEdit1->toPlainText() : selection;
+    const QString text = withCrLfBreaks(source);
     m_paused = false;
+    clearReadingHighlight();
     swallowErrors([&] {
         SpVoice1->ReleaseVoice();
         const auto voice = selectedVoice();
@@ -31,6 +35,7 @@ void TFmain::BtnAloudClick() {
             return; // no voice installed: nothing to speak with
         SpVoice1->setVoice(*voice);
         SpVoice1->Speak(text, SpeechVoice::SpeakAsync);
+        m_readingHighlight->begin(selection.isEmpty() ? 0 : cursor.selectionStart(), source, text);
     });
 }
 
@@ -46,6 +51,7 @@ void TFmain::BtnPauseClick() {
 void TFmain::BtnStopClick() {
     if (swallowErrors([&] { SpVoice1->ReleaseVoice(); }))
         m_paused = false;
+    clearReadingHighlight();
 }
 
 void TFmain::SpVoice1AudioLevel(int, qint64, int level) {

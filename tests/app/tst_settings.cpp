@@ -14,6 +14,8 @@ private Q_SLOTS:
     void keepsWhatIsNotWritten();
     void letterDigitSpelling_data();
     void letterDigitSpelling();
+    void highlightReading_data();
+    void highlightReading();
 };
 
 namespace {
@@ -133,6 +135,28 @@ void TestSettings::letterDigitSpelling() {
     writeSettings(profile, values);
     QCOMPARE(profile.toText(), QStringLiteral("[set]\r\n%1\r\n").arg(line));
     QCOMPARE(readSettings(profile).speakKey, mode);
+}
+
+void TestSettings::highlightReading_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("on");
+    QTest::newRow("missing key means on") << "[set]\nRate=1\n" << true;
+    QTest::newRow("off") << "[set]\nhighlightreading=0\n" << false;
+    QTest::newRow("on") << "[set]\nHighlightReading=1\n" << true;
+    QTest::newRow("not a number gives the default") << "[set]\nHighlightReading=No\n" << true;
+}
+
+void TestSettings::highlightReading() {
+    QFETCH(QString, file);
+    QFETCH(bool, on);
+    ProfileFile profile = ProfileFile::fromText(file);
+    QCOMPARE(readSettings(profile).highlightReading, on);
+    SettingsToSave values;
+    values.highlightReading = !on;
+    writeSettings(profile, values);
+    QCOMPARE(readSettings(profile).highlightReading, !on);
+    QVERIFY(profile.toText().contains(QStringLiteral("HighlightReading=%1\r\n").arg(int(!on)),
+                                      Qt::CaseInsensitive));
 }
 
 QTEST_GUILESS_MAIN(TestSettings)

@@ -330,7 +330,8 @@ void TestTFmain::exitWritesThirteenKeysWithoutVoices() {
     m_window.reset();
     const QStringList lines = savedText().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     QCOMPARE(lines.first(), QStringLiteral("[set]"));
-    QCOMPARE(lines.size(), 1 + 13);
+    QCOMPARE(lines.size(), 1 + 13 + 1); // and the follow-along highlight
+    QVERIFY(lines.contains(QStringLiteral("HighlightReading=1")));
     QVERIFY(!savedText().contains(QStringLiteral("Engine")));
     QVERIFY(savedText().contains(QStringLiteral("SpeakKey=All\r\n")));
     QVERIFY(savedText().contains(QStringLiteral("Volume=80\r\n")));

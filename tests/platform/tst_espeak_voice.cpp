@@ -24,6 +24,9 @@ private Q_SLOTS:
     void cutsOffLongText_data();
     void cutsOffLongText();
     void levelsFollowPlaybackAndPauseHolds();
+    void boundariesFollowWordsAsHeard_data();
+    void boundariesFollowWordsAsHeard();
+    void cutOffSpeechReportsNoBoundaries();
     void unknownVoiceAndUnwritableFileRaise();
 
 private:
@@ -236,6 +239,86 @@ void TestEspeakVoice::levelsFollowPlaybackAndPauseHolds() {
     QVERIFY(levels.at(heldCount).at(1).toLongLong() > heldAt);
     QVERIFY(levels.at(heldCount).at(1).toLongLong() - heldAt < 22050 * 2 / 5);
     m_voice->ReleaseVoice();
+}
+
+void TestEspeakVoice::boundariesFollowWordsAsHeard_data() {
+    QTest::addColumn<QString>("voiceId");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("words");
+    QTest::addColumn<QList<int>>("sentences");
+    // Accented letters, a character outside the BMP and a CR LF break shift what follows.
+    QTest::newRow("English") << QStringLiteral("gmw/en")
+                             << QStringLiteral("Hello world. Café naïve test.\r\nOne 𠀀 two.")
+                             << QStringList{"Hello", "world", "Café", "naïve",
+                                            "test",  "One",   "𠀀",   "two"}
+                             << QList<int>{0, 13, 31};
+    // The engine takes a Mandarin clause as one word.
+    QTest::newRow("Chinese") << QStringLiteral("sit/cmn")
+                             << QStringLiteral("你好世界。\r\n我们今天去学校吧。")
+                             << QStringList{"你好世界", "我们今天去学校吧"} << QList<int>{0, 7};
+}
+
+void TestEspeakVoice::boundariesFollowWordsAsHeard() {
+    QFETCH(QString, voiceId);
+    QFETCH(QString, text);
+    QFETCH(QStringList, words);
+    QFETCH(QList<int>, sentences);
+    QTest::qWait(200); // events of earlier speech still on their way
+    QSignalSpy boundaries(m_voice.get(), &SpeechVoice::Boundary);
+    QList<qint64> heardAt;
+    QElapsedTimer clock;
+    clock.start();
+    QObject listener;
+    connect(m_voice.get(), &SpeechVoice::Boundary, &listener, [&] { heardAt << clock.elapsed(); });
+    m_voice->setVoice(voiceWithId(voiceId));
+    m_voice->setRate(5);
+    m_voice->Speak(text, SpeechVoice::SpeakAsync);
+    QTRY_VERIFY_WITH_TIMEOUT(!boundaries.isEmpty() &&
+                                 boundaries.last().at(2).value<SpeechBoundary>() ==
+                                     SpeechBoundary::End,
+                             10000);
+
+    QStringList heardWords;
+    QList<int> heardSentences;
+    qint64 lastPosition = -1;
+    qint64 firstWordPosition = -1;
+    qint64 firstWordAt = 0;
+    for (qsizetype i = 0; i < boundaries.size(); ++i) {
+        const QList<QVariant>& event = boundaries.at(i);
+        const qint64 streamPosition = event.at(1).toLongLong();
+        const auto kind = event.at(2).value<SpeechBoundary>();
+        const int position = event.at(3).toInt();
+        QVERIFY(streamPosition >= lastPosition);
+        lastPosition = streamPosition;
+        if (kind == SpeechBoundary::Sentence)
+            heardSentences << position;
+        if (kind != SpeechBoundary::Word)
+            continue;
+        heardWords << text.mid(position, event.at(4).toInt());
+        if (firstWordPosition < 0) {
+            firstWordPosition = streamPosition;
+            firstWordAt = heardAt.at(i);
+        }
+        // Reported as the audio is heard: never ahead of the sound since the first word.
+        const qint64 audioMs = (streamPosition - firstWordPosition) * 1000 / (2 * 22050);
+        QVERIFY2(heardAt.at(i) - firstWordAt >= audioMs - 100,
+                 qPrintable(QStringLiteral("%1 ms for %2 ms of audio")
+                                .arg(heardAt.at(i) - firstWordAt)
+                                .arg(audioMs)));
+    }
+    QCOMPARE(heardWords, words);
+    QCOMPARE(heardSentences, sentences);
+    QCOMPARE(boundaries.last().at(3).toInt(), int(text.size()));
+}
+
+void TestEspeakVoice::cutOffSpeechReportsNoBoundaries() {
+    QSignalSpy boundaries(m_voice.get(), &SpeechVoice::Boundary);
+    m_voice->Speak(longText(), SpeechVoice::SpeakAsync);
+    QTRY_VERIFY(!boundaries.isEmpty());
+    m_voice->ReleaseVoice();
+    const qsizetype atRelease = boundaries.size();
+    QTest::qWait(300);
+    QCOMPARE(boundaries.size(), atRelease);
 }
 
 void TestEspeakVoice::unknownVoiceAndUnwritableFileRaise() {

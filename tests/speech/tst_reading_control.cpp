@@ -225,7 +225,7 @@ void TestReadingControl::exitStoresVoiceIndex() {
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QStringList lines =
         QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-    QCOMPARE(lines.size(), 1 + 14);
+    QCOMPARE(lines.size(), 1 + 14 + 1); // and the follow-along highlight
     QVERIFY(lines.contains(QStringLiteral("Engine=2")));
     QVERIFY(lines.contains(QStringLiteral("Volume=80")));
 }

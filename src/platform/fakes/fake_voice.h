@@ -58,6 +58,11 @@ public:
         return true;
     }
 
+    // Reports a sentence, word or end of the last text spoken as heard.
+    void hear(SpeechBoundary boundary, int position = 0, int length = 0) {
+        Q_EMIT Boundary(1, 0, boundary, position, length);
+    }
+
 private:
     void call(const QString& what) {
         const QString member = what.section(u':', 0, 0);

@@ -41,6 +41,7 @@ void AudioPlayer::reset() {
     m_output->reset();
     m_paused = false;
     m_levels.clear();
+    m_marks.clear();
     m_blockSamples = 0;
     m_blockSquares = 0;
     m_drained = m_buffer.isEmpty();
@@ -51,16 +52,18 @@ void AudioPlayer::feed() {
         qint64 wanted = m_output->samplesWanted();
         while (wanted > 0) {
             const PcmBuffer::Chunk chunk = m_buffer.read(size_t(wanted));
-            if (chunk.samples.empty())
+            if (chunk.samples.empty() && chunk.marks.empty())
                 break;
             const qint64 first = m_output->samplesWritten();
             m_output->write(chunk.samples.data(), qint64(chunk.samples.size()));
             collectLevels(chunk, first);
+            collectMarks(chunk, first);
             wanted -= qint64(chunk.samples.size());
         }
     }
     reportPlayedLevels();
-    m_drained = m_levels.empty() && m_blockSamples == 0 && m_buffer.isEmpty() &&
+    reportPlayedMarks();
+    m_drained = m_levels.empty() && m_marks.empty() && m_blockSamples == 0 && m_buffer.isEmpty() &&
                 m_output->samplesPlayed() >= m_output->samplesWritten();
 }
 
@@ -83,6 +86,24 @@ void AudioPlayer::collectLevels(const PcmBuffer::Chunk& chunk, qint64 firstSampl
             m_blockSamples = 0;
             m_blockSquares = 0;
         }
+    }
+}
+
+// Runs after collectLevels, which has counted the chunk into the stream position.
+void AudioPlayer::collectMarks(const PcmBuffer::Chunk& chunk, qint64 firstSample) {
+    const qint64 streamFirst = m_streamPosition - qint64(chunk.samples.size());
+    for (const SpeechMark& mark : chunk.marks) {
+        const qint64 offset = qint64(mark.sample);
+        m_marks.push_back({firstSample + offset, chunk.stream, (streamFirst + offset) * 2, mark});
+    }
+}
+
+void AudioPlayer::reportPlayedMarks() {
+    const qint64 played = m_output->samplesPlayed();
+    while (!m_marks.empty() && m_marks.front().sample <= played) {
+        const PendingMark heard = m_marks.front();
+        m_marks.pop_front();
+        Q_EMIT markHeard(heard.stream, heard.position, heard.mark);
     }
 }
 

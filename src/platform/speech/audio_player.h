@@ -33,11 +33,15 @@ Q_SIGNALS:
     void level(int stream, qint64 position, int level);
     // The first samples of a stream were handed to the device.
     void streamStarted(int stream);
+    // A mark's sample has been heard.
+    void markHeard(int stream, qint64 position, SpeechMark mark);
 
 private:
     void feed();
     void collectLevels(const PcmBuffer::Chunk& chunk, qint64 firstSample);
+    void collectMarks(const PcmBuffer::Chunk& chunk, qint64 firstSample);
     void reportPlayedLevels();
+    void reportPlayedMarks();
 
     struct PendingLevel {
         qint64 endSample;
@@ -51,6 +55,13 @@ private:
     QTimer* m_timer = nullptr;
     bool m_paused = false;
     std::deque<PendingLevel> m_levels;
+    struct PendingMark {
+        qint64 sample;
+        int stream;
+        qint64 position;
+        SpeechMark mark;
+    };
+    std::deque<PendingMark> m_marks;
     int m_blockStream = 0;
     qint64 m_blockSamples = 0;
     qint64 m_streamPosition = 0;

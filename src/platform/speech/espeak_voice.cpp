@@ -4,6 +4,7 @@
 #include "audio_player.h"
 #include "pcm_buffer.h"
 #include "speech_rate.h"
+#include "text_positions.h"
 #include "wav_file_stream.h"
 
 #include <espeak-ng/speak_lib.h>
@@ -18,15 +19,52 @@ struct EspeakVoice::Utterance {
     int stream;
     int volume;
     WavFileStream* file; // null: to the sound device
+    // Filled on the worker thread while the text is synthesised.
+    const TextPositions* positions = nullptr;
+    qint64 synthesised = 0;
+    SpeechMark lastWord = {};
 };
 
 namespace {
 
+// The sentences and words that begin in a block of samples. The engine counts characters
+// (code points) of its input from 1; Mandarin words come once for each of their syllables.
+std::vector<SpeechMark> marksOf(EspeakVoice::Utterance& utterance, const espeak_EVENT* event,
+                                int count) {
+    std::vector<SpeechMark> marks;
+    for (; event->type != espeakEVENT_LIST_TERMINATED; ++event) {
+        const bool word = event->type == espeakEVENT_WORD;
+        if (!word && event->type != espeakEVENT_SENTENCE)
+            continue;
+        if (word && event->length <= 0)
+            continue;
+        const TextPositions& text = *utterance.positions;
+        const int first = event->text_position - 1;
+        SpeechMark mark;
+        mark.kind = int(word ? SpeechBoundary::Word : SpeechBoundary::Sentence);
+        mark.position = text.utf16(first);
+        mark.length = word ? text.utf16(first + event->length) - mark.position : 0;
+        mark.generation = utterance.generation;
+        mark.sample = size_t(std::clamp<qint64>(event->sample - utterance.synthesised, 0, count));
+        if (word) {
+            if (mark.position == utterance.lastWord.position &&
+                mark.length == utterance.lastWord.length)
+                continue;
+            utterance.lastWord = mark;
+        }
+        marks.push_back(mark);
+    }
+    return marks;
+}
+
 int synthCallback(short* samples, int count, espeak_EVENT* events) {
-    auto* utterance = static_cast<const EspeakVoice::Utterance*>(events->user_data);
+    auto* utterance = static_cast<EspeakVoice::Utterance*>(events->user_data);
     if (!samples || count == 0)
         return 0;
-    return utterance->voice->deliver(*utterance, samples, count) ? 0 : 1; // 1 aborts synthesis
+    std::vector<SpeechMark> marks = marksOf(*utterance, events, count);
+    const bool goOn = utterance->voice->deliver(*utterance, samples, count, std::move(marks));
+    utterance->synthesised += count;
+    return goOn ? 0 : 1; // 1 aborts synthesis
 }
 
 // Mandarin first, then English, then the rest by name.
@@ -90,6 +128,13 @@ EspeakVoice::EspeakVoice() : m_buffer(std::make_unique<PcmBuffer>(SampleRate / 2
     m_player->moveToThread(&m_audioThread);
     connect(&m_audioThread, &QThread::finished, m_player, &QObject::deleteLater);
     connect(m_player, &AudioPlayer::level, this, &SpeechVoice::AudioLevel);
+    connect(m_player, &AudioPlayer::markHeard, this,
+            [this](int stream, qint64 position, const SpeechMark& mark) {
+                // What was heard before a Skip or ReleaseVoice still arrives after it.
+                if (mark.generation == m_generation)
+                    Q_EMIT Boundary(stream, position, SpeechBoundary(mark.kind), mark.position,
+                                    mark.length);
+            });
     connect(m_player, &AudioPlayer::streamStarted, this, &EspeakVoice::StartStream,
             Qt::DirectConnection);
     m_audioThread.start();
@@ -140,14 +185,25 @@ void EspeakVoice::Speak(const QString& text, int) {
             espeak_SetParameter(espeakRATE, rate.wordsPerMinute, 0);
             espeak_SetParameter(espeakWORDGAP, rate.wordGap, 0);
             const QByteArray utf8 = text.toUtf8();
+            const TextPositions positions(text);
+            Utterance running = utterance;
+            running.positions = &positions;
             espeak_Synth(utf8.constData(), size_t(utf8.size()) + 1, 0, POS_CHARACTER, 0,
-                         espeakCHARS_UTF8, nullptr, const_cast<Utterance*>(&utterance));
+                         espeakCHARS_UTF8, nullptr, &running);
+            if (!running.file) {
+                SpeechMark end;
+                end.kind = int(SpeechBoundary::End);
+                end.position = int(text.size());
+                end.generation = running.generation;
+                m_buffer->write(nullptr, 0, running.stream, running.generation, {end});
+            }
         }
         --m_pending;
     });
 }
 
-bool EspeakVoice::deliver(const Utterance& utterance, const qint16* samples, int count) {
+bool EspeakVoice::deliver(const Utterance& utterance, const qint16* samples, int count,
+                          std::vector<SpeechMark> marks) {
     if (utterance.generation != m_generation)
         return false;
     std::vector<qint16> scaled(samples, samples + count);
@@ -157,7 +213,8 @@ bool EspeakVoice::deliver(const Utterance& utterance, const qint16* samples, int
     }
     if (utterance.file)
         return utterance.file->write(scaled.data(), scaled.size(), utterance.generation);
-    return m_buffer->write(scaled.data(), scaled.size(), utterance.stream, utterance.generation);
+    return m_buffer->write(scaled.data(), scaled.size(), utterance.stream, utterance.generation,
+                           std::move(marks));
 }
 
 void EspeakVoice::Pause() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "pcm_buffer.h"
 #include "speech_voice.h"
 
 #include <QThread>
@@ -12,7 +13,6 @@
 #include <thread>
 
 class AudioPlayer;
-class PcmBuffer;
 class WavFileStream;
 
 // The speech voice over the espeak-ng library. The library is not re-entrant: every call into
@@ -51,7 +51,8 @@ Q_SIGNALS:
 public:
     // Called from the synthesis callback on the worker thread.
     struct Utterance;
-    bool deliver(const Utterance& utterance, const qint16* samples, int count);
+    bool deliver(const Utterance& utterance, const qint16* samples, int count,
+                 std::vector<SpeechMark> marks);
 
 private:
     void post(std::function<void()> job);

@@ -4,20 +4,30 @@
 
 PcmBuffer::PcmBuffer(size_t capacitySamples) : m_capacity(capacitySamples) {}
 
-bool PcmBuffer::write(const qint16* samples, size_t count, int stream, int generation) {
+bool PcmBuffer::write(const qint16* samples, size_t count, int stream, int generation,
+                      std::vector<SpeechMark> marks) {
     std::unique_lock lock(m_mutex);
-    while (count > 0) {
+    size_t done = 0;
+    auto nextMark = marks.begin();
+    // Marks after the last sample still need a chunk to travel in.
+    while (count > 0 || nextMark != marks.end()) {
         m_space.wait(lock, [&] { return m_generation != generation || m_size < m_capacity; });
         if (m_generation != generation)
             return false;
         const size_t taken = std::min(count, m_capacity - m_size);
         if (m_chunks.empty() || m_chunks.back().stream != stream)
-            m_chunks.push_back({stream, {}});
-        std::vector<qint16>& tail = m_chunks.back().samples;
-        tail.insert(tail.end(), samples, samples + taken);
+            m_chunks.push_back({stream, {}, {}});
+        Chunk& tail = m_chunks.back();
+        for (; nextMark != marks.end() && (nextMark->sample < done + taken || taken == count);
+             ++nextMark) {
+            tail.marks.push_back(*nextMark);
+            tail.marks.back().sample = nextMark->sample - done + tail.samples.size();
+        }
+        tail.samples.insert(tail.samples.end(), samples, samples + taken);
         m_size += taken;
         samples += taken;
         count -= taken;
+        done += taken;
     }
     return true;
 }
@@ -27,15 +37,23 @@ PcmBuffer::Chunk PcmBuffer::read(size_t maxSamples) {
     if (m_chunks.empty() || maxSamples == 0)
         return {};
     Chunk& front = m_chunks.front();
-    Chunk out{front.stream, {}};
     const size_t taken = std::min(maxSamples, front.samples.size());
     if (taken == front.samples.size()) {
-        out.samples = std::move(front.samples);
+        Chunk out = std::move(front);
         m_chunks.pop_front();
-    } else {
-        out.samples.assign(front.samples.begin(), front.samples.begin() + taken);
-        front.samples.erase(front.samples.begin(), front.samples.begin() + taken);
+        m_size -= taken;
+        m_space.notify_all();
+        return out;
     }
+    Chunk out{front.stream, {front.samples.begin(), front.samples.begin() + taken}, {}};
+    front.samples.erase(front.samples.begin(), front.samples.begin() + taken);
+    auto firstLeft = front.marks.begin();
+    while (firstLeft != front.marks.end() && firstLeft->sample < taken)
+        ++firstLeft;
+    out.marks.assign(front.marks.begin(), firstLeft);
+    front.marks.erase(front.marks.begin(), firstLeft);
+    for (SpeechMark& mark : front.marks)
+        mark.sample -= taken;
     m_size -= taken;
     m_space.notify_all();
     return out;
@@ -51,5 +69,5 @@ void PcmBuffer::cancel(int newGeneration) {
 
 bool PcmBuffer::isEmpty() const {
     std::lock_guard lock(m_mutex);
-    return m_size == 0;
+    return m_chunks.empty();
 }

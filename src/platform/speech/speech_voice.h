@@ -25,6 +25,10 @@ public:
     virtual void Close() = 0;
 };
 
+// What a Boundary event reports: a sentence or a word begins to be heard, or everything given
+// to one Speak has been heard.
+enum class SpeechBoundary { Sentence, Word, End };
+
 // The speech voice the program talks through. Members raise AppError when the engine fails.
 class SpeechVoice : public QObject {
     Q_OBJECT
@@ -64,4 +68,9 @@ public:
 Q_SIGNALS:
     // While speech is heard, about 20 times a second; level 0 (silence) to about 10.
     void AudioLevel(int streamNumber, qint64 streamPosition, int level);
+    // When the sound of a sentence or word is heard. The position and length count UTF-16 units
+    // of the text given to Speak; a sentence's length is 0, as the engine does not know where
+    // it ends. Nothing is reported for speech written to a file or cut off.
+    void Boundary(int streamNumber, qint64 streamPosition, SpeechBoundary boundary,
+                  int characterPosition, int length);
 };

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <vector>
+
+class QTextEdit;
+
+// For each UTF-16 position of the spoken text (and one past its end), the position in the
+// editor text it was made from; the spoken text has CR LF where the editor has one line or
+// paragraph break.
+std::vector<int> editorPositions(const QString& source, const QString& spoken);
+
+// Follows a reading in the editor: the sentence being heard gets a soft background and the
+// word a stronger one. Both are extra selections, so the document, its undo history and the
+// user's caret and selection stay as they are. The view follows the sentence unless the user
+// scrolled during the reading. An edit of the text ends the following.
+class ReadingHighlight : public QObject {
+    Q_OBJECT
+public:
+    explicit ReadingHighlight(QTextEdit* editor);
+
+    bool isEnabled() const { return m_enabled; }
+    // Off: clears the highlight and follows no reading until switched on again.
+    void setEnabled(bool enabled);
+    bool isFollowing() const { return m_following; }
+
+    // A reading of spoken, made from source, which starts at editor position start.
+    void begin(int start, const QString& source, const QString& spoken);
+    // Positions and lengths in the spoken text.
+    void sentence(int position);
+    void word(int position, int length);
+    // Removes the highlight and follows nothing until the next begin.
+    void clear();
+
+private:
+    int toEditor(int spokenPosition) const;
+    int sentenceEnd(int spokenPosition) const;
+    void show();
+    void keepInView();
+
+    QTextEdit* m_editor;
+    bool m_enabled = true;
+    bool m_following = false;
+    bool m_userScrolled = false;
+    bool m_scrolling = false;
+    QString m_spoken;
+    int m_start = 0;
+    std::vector<int> m_positions;
+    int m_sentenceStart = -1; // editor positions; -1: none
+    int m_sentenceEnd = -1;
+    int m_wordStart = -1;
+    int m_wordEnd = -1;
+};
