@@ -143,6 +143,7 @@ void TFmain::createComponents() {
     createMainMenu();
     createEditorMenu();
     createTrayMenu();
+    createTrayIcon();
     RichEdit1->setFocus();
 }
 
