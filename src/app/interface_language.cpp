@@ -17,8 +17,9 @@
 namespace {
 
 const QString Section = QStringLiteral("Language");
-// Real language files are a few tens of kilobytes; every key is looked up line by line.
-constexpr qint64 MaxFileSize = 512 * 1024;
+// Real language files are a few tens of kilobytes; every key is looked up line by line, so a
+// larger file would hold the window up.
+constexpr qint64 MaxFileSize = 128 * 1024;
 
 using Setter = std::function<void(const QString&)>;
 struct TextProperty {
