@@ -51,6 +51,7 @@ void TFmain::createTrayIcon() {
 
 void TFmain::TrayIcon1Click() {
     if (isHidden()) {
+        // The window manager forgets the state of a window that left the screen.
         setWindowState(m_stateBeforeTray);
         show();
     }
@@ -75,9 +76,11 @@ void TFmain::changeEvent(QEvent* event) {
     QTimer::singleShot(0, this, &TFmain::hideToTray);
 }
 
+// The window leaves the screen in the state it had, so that showing it brings that state back;
+// changing the state of a hidden window would map it again on X11.
 void TFmain::hideToTray() {
     if (!isMinimized())
         return;
-    hide();
     setWindowState(m_stateBeforeTray);
+    hide();
 }
