@@ -319,7 +319,7 @@ void TestShell::oversizedOrBinaryFiles_data() {
     while (huge.size() < 8 * 1024 * 1024)
         huge += "Fmain.NFile.Caption=Huge\n";
     QTest::newRow("huge") << huge;
-    QByteArray binary(256 * 1024, '\0');
+    QByteArray binary(100 * 1024, '\0');
     for (char& byte : binary)
         byte = static_cast<char>(QRandomGenerator::global()->bounded(256));
     QTest::newRow("binary") << binary;
