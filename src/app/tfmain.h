@@ -75,8 +75,8 @@ public:
     void NHomePageClick();
     void TntLabel1Click();
     void NAboutClick();
-    QSystemTrayIcon* TrayIcon1;
-    TFAbout* FAbout; // the about box, a window of its own
+    QSystemTrayIcon* TrayIcon1 = nullptr;
+    TFAbout* FAbout = nullptr; // the about box, a window of its own, made after the window
 
     // Follow-along highlight.
 
