@@ -1,10 +1,36 @@
 #pragma once
 
+#include "about/web_links.h"
+
 #include <QDialog>
 
-// The about box; created hidden at start and shown when asked for.
+class QFrame;
+class QLabel;
+class QPushButton;
+class Shell;
+
+// The about box: the program's icon and name and its two links. Created hidden at start and
+// shown when asked for.
 class TFAbout : public QDialog {
     Q_OBJECT
 public:
-    explicit TFAbout(QWidget* parent = nullptr);
+    TFAbout(Shell& shell, WebLinks links, QWidget* parent = nullptr);
+
+    void TntLabel3Click();
+    void TntLabel4Click();
+    void BtnCloseClick();
+
+    QLabel* Image1;
+    QLabel* TntLabel1;
+    QLabel* TntLabel3;
+    QLabel* TntLabel4;
+    QFrame* Bevel1;
+    QPushButton* BtnClose;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    Shell& m_shell;
+    WebLinks m_links;
 };

@@ -1,13 +1,14 @@
-#include "about/tfabout.h"
 #include "app/app_error.h"
 #include "app/error_report.h"
 #include "app/termination_signal.h"
 #include "app/tfmain.h"
 #include "platform/desktop_services.h"
+#include "platform/notification_area.h"
 #include "platform/speech/espeak_voice.h"
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QPointer>
 #include <memory>
 
 int main(int argc, char* argv[]) {
@@ -38,16 +39,25 @@ int main(int argc, char* argv[]) {
     // Editor commands.
 
     // Tray, language, registration, help and about.
+    DesktopNotificationArea notificationArea;
+    platform.notificationArea = &notificationArea;
+    platform.programDirectory = QApplication::applicationDirPath() + u'/';
+    // The window hidden in the tray is still the program: closing the help box must not end it.
+    QApplication::setQuitOnLastWindowClosed(false);
 
     // Follow-along highlight.
 
-    // The first window created is the main window: closing it ends the program.
-    TFmain Fmain(platform);
-    TFAbout FAbout;
+    // The first window created is the main window: closing it ends the program. It creates the
+    // about box after itself. Its destruction writes the settings.
+    QPointer<TFmain> Fmain = new TFmain(platform);
+    Fmain->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(Fmain, &QObject::destroyed, &app, &QCoreApplication::quit);
     // A session that ends, or Ctrl+C in a terminal, closes the window as its close button does:
     // speech ends and the settings are written.
     TerminationSignal termination;
-    QObject::connect(&termination, &TerminationSignal::received, &Fmain, &QWidget::close);
-    Fmain.showMaximized();
-    return QApplication::exec();
+    QObject::connect(&termination, &TerminationSignal::received, Fmain, &QWidget::close);
+    Fmain->showMaximized();
+    const int result = QApplication::exec();
+    delete Fmain; // when the session ended the loop instead
+    return result;
 }

@@ -1,6 +1,7 @@
 // The main window's life: construction, start-up, close and shut-down, and the view toggles.
 #include "app/tfmain.h"
 
+#include "about/tfabout.h"
 #include "app/app_error.h"
 #include "app/date_format.h"
 #include "app/error_report.h"
@@ -14,6 +15,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QSlider>
+#include <QSystemTrayIcon>
 #include <QTextEdit>
 #include <QToolButton>
 
@@ -27,6 +29,7 @@ TFmain::TFmain(const Platform& platform, QWidget* parent)
     createComponents();
     connectHandlers();
     TntFormCreate();
+    createAboutBox();
 }
 
 TFmain::~TFmain() {
@@ -87,6 +90,7 @@ void TFmain::connectHandlers() {
     // Editor commands.
 
     // Tray, language, registration, help and about.
+    connectShellHandlers();
 
     // Follow-along highlight.
     connectHighlightHandlers();
@@ -96,11 +100,17 @@ void TFmain::connectHandlers() {
 // there, is reported, and the window opens with the later steps' controls as built.
 void TFmain::TntFormCreate() {
     const std::pair<int, void (TFmain::*)()> steps[] = {
-        {1, &TFmain::setDateFormat},       {2, &TFmain::readSettingsFile},
-        {5, &TFmain::setVoiceEvents},      {6, &TFmain::fillVoiceList},
-        {7, &TFmain::applyRateAndVolume},  {9, &TFmain::restoreViewBars},
-        {10, &TFmain::restoreKeyEchoMode}, {11, &TFmain::restoreSimpleOptions},
-        {12, &TFmain::restoreEditorLook},  {12, &TFmain::restoreReadingHighlight},
+        {1, &TFmain::setDateFormat},
+        {2, &TFmain::readSettingsFile},
+        {4, &TFmain::registerVoices},
+        {5, &TFmain::setVoiceEvents},
+        {6, &TFmain::fillVoiceList},
+        {7, &TFmain::applyRateAndVolume},
+        {9, &TFmain::restoreViewBars},
+        {10, &TFmain::restoreKeyEchoMode},
+        {11, &TFmain::restoreSimpleOptions},
+        {12, &TFmain::restoreEditorLook},
+        {12, &TFmain::restoreReadingHighlight},
     };
     guarded([&] {
         for (const auto& [number, step] : steps) {
@@ -208,12 +218,14 @@ void TFmain::TntFormClose() {
 }
 
 void TFmain::TntFormDestroy() {
+    guarded([&] { removeVoices(); });
     guarded([&] {
         const QString path = m_platform.dataDirectory->filePath(SettingsFile);
         ProfileFile profile = ProfileFile::load(path);
         writeSettings(profile, settingsToSave());
         profile.save(path);
     });
+    TrayIcon1->hide();
 }
 
 // What the exit writes: the controls' state for every value whose start-up step ran. After a

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "about/web_links.h"
 #include "app/editor_look.h"
 #include "app/settings.h"
 #include "platform/platform.h"
@@ -7,6 +8,7 @@
 
 #include <QMainWindow>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QAbstractButton;
@@ -18,9 +20,11 @@ class QLabel;
 class QMenu;
 class QProgressBar;
 class QSlider;
+class QSystemTrayIcon;
 class QTextEdit;
 class QToolButton;
 class ReadingHighlight;
+class TFAbout;
 
 // The main window: a rich-text editor with the tool bar, address bar, property bar and progress
 // bar around it. Every component carries its well-known name as objectName; the handlers of each
@@ -64,6 +68,16 @@ public:
     // Editor commands: edit, format, find and replace, print.
 
     // Tray, interface language, voice registration, help and about.
+    void TrayIcon1Click();
+    void NHideShowClick();
+    void NEnglishClick(QAction* item);
+    void applyLanguage(const QString& language);
+    void NHelpClick();
+    void NHomePageClick();
+    void TntLabel1Click();
+    void NAboutClick();
+    QSystemTrayIcon* TrayIcon1 = nullptr;
+    TFAbout* FAbout = nullptr; // the about box, a window of its own, made after the window
 
     // Follow-along highlight.
     void SpVoice1Boundary(int streamNumber, qint64 streamPosition, SpeechBoundary boundary,
@@ -260,6 +274,16 @@ private:
     // Editor commands: helpers and state.
 
     // Tray, language, registration, help and about: helpers and state.
+    void connectShellHandlers();
+    void createTrayIcon();
+    void createAboutBox();
+    void changeEvent(QEvent* event) override;
+    void hideToTray();
+    void registerVoices();
+    void removeVoices();
+    WebLinks m_links;
+    std::unique_ptr<TFAbout> m_about;
+    Qt::WindowStates m_stateBeforeTray;
 
     // Follow-along highlight: helpers and state.
     void connectHighlightHandlers();

@@ -144,6 +144,7 @@ void TFmain::createComponents() {
     createMainMenu();
     createEditorMenu();
     createTrayMenu();
+    createTrayIcon();
     RichEdit1->setFocus();
 }
 

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QString>
+
 class Dialogs;
 class DataDirectory;
 class SystemInfo;
 class Shell;
 class SpeechVoice;
+class NotificationArea;
 
 // The outside world of the main window. main() wires the real services, tests wire fakes.
 struct Platform {
@@ -23,6 +26,8 @@ struct Platform {
     // Editor commands.
 
     // Tray, language, registration, help and about.
+    NotificationArea* notificationArea = nullptr;
+    QString programDirectory = {}; // the program file's folder, ending in "/"
 
     // Follow-along highlight.
 };

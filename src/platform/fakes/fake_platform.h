@@ -3,6 +3,7 @@
 #include "platform/data_directory.h"
 #include "platform/dialogs.h"
 #include "platform/fakes/fake_voice.h"
+#include "platform/notification_area.h"
 #include "platform/platform.h"
 #include "platform/shell.h"
 #include "platform/system_info.h"
@@ -62,6 +63,12 @@ public:
     int majorVersion() const override { return major; }
 };
 
+class FakeNotificationArea : public NotificationArea {
+public:
+    bool present = true;
+    bool available() const override { return present; }
+};
+
 class FakeShell : public Shell {
 public:
     QStringList opened;
@@ -85,6 +92,8 @@ struct FakePlatform {
     // Editor commands.
 
     // Tray, language, registration, help and about.
+    FakeNotificationArea notificationArea;
+    QTemporaryDir programDirectory;
 
     // Follow-along highlight.
 
@@ -100,6 +109,8 @@ struct FakePlatform {
         // Editor commands.
 
         // Tray, language, registration, help and about.
+        platform.notificationArea = &notificationArea;
+        platform.programDirectory = programDirectory.path() + u'/';
 
         // Follow-along highlight.
 

@@ -1,0 +1,7 @@
+#include "notification_area.h"
+
+#include <QSystemTrayIcon>
+
+bool DesktopNotificationArea::available() const {
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
