@@ -92,8 +92,8 @@ void TestHelpAbout::mailLink() {
 }
 
 void TestHelpAbout::shippedPageFoundBesideOrInstalled() {
-    QTemporaryDir root;
-    const QString bin = root.path() + QStringLiteral("/bin/");
+    QTemporaryDir root; // an installation: <prefix>/lib/parlora/ and <prefix>/share/
+    const QString bin = root.path() + QStringLiteral("/lib/parlora/");
     QVERIFY(QDir().mkpath(bin));
     QCOMPARE(webLinks(bin).homePage,
              QUrl::fromLocalFile(bin + QStringLiteral("doc/parlora-help.html")).toString());
