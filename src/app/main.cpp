@@ -3,6 +3,7 @@
 #include "app/error_report.h"
 #include "app/tfmain.h"
 #include "platform/desktop_services.h"
+#include "platform/key_module.h"
 #include "platform/speech/espeak_voice.h"
 
 #include <QApplication>
@@ -33,6 +34,8 @@ int main(int argc, char* argv[]) {
     // Audio export.
 
     // Key echo and clipboard.
+    KeyModule keyModule(QApplication::applicationDirPath());
+    platform.keyHook = &keyModule;
 
     // Editor commands.
 

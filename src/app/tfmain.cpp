@@ -83,6 +83,7 @@ void TFmain::connectHandlers() {
     // Audio export.
 
     // Key echo and clipboard.
+    connectKeyEchoHandlers();
 
     // Editor commands.
 
@@ -95,11 +96,12 @@ void TFmain::connectHandlers() {
 // there, is reported, and the window opens with the later steps' controls as built.
 void TFmain::TntFormCreate() {
     const std::pair<int, void (TFmain::*)()> steps[] = {
-        {1, &TFmain::setDateFormat},       {2, &TFmain::readSettingsFile},
-        {5, &TFmain::setVoiceEvents},      {6, &TFmain::fillVoiceList},
-        {7, &TFmain::applyRateAndVolume},  {9, &TFmain::restoreViewBars},
-        {10, &TFmain::restoreKeyEchoMode}, {11, &TFmain::restoreSimpleOptions},
-        {12, &TFmain::restoreEditorLook},
+        {1, &TFmain::setDateFormat},         {2, &TFmain::readSettingsFile},
+        {5, &TFmain::setVoiceEvents},        {6, &TFmain::fillVoiceList},
+        {7, &TFmain::applyRateAndVolume},    {8, &TFmain::setUpKeyEcho},
+        {9, &TFmain::restoreViewBars},       {10, &TFmain::restoreKeyEchoMode},
+        {11, &TFmain::restoreSimpleOptions}, {12, &TFmain::restoreEditorLook},
+        {13, &TFmain::joinClipboard},
     };
     guarded([&] {
         for (const auto& [number, step] : steps) {
@@ -199,11 +201,14 @@ void TFmain::TntFormCloseQuery(bool& canClose) {
 }
 
 void TFmain::TntFormClose() {
+    leaveClipboard();
     try {
         SpVoice1->Skip(QStringLiteral("Sentence"), 2147483647);
     } catch (const std::exception&) {
         // Not reported: the program is ending.
+        return;
     }
+    removeKeyHook();
 }
 
 void TFmain::TntFormDestroy() {

@@ -5,6 +5,7 @@ class DataDirectory;
 class SystemInfo;
 class Shell;
 class SpeechVoice;
+class KeyHook;
 
 // The outside world of the main window. main() wires the real services, tests wire fakes.
 struct Platform {
@@ -19,6 +20,7 @@ struct Platform {
     // Audio export.
 
     // Key echo and clipboard.
+    KeyHook* keyHook = nullptr;
 
     // Editor commands.
 

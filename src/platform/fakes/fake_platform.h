@@ -2,6 +2,7 @@
 
 #include "platform/data_directory.h"
 #include "platform/dialogs.h"
+#include "platform/fakes/fake_key_hook.h"
 #include "platform/fakes/fake_voice.h"
 #include "platform/platform.h"
 #include "platform/shell.h"
@@ -81,6 +82,7 @@ struct FakePlatform {
     // Audio export.
 
     // Key echo and clipboard.
+    FakeKeyHook keyHook;
 
     // Editor commands.
 
@@ -96,6 +98,7 @@ struct FakePlatform {
         // Audio export.
 
         // Key echo and clipboard.
+        platform.keyHook = &keyHook;
 
         // Editor commands.
 
