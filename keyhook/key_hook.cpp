@@ -118,7 +118,11 @@ public:
     ~Hook() {
         if (m_stop[1] >= 0)
             (void)!write(m_stop[1], "x", 1);
-        m_thread.join();
+        // The process may end from the watch thread itself (a fatal X error ends it there).
+        if (std::this_thread::get_id() == m_thread.get_id())
+            m_thread.detach();
+        else
+            m_thread.join();
         if (m_display)
             XCloseDisplay(m_display);
         for (int device : m_keyboards)
@@ -153,6 +157,9 @@ private:
             if (poll(watched, 2, -1) < 0 && errno != EINTR)
                 return;
             if (stopped(watched[0]))
+                return;
+            // A lost X server ends the watch here; Xlib would end the whole process instead.
+            if (watched[1].revents & (POLLHUP | POLLERR | POLLNVAL))
                 return;
             while (XPending(m_display)) {
                 XEvent event;
