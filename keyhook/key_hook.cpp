@@ -101,7 +101,8 @@ Display* openRawKeys(int& xiOpcode) {
     XISetMask(bits, XI_RawKeyRelease);
     XIEventMask mask{XIAllMasterDevices, sizeof bits, bits};
     XISelectEvents(display, DefaultRootWindow(display), &mask, 1);
-    XFlush(display);
+    // Keys pressed once HookOn has returned are seen.
+    XSync(display, False);
     return display;
 }
 
