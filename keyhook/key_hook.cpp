@@ -188,6 +188,11 @@ private:
             if (stopped(watched[0]))
                 return;
             for (std::size_t i = 1; i < watched.size(); ++i) {
+                // An unplugged keyboard is dropped from the watch (poll skips negative ones).
+                if (watched[i].revents & (POLLHUP | POLLERR | POLLNVAL)) {
+                    watched[i].fd = -1;
+                    continue;
+                }
                 if (!(watched[i].revents & POLLIN))
                     continue;
                 input_event event{};
