@@ -3,6 +3,7 @@
 #include "app/termination_signal.h"
 #include "app/tfmain.h"
 #include "platform/desktop_services.h"
+#include "platform/key_module.h"
 #include "platform/notification_area.h"
 #include "platform/speech/espeak_voice.h"
 
@@ -35,6 +36,8 @@ int main(int argc, char* argv[]) {
     // Audio export.
 
     // Key echo and clipboard.
+    KeyModule keyModule(QApplication::applicationDirPath());
+    platform.keyHook = &keyModule;
 
     // Editor commands.
 

@@ -86,6 +86,7 @@ void TFmain::connectHandlers() {
     // Audio export.
 
     // Key echo and clipboard.
+    connectKeyEchoHandlers();
 
     // Editor commands.
 
@@ -99,6 +100,8 @@ void TFmain::connectHandlers() {
 // Start-up. Each step applies what an earlier one prepared; a step that fails ends start-up
 // there, is reported, and the window opens with the later steps' controls as built.
 void TFmain::TntFormCreate() {
+    // One step a line, in start-up order.
+    // clang-format off
     const std::pair<int, void (TFmain::*)()> steps[] = {
         {1, &TFmain::setDateFormat},
         {2, &TFmain::readSettingsFile},
@@ -106,12 +109,15 @@ void TFmain::TntFormCreate() {
         {5, &TFmain::setVoiceEvents},
         {6, &TFmain::fillVoiceList},
         {7, &TFmain::applyRateAndVolume},
+        {8, &TFmain::setUpKeyEcho},
         {9, &TFmain::restoreViewBars},
         {10, &TFmain::restoreKeyEchoMode},
         {11, &TFmain::restoreSimpleOptions},
         {12, &TFmain::restoreEditorLook},
         {12, &TFmain::restoreReadingHighlight},
+        {13, &TFmain::joinClipboard},
     };
+    // clang-format on
     guarded([&] {
         for (const auto& [number, step] : steps) {
             m_startupStepsDone = number - 1;
@@ -210,11 +216,14 @@ void TFmain::TntFormCloseQuery(bool& canClose) {
 }
 
 void TFmain::TntFormClose() {
+    leaveClipboard();
     try {
         SpVoice1->Skip(QStringLiteral("Sentence"), 2147483647);
     } catch (const std::exception&) {
         // Not reported: the program is ending.
+        return;
     }
+    removeKeyHook();
 }
 
 void TFmain::TntFormDestroy() {

@@ -7,6 +7,8 @@
 #include "platform/speech/speech_voice.h"
 
 #include <QMainWindow>
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -64,6 +66,29 @@ public:
     // Audio export.
 
     // Key echo, clipboard reader and the seven options.
+    void KeyEchoMessage(std::uint32_t lParam);
+    void ClipboardChange();
+    void CBSpeakKeyAllClick();
+    void NSpeakKeyAllClick();
+    void NNSpeakKeyAllClick();
+    void CBSpeakletterdigitClick();
+    void NspeakLetterDigitClick();
+    void NNSpeakLetterDigitClick();
+    void CBSpeakLetterClick();
+    void NspeakLetterClick();
+    void NNSpeakLetterClick();
+    void CBSpeakdigitClick();
+    void NSpeakdigitClick();
+    void NNSpeakdigitClick();
+    void CBSpeakClipBrdClick();
+    void NspeakClipBrdClick();
+    void NNspeakClipBrdClick();
+    void CBShowKeyWordClick();
+    void NshowKeyWordClick();
+    void NNshowkeywordClick();
+    void CBShowClipBrdTextClick();
+    void NshowclipBrdTextClick();
+    void NNShowclipBrdTextClick();
 
     // Editor commands: edit, format, find and replace, print.
 
@@ -270,6 +295,26 @@ private:
     // Audio export: helpers and state.
 
     // Key echo and clipboard: helpers and state.
+    struct OptionControls {
+        QCheckBox* box;
+        QAction* item;
+        QAction* trayItem;
+    };
+    void connectKeyEchoHandlers();
+    void setUpKeyEcho();
+    void joinClipboard();
+    void leaveClipboard();
+    void removeKeyHook();
+    // Cuts off what the voice is saying and speaks the text; false, silently, when the voice
+    // could not be cut off. Key echo and the clipboard reader speak only through this.
+    bool skipThenSpeak(const QString& text);
+    void appendEditorLine(const QString& line);
+    std::array<OptionControls, 4> keyModes() const;
+    void keyModeBoxChanged(int mode);
+    void keyModeItemClicked(int mode);
+    void optionBoxChanged(const OptionControls& option);
+    void optionItemClicked(QAction* clicked, QCheckBox* box);
+    QMetaObject::Connection m_clipboardWatch;
 
     // Editor commands: helpers and state.
 

@@ -8,6 +8,7 @@ class SystemInfo;
 class Shell;
 class SpeechVoice;
 class NotificationArea;
+class KeyHook;
 
 // The outside world of the main window. main() wires the real services, tests wire fakes.
 struct Platform {
@@ -22,6 +23,7 @@ struct Platform {
     // Audio export.
 
     // Key echo and clipboard.
+    KeyHook* keyHook = nullptr;
 
     // Editor commands.
 

@@ -2,6 +2,7 @@
 
 #include "platform/data_directory.h"
 #include "platform/dialogs.h"
+#include "platform/fakes/fake_key_hook.h"
 #include "platform/fakes/fake_voice.h"
 #include "platform/notification_area.h"
 #include "platform/platform.h"
@@ -88,6 +89,7 @@ struct FakePlatform {
     // Audio export.
 
     // Key echo and clipboard.
+    FakeKeyHook keyHook;
 
     // Editor commands.
 
@@ -105,6 +107,7 @@ struct FakePlatform {
         // Audio export.
 
         // Key echo and clipboard.
+        platform.keyHook = &keyHook;
 
         // Editor commands.
 

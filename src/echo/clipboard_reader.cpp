@@ -1,0 +1,29 @@
+// Clipboard reader: text that any program copies is spoken and shown as the options say.
+#include "app/tfmain.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QTextEdit>
+
+void TFmain::joinClipboard() {
+    m_clipboardWatch = connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
+                               [this] { guarded([&] { ClipboardChange(); }); });
+}
+
+void TFmain::leaveClipboard() {
+    disconnect(m_clipboardWatch);
+}
+
+// Each change is read anew: the text may be replaced again while the voice is cut off.
+void TFmain::ClipboardChange() {
+    const QClipboard* clipboard = QGuiApplication::clipboard();
+    const QMimeData* data = clipboard->mimeData();
+    if (!data || !data->hasText())
+        return;
+    if (CBSpeakClipBrd->isChecked() && !skipThenSpeak(clipboard->text()))
+        return;
+    if (CBShowClipBrdText->isChecked())
+        RichEdit1->setPlainText(clipboard->text());
+}
