@@ -36,6 +36,7 @@ private Q_SLOTS:
     void restoresStoredValues_data();
     void restoresStoredValues();
     void noModeIsStoredAndRestored();
+    void keyAndClipboardClearTheReadingHighlight();
 
 private:
     TFmain* start(const QByteArray& settings = {});
@@ -374,6 +375,27 @@ void TestKeyEcho::noModeIsStoredAndRestored() {
     m_window.reset();
     start();
     QCOMPARE(checked(KeyModeControls), QStringList());
+}
+
+// What they say cuts the reading off, so the words it marked are no longer being heard.
+void TestKeyEcho::keyAndClipboardClearTheReadingHighlight() {
+    m_fakes->voice.voices = {{QStringLiteral("gmw/en"), QStringLiteral("English")}};
+    TFmain* w = start();
+    w->RichEdit1->setPlainText(QStringLiteral("one two"));
+    const auto hearTheFirstWord = [&] {
+        w->BtnAloudClick();
+        m_fakes->voice.hear(SpeechBoundary::Word, 0, 3);
+        QCOMPARE(w->RichEdit1->extraSelections().size(), 1);
+    };
+    hearTheFirstWord();
+    m_fakes->keyHook.send(released(0x1e)); // A
+    QVERIFY(w->RichEdit1->extraSelections().isEmpty());
+
+    hearTheFirstWord();
+    auto* data = new QMimeData;
+    data->setText(QStringLiteral("copied"));
+    QGuiApplication::clipboard()->setMimeData(data);
+    QTRY_VERIFY(w->RichEdit1->extraSelections().isEmpty());
 }
 
 QTEST_MAIN(TestKeyEcho)
