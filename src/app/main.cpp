@@ -35,6 +35,8 @@ int main(int argc, char* argv[]) {
     // Key echo and clipboard.
 
     // Editor commands.
+    SystemClock clock;
+    platform.clock = &clock;
 
     // Tray, language, registration, help and about.
 

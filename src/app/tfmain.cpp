@@ -85,6 +85,7 @@ void TFmain::connectHandlers() {
     // Key echo and clipboard.
 
     // Editor commands.
+    connectEditorHandlers();
 
     // Tray, language, registration, help and about.
 

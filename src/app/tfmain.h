@@ -7,8 +7,10 @@
 
 #include <QMainWindow>
 #include <functional>
+#include <memory>
 #include <optional>
 
+class FindReplaceDialog;
 class QAbstractButton;
 class QAction;
 class QActionGroup;
@@ -16,6 +18,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QMenu;
+class QPrinter;
 class QProgressBar;
 class QSlider;
 class QTextEdit;
@@ -61,6 +64,32 @@ public:
     // Key echo, clipboard reader and the seven options.
 
     // Editor commands: edit, format, find and replace, print.
+    void NUndoClick();
+    void NRedoClick();
+    void NcutClick();
+    void NCopyClick();
+    void NPasteClick();
+    void BtnPasteClick();
+    void NDeleteClick();
+    void NSeleteAllClick();
+    void NDateTimeClick();
+    void NWordWrapClick();
+    void NFontClick();
+    void NBackcolorClick();
+    void NLeftClick();
+    void NCenterClick();
+    void NRightClick();
+    void RichEdit1Change();
+    void TntFormMouseUp();
+    void NfindClick();
+    void NReplaceClick();
+    void FindDialog1Find();
+    void ReplaceDialog1Replace();
+    void NPrintSetupClick();
+    void NPrintClick();
+    // Created when first shown.
+    FindReplaceDialog* FindDialog1 = nullptr;
+    FindReplaceDialog* ReplaceDialog1 = nullptr;
 
     // Tray, interface language, voice registration, help and about.
 
@@ -253,6 +282,11 @@ private:
     // Key echo and clipboard: helpers and state.
 
     // Editor commands: helpers and state.
+    void connectEditorHandlers();
+    void alignText(Qt::Alignment alignment);
+    void findNextFrom(FindReplaceDialog* dialog);
+    QPrinter& printer();
+    std::shared_ptr<QPrinter> m_printer; // the printer the dialogs set up, made on first use
 
     // Tray, language, registration, help and about: helpers and state.
 

@@ -1,5 +1,6 @@
 #pragma once
 
+class Clock;
 class Dialogs;
 class DataDirectory;
 class SystemInfo;
@@ -21,6 +22,7 @@ struct Platform {
     // Key echo and clipboard.
 
     // Editor commands.
+    Clock* clock = nullptr;
 
     // Tray, language, registration, help and about.
 
