@@ -3,12 +3,10 @@
 
 #include "app/date_format.h"
 #include "editor/date_stamp.h"
-#include "editor/find_replace_dialog.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QEvent>
 #include <QLocale>
 #include <QTextBlockFormat>
