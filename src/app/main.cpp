@@ -40,6 +40,8 @@ int main(int argc, char* argv[]) {
     platform.keyHook = &keyModule;
 
     // Editor commands.
+    SystemClock clock;
+    platform.clock = &clock;
 
     // Tray, language, registration, help and about.
     DesktopNotificationArea notificationArea;

@@ -89,6 +89,7 @@ void TFmain::connectHandlers() {
     connectKeyEchoHandlers();
 
     // Editor commands.
+    connectEditorHandlers();
 
     // Tray, language, registration, help and about.
     connectShellHandlers();

@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 
+class FindReplaceDialog;
 class QAbstractButton;
 class QAction;
 class QActionGroup;
@@ -20,6 +21,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QMenu;
+class QPrinter;
 class QProgressBar;
 class QSlider;
 class QSystemTrayIcon;
@@ -91,6 +93,32 @@ public:
     void NNShowclipBrdTextClick();
 
     // Editor commands: edit, format, find and replace, print.
+    void NUndoClick();
+    void NRedoClick();
+    void NcutClick();
+    void NCopyClick();
+    void NPasteClick();
+    void BtnPasteClick();
+    void NDeleteClick();
+    void NSeleteAllClick();
+    void NDateTimeClick();
+    void NWordWrapClick();
+    void NFontClick();
+    void NBackcolorClick();
+    void NLeftClick();
+    void NCenterClick();
+    void NRightClick();
+    void RichEdit1Change();
+    void TntFormMouseUp();
+    void NfindClick();
+    void NReplaceClick();
+    void FindDialog1Find();
+    void ReplaceDialog1Replace();
+    void NPrintSetupClick();
+    void NPrintClick();
+    // Created when first shown.
+    FindReplaceDialog* FindDialog1 = nullptr;
+    FindReplaceDialog* ReplaceDialog1 = nullptr;
 
     // Tray, interface language, voice registration, help and about.
     void TrayIcon1Click();
@@ -317,6 +345,11 @@ private:
     QMetaObject::Connection m_clipboardWatch;
 
     // Editor commands: helpers and state.
+    void connectEditorHandlers();
+    void alignText(Qt::Alignment alignment);
+    void findNextFrom(FindReplaceDialog* dialog);
+    QPrinter& printer();
+    std::shared_ptr<QPrinter> m_printer; // the printer the dialogs set up, made on first use
 
     // Tray, language, registration, help and about: helpers and state.
     void connectShellHandlers();

@@ -2,10 +2,15 @@
 
 #include "app/app_error.h"
 
+#include <QColorDialog>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QFontDialog>
 #include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QUrl>
 
 void QtDialogs::showMessage(QWidget* parent, const QString& caption, const QString& text,
@@ -34,6 +39,27 @@ Dialogs::SaveChoice QtDialogs::saveFileName(QWidget* parent, const QString& filt
 
 QString QtDialogs::existingDirectory(QWidget* parent, const QString& caption) {
     return QFileDialog::getExistingDirectory(parent, caption);
+}
+
+std::optional<QFont> QtDialogs::chooseFont(QWidget* parent, const QFont& initial) {
+    bool ok = false;
+    const QFont font = QFontDialog::getFont(&ok, initial, parent);
+    return ok ? std::optional<QFont>(font) : std::nullopt;
+}
+
+std::optional<QColor> QtDialogs::chooseColor(QWidget* parent, const QColor& initial) {
+    const QColor color = QColorDialog::getColor(initial, parent);
+    return color.isValid() ? std::optional<QColor>(color) : std::nullopt;
+}
+
+bool QtDialogs::setUpPrinter(QWidget* parent, QPrinter& printer) {
+    QPageSetupDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool QtDialogs::choosePrinter(QWidget* parent, QPrinter& printer) {
+    QPrintDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 XdgDataDirectory::XdgDataDirectory(QString programBaseName)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "clock.h"
 #include "data_directory.h"
 #include "dialogs.h"
 #include "shell.h"
@@ -15,6 +16,10 @@ public:
     SaveChoice saveFileName(QWidget* parent, const QString& filters,
                             const QString& defaultSuffix) override;
     QString existingDirectory(QWidget* parent, const QString& caption) override;
+    std::optional<QFont> chooseFont(QWidget* parent, const QFont& initial) override;
+    std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial) override;
+    bool setUpPrinter(QWidget* parent, QPrinter& printer) override;
+    bool choosePrinter(QWidget* parent, QPrinter& printer) override;
 };
 
 // $XDG_CONFIG_HOME (default ~/.config) + "/" + the program's base name + "/".
@@ -30,6 +35,11 @@ private:
 class LinuxSystemInfo : public SystemInfo {
 public:
     int majorVersion() const override { return 0; }
+};
+
+class SystemClock : public Clock {
+public:
+    QDateTime now() const override { return QDateTime::currentDateTime(); }
 };
 
 class DesktopShell : public Shell {

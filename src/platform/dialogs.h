@@ -1,6 +1,11 @@
 #pragma once
 
+#include <QColor>
+#include <QFont>
 #include <QString>
+#include <optional>
+
+class QPrinter;
 
 class QWidget;
 
@@ -32,6 +37,12 @@ public:
     // Key echo and clipboard.
 
     // Editor commands.
+    // Font and colour choosers; nothing when the user cancelled.
+    virtual std::optional<QFont> chooseFont(QWidget* parent, const QFont& initial) = 0;
+    virtual std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial) = 0;
+    // Printer set-up and print dialogs configure printer; false when the user cancelled.
+    virtual bool setUpPrinter(QWidget* parent, QPrinter& printer) = 0;
+    virtual bool choosePrinter(QWidget* parent, QPrinter& printer) = 0;
 
     // Tray, language, registration, help and about.
 

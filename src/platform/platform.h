@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class Clock;
 class Dialogs;
 class DataDirectory;
 class SystemInfo;
@@ -26,6 +27,7 @@ struct Platform {
     KeyHook* keyHook = nullptr;
 
     // Editor commands.
+    Clock* clock = nullptr;
 
     // Tray, language, registration, help and about.
     NotificationArea* notificationArea = nullptr;

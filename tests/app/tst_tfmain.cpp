@@ -5,7 +5,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -364,12 +366,18 @@ void TestTFmain::ctrlPPrints() {
     QVERIFY(QTest::qWaitForWindowActive(w));
     w->RichEdit1->setFocus();
     w->RichEdit1->setPlainText(QStringLiteral("abc"));
+    QApplication::clipboard()->setText(QStringLiteral("pasted"));
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+    m_fakes->dialogs.printAnswers << pdf;
     QSignalSpy print(w->NPrint, &QAction::triggered);
     QSignalSpy paste(w->NPaste, &QAction::triggered);
     QTest::keyClick(w->RichEdit1, Qt::Key_P, Qt::ControlModifier);
     QCOMPARE(print.count(), 1);
     QCOMPARE(paste.count(), 0);
     QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("abc"));
+    QCOMPARE(m_fakes->dialogs.editorQuestions, QStringList{QStringLiteral("print")});
+    QVERIFY(QFileInfo(pdf).size() > 0);
 }
 
 void TestTFmain::fullStop_data() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/clock.h"
 #include "platform/data_directory.h"
 #include "platform/dialogs.h"
 #include "platform/fakes/fake_key_hook.h"
@@ -9,6 +10,7 @@
 #include "platform/shell.h"
 #include "platform/system_info.h"
 
+#include <QPrinter>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -46,6 +48,41 @@ public:
         fileQuestions << QStringLiteral("directory:") + caption;
         return directoryAnswers.isEmpty() ? QString() : directoryAnswers.takeFirst();
     }
+
+    // Editor commands.
+    // Answers in turn; with none left the dialog reports a cancel. A print answer is the PDF
+    // file the printer writes to.
+    QStringList editorQuestions; // "font:<family>", "color:<name>", "print", "printsetup"
+    QList<QFont> fontAnswers;
+    QList<QColor> colorAnswers;
+    QStringList printAnswers;
+    QList<bool> printSetupAnswers;
+    bool printDialogFails = false;
+
+    std::optional<QFont> chooseFont(QWidget*, const QFont& initial) override {
+        editorQuestions << QStringLiteral("font:") + initial.family();
+        return fontAnswers.isEmpty() ? std::nullopt : std::optional(fontAnswers.takeFirst());
+    }
+    std::optional<QColor> chooseColor(QWidget*, const QColor& initial) override {
+        editorQuestions << QStringLiteral("color:") + initial.name();
+        return colorAnswers.isEmpty() ? std::nullopt : std::optional(colorAnswers.takeFirst());
+    }
+    bool setUpPrinter(QWidget*, QPrinter&) override {
+        editorQuestions << QStringLiteral("printsetup");
+        if (printDialogFails)
+            throw std::runtime_error("no printing system");
+        return !printSetupAnswers.isEmpty() && printSetupAnswers.takeFirst();
+    }
+    bool choosePrinter(QWidget*, QPrinter& printer) override {
+        editorQuestions << QStringLiteral("print");
+        if (printDialogFails)
+            throw std::runtime_error("no printing system");
+        if (printAnswers.isEmpty())
+            return false;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(printAnswers.takeFirst());
+        return true;
+    }
 };
 
 // A data directory in a temporary folder, or one that cannot be created.
@@ -70,6 +107,12 @@ public:
     bool available() const override { return present; }
 };
 
+class FakeClock : public Clock {
+public:
+    QDateTime time = QDateTime::currentDateTime();
+    QDateTime now() const override { return time; }
+};
+
 class FakeShell : public Shell {
 public:
     QStringList opened;
@@ -92,6 +135,7 @@ struct FakePlatform {
     FakeKeyHook keyHook;
 
     // Editor commands.
+    FakeClock clock;
 
     // Tray, language, registration, help and about.
     FakeNotificationArea notificationArea;
@@ -110,6 +154,7 @@ struct FakePlatform {
         platform.keyHook = &keyHook;
 
         // Editor commands.
+        platform.clock = &clock;
 
         // Tray, language, registration, help and about.
         platform.notificationArea = &notificationArea;
