@@ -3,6 +3,8 @@
 #include "app/error_report.h"
 #include "app/tfmain.h"
 #include "platform/desktop_services.h"
+#include "platform/document_converter.h"
+#include "platform/hidden_browser.h"
 #include "platform/speech/espeak_voice.h"
 
 #include <QApplication>
@@ -10,6 +12,8 @@
 #include <memory>
 
 int main(int argc, char* argv[]) {
+    // The web engine, loaded with the first web page, shares its drawing contexts.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
 
     QtDialogs dialogs;
@@ -29,6 +33,10 @@ int main(int argc, char* argv[]) {
     Platform platform{&dialogs, &dataDirectory, &systemInfo, &shell, voice.get()};
 
     // Documents.
+    ProcessConverter converter;
+    platform.converter = &converter;
+    ModuleBrowser browser;
+    platform.browser = &browser;
 
     // Audio export.
 

@@ -79,6 +79,7 @@ void TFmain::connectHandlers() {
             [this](const QPoint& at) { PMRight->popup(RichEdit1->viewport()->mapToGlobal(at)); });
 
     // Documents.
+    connectDocumentsHandlers();
 
     // Audio export.
 
@@ -96,10 +97,11 @@ void TFmain::connectHandlers() {
 void TFmain::TntFormCreate() {
     const std::pair<int, void (TFmain::*)()> steps[] = {
         {1, &TFmain::setDateFormat},       {2, &TFmain::readSettingsFile},
-        {5, &TFmain::setVoiceEvents},      {6, &TFmain::fillVoiceList},
-        {7, &TFmain::applyRateAndVolume},  {9, &TFmain::restoreViewBars},
-        {10, &TFmain::restoreKeyEchoMode}, {11, &TFmain::restoreSimpleOptions},
-        {12, &TFmain::restoreEditorLook},
+        {3, &TFmain::acceptFileDrops},     {5, &TFmain::setVoiceEvents},
+        {6, &TFmain::fillVoiceList},       {7, &TFmain::applyRateAndVolume},
+        {9, &TFmain::restoreViewBars},     {10, &TFmain::restoreKeyEchoMode},
+        {11, &TFmain::restoreSimpleOptions}, {12, &TFmain::restoreEditorLook},
+        {14, &TFmain::loadRecentList},
     };
     guarded([&] {
         for (const auto& [number, step] : steps) {
@@ -213,6 +215,7 @@ void TFmain::TntFormDestroy() {
         writeSettings(profile, settingsToSave());
         profile.save(path);
     });
+    guarded([&] { saveRecentList(); });
 }
 
 // What the exit writes: the controls' state for every value whose start-up step ran. After a

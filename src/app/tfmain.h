@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 
+class HiddenBrowser;
 class QAbstractButton;
 class QAction;
 class QActionGroup;
@@ -55,6 +56,18 @@ public:
     void NDefaultvolumeClick();
 
     // Documents: open, convert, web pages, save, recent list.
+    void BtnOpenClick();
+    void NNNOpenClick();
+    void FilesDropped(const QStringList& paths); // local files dropped on the window
+    void ConvertWordDocument(const QString& path);
+    void ConvertPdfDocument(const QString& path);
+    void BtnGoClick();
+    void CUrlKeyDown(int key);
+    void CUrlSelect(int index);
+    void WebBrowser1DocumentComplete(const QString& text);
+    void NSaveClick();
+    void AddAddress(const QString& text);
+    void RememberAddress(const QString& text);
 
     // Audio export.
 
@@ -67,6 +80,7 @@ public:
     // Follow-along highlight.
 
     SpeechVoice* SpVoice1;
+    HiddenBrowser* WebBrowser1 = nullptr;
 
     // Tool bar.
     QWidget* PToolBar;
@@ -247,6 +261,16 @@ private:
     bool m_paused = false;
 
     // Documents: helpers and state.
+    void connectDocumentsHandlers();
+    void connectAddressBar();
+    void acceptFileDrops();
+    void openPath(const QString& path);
+    void loadIntoEditor(const QString& path);
+    void openAddress();
+    QStringList recentList() const;
+    void loadRecentList();
+    void saveRecentList();
+    bool m_plainText = false; // how the editor reads files; only saving changes it
 
     // Audio export: helpers and state.
 

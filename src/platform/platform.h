@@ -1,6 +1,8 @@
 #pragma once
 
 class Dialogs;
+class DocumentConverter;
+class HiddenBrowser;
 class DataDirectory;
 class SystemInfo;
 class Shell;
@@ -15,6 +17,8 @@ struct Platform {
     SpeechVoice* voice = nullptr;
 
     // Documents.
+    DocumentConverter* converter = nullptr;
+    HiddenBrowser* browser = nullptr;
 
     // Audio export.
 

@@ -2,6 +2,8 @@
 
 #include "platform/data_directory.h"
 #include "platform/dialogs.h"
+#include "platform/document_converter.h"
+#include "platform/hidden_browser.h"
 #include "platform/fakes/fake_voice.h"
 #include "platform/platform.h"
 #include "platform/shell.h"
@@ -68,6 +70,14 @@ public:
     void openUrl(const QString& url) override { opened << url; }
 };
 
+// Records the addresses it was sent to; a test completes pages with complete().
+class FakeBrowser : public HiddenBrowser {
+public:
+    QList<QUrl> navigated;
+    void navigate(const QUrl& address) override { navigated << address; }
+    void complete(const QString& text) { documentComplete(text); }
+};
+
 // All fakes together, with the bundle the window takes.
 struct FakePlatform {
     FakeDialogs dialogs;
@@ -77,6 +87,8 @@ struct FakePlatform {
     FakeVoice voice;
 
     // Documents.
+    ProcessConverter converter{10'000};
+    FakeBrowser browser;
 
     // Audio export.
 
@@ -92,6 +104,8 @@ struct FakePlatform {
         Platform platform{&dialogs, &dataDirectory, &systemInfo, &shell, &voice};
 
         // Documents.
+        platform.converter = &converter;
+        platform.browser = &browser;
 
         // Audio export.
 
