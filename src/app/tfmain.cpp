@@ -96,10 +96,10 @@ void TFmain::connectHandlers() {
 // there, is reported, and the window opens with the later steps' controls as built.
 void TFmain::TntFormCreate() {
     const std::pair<int, void (TFmain::*)()> steps[] = {
-        {1, &TFmain::setDateFormat},       {2, &TFmain::readSettingsFile},
-        {3, &TFmain::acceptFileDrops},     {5, &TFmain::setVoiceEvents},
-        {6, &TFmain::fillVoiceList},       {7, &TFmain::applyRateAndVolume},
-        {9, &TFmain::restoreViewBars},     {10, &TFmain::restoreKeyEchoMode},
+        {1, &TFmain::setDateFormat},         {2, &TFmain::readSettingsFile},
+        {3, &TFmain::acceptFileDrops},       {5, &TFmain::setVoiceEvents},
+        {6, &TFmain::fillVoiceList},         {7, &TFmain::applyRateAndVolume},
+        {9, &TFmain::restoreViewBars},       {10, &TFmain::restoreKeyEchoMode},
         {11, &TFmain::restoreSimpleOptions}, {12, &TFmain::restoreEditorLook},
         {14, &TFmain::loadRecentList},
     };

@@ -64,5 +64,6 @@ void writeDocumentFile(const QString& path, const QByteArray& bytes) {
     const bool written =
         file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
     if (!written)
-        throw AppError(QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString()));
+        throw AppError(
+            QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString()));
 }

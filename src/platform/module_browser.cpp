@@ -11,10 +11,9 @@ ModuleBrowser::~ModuleBrowser() = default;
 
 void ModuleBrowser::navigate(const QUrl& address) {
     if (!m_page) {
-        const QString path = m_modulePath.isEmpty()
-                                 ? QCoreApplication::applicationDirPath() +
-                                       QStringLiteral("/parlora_webpage.so")
-                                 : m_modulePath;
+        const QString path = m_modulePath.isEmpty() ? QCoreApplication::applicationDirPath() +
+                                                          QStringLiteral("/parlora_webpage.so")
+                                                    : m_modulePath;
         // Never unloaded: the engine keeps threads of its own until the program ends.
         QLibrary module(path);
         const auto create =

@@ -43,8 +43,8 @@ Run runConverter(const QString& program, const QStringList& arguments, int timeo
                            .arg(timeoutMs / 1000.0));
     }
     Run run;
-    const bool ended = process.exitStatus() == QProcess::NormalExit &&
-                       process.error() != QProcess::FailedToStart;
+    const bool ended =
+        process.exitStatus() == QProcess::NormalExit && process.error() != QProcess::FailedToStart;
     run.exitCode = ended ? process.exitCode() : -1;
     run.output = process.readAllStandardOutput();
     return run;
@@ -56,11 +56,11 @@ QString absolute(const QString& path) {
 }
 
 QString fastWordText(const QString& antiword, const QString& path, int timeoutMs) {
-    const Run run = runConverter(
-        antiword, {QStringLiteral("-m"), QStringLiteral("UTF-8.txt"), QStringLiteral("-w"),
-                   QStringLiteral("0"), absolute(path)},
-        timeoutMs);
-    if (run.exitCode != 0 || run.output.trimmed().isEmpty())
+    const Run run = runConverter(antiword,
+                                 {QStringLiteral("-m"), QStringLiteral("UTF-8.txt"),
+                                  QStringLiteral("-w"), QStringLiteral("0"), absolute(path)},
+                                 timeoutMs);
+    if (run.exitCode != 0)
         return {};
     return wordConverterText(run.output);
 }
@@ -69,14 +69,14 @@ QString fastWordText(const QString& antiword, const QString& path, int timeoutMs
 QString officeWordText(const QString& office, const QString& path, int timeoutMs) {
     QTemporaryDir work;
     const QString out = work.filePath(QStringLiteral("out"));
-    const Run run = runConverter(
-        office,
-        {QStringLiteral("-env:UserInstallation=") +
-             QUrl::fromLocalFile(work.filePath(QStringLiteral("profile"))).toString(),
-         QStringLiteral("--headless"), QStringLiteral("--convert-to"),
-         QStringLiteral("txt:Text (encoded):UTF8"), QStringLiteral("--outdir"), out,
-         absolute(path)},
-        timeoutMs);
+    const Run run =
+        runConverter(office,
+                     {QStringLiteral("-env:UserInstallation=") +
+                          QUrl::fromLocalFile(work.filePath(QStringLiteral("profile"))).toString(),
+                      QStringLiteral("--headless"), QStringLiteral("--convert-to"),
+                      QStringLiteral("txt:Text (encoded):UTF8"), QStringLiteral("--outdir"), out,
+                      absolute(path)},
+                     timeoutMs);
     QFile text(QDir(out).filePath(QFileInfo(path).completeBaseName() + QStringLiteral(".txt")));
     if (run.exitCode != 0 || !text.open(QIODevice::ReadOnly))
         return {};
@@ -94,16 +94,17 @@ QString ProcessConverter::wordText(const QString& path) {
     }
     if (!antiword.isEmpty()) {
         const QString text = fastWordText(antiword, path, m_timeoutMs);
-        if (!text.isEmpty())
+        if (!text.trimmed().isEmpty())
             return text;
     }
     if (!office.isEmpty()) {
         const QString text = officeWordText(office, path, m_timeoutMs);
-        if (!text.isEmpty())
+        if (!text.trimmed().isEmpty())
             return text;
     }
-    throw AppError(QStringLiteral("无法读出Word文档 \"%1\" 的文字：文件已损坏、已加密或不是Word文档")
-                       .arg(path));
+    throw AppError(
+        QStringLiteral("无法读出Word文档 \"%1\" 的文字：文件已损坏、已加密或不是Word文档")
+            .arg(path));
 }
 
 QString ProcessConverter::pdfText(const QString& path) {
@@ -117,7 +118,8 @@ QString ProcessConverter::pdfText(const QString& path) {
     if (run.exitCode == 3)
         throw AppError(QStringLiteral("PDF文件 \"%1\" 已加密，不允许取出文字").arg(path));
     if (run.exitCode != 0)
-        throw AppError(QStringLiteral("无法读出PDF文件 \"%1\" 的文字：文件已损坏或不是PDF文件").arg(path));
+        throw AppError(
+            QStringLiteral("无法读出PDF文件 \"%1\" 的文字：文件已损坏或不是PDF文件").arg(path));
     // Page breaks are form feeds; a voice has nothing to say about them.
     QString text = QString::fromUtf8(run.output).replace(u'\f', u'\n');
     if (text.trimmed().isEmpty())

@@ -38,8 +38,8 @@ public:
         m_page = new QWebEnginePage(m_profile);
         QObject::connect(m_page, &QWebEnginePage::featurePermissionRequested,
                          [this](const QUrl& origin, QWebEnginePage::Feature feature) {
-                             m_page->setFeaturePermission(
-                                 origin, feature, QWebEnginePage::PermissionDeniedByUser);
+                             m_page->setFeaturePermission(origin, feature,
+                                                          QWebEnginePage::PermissionDeniedByUser);
                          });
         QObject::connect(m_page, &QWebEnginePage::certificateError,
                          [](QWebEngineCertificateError error) { error.rejectCertificate(); });
