@@ -8,7 +8,9 @@
 #include <QFile>
 #include <QSaveFile>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextDocumentFragment>
 
 namespace {
 
@@ -38,8 +40,14 @@ void setDocumentText(QTextDocument& document, const QString& text) {
 }
 
 void loadDocumentBytes(const QByteArray& bytes, bool plainText, QTextDocument& document) {
-    if (!plainText && readRtf(bytes, document))
+    // Read apart and inserted whole: an editor would lay its document out again after every
+    // piece the reader adds.
+    QTextDocument rich;
+    if (!plainText && readRtf(bytes, rich)) {
+        document.clear();
+        QTextCursor(&document).insertFragment(QTextDocumentFragment(&rich));
         return;
+    }
     setDocumentText(document, decodeText(bytes));
 }
 
