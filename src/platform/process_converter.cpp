@@ -119,7 +119,8 @@ QString ProcessConverter::pdfText(const QString& path) {
         throw AppError(QStringLiteral("PDF文件 \"%1\" 已加密，不允许取出文字").arg(path));
     if (run.exitCode != 0)
         throw AppError(
-            QStringLiteral("无法读出PDF文件 \"%1\" 的文字：文件已损坏或不是PDF文件").arg(path));
+            QStringLiteral("无法读出PDF文件 \"%1\" 的文字：文件已损坏、有打开密码或不是PDF文件")
+                .arg(path));
     // Page breaks are form feeds; a voice has nothing to say about them.
     QString text = QString::fromUtf8(run.output).replace(u'\f', u'\n');
     if (text.trimmed().isEmpty())

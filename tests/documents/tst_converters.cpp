@@ -14,6 +14,7 @@ private Q_SLOTS:
     void cleanup();
     void wordDocument();
     void pdfDocument();
+    void renamedTextFileReadsAsText();
     void pathWithBlanksAndLeadingDash();
     void refusedDocuments_data();
     void refusedDocuments();
@@ -81,6 +82,17 @@ void TestConverters::pdfDocument() {
              fixture(QStringLiteral("converter_sample.pdf.txt")).split(u'\n', Qt::SkipEmptyParts));
 }
 
+// The fast converter refuses it; the office suite reads it as the text it is.
+void TestConverters::renamedTextFileReadsAsText() {
+    const QString path = m_dir.filePath(QStringLiteral("renamed.doc"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("Plain words in a file named like a Word document.\n");
+    file.close();
+    QCOMPARE(ProcessConverter().wordText(path).trimmed(),
+             QStringLiteral("Plain words in a file named like a Word document."));
+}
+
 void TestConverters::pathWithBlanksAndLeadingDash() {
     QDir(m_dir.path()).mkpath(QStringLiteral("a \"b\""));
     QDir::setCurrent(m_dir.filePath(QStringLiteral("a \"b\"")));
@@ -98,6 +110,10 @@ void TestConverters::refusedDocuments_data() {
                                  << QStringLiteral("已损坏");
     QTest::newRow("empty PDF") << QByteArray() << false << QStringLiteral("已损坏");
     QTest::newRow("empty Word file") << QByteArray() << true << QStringLiteral("已损坏");
+    QFile encrypted(QStringLiteral(FIXTURES "/converter_encrypted.pdf"));
+    QVERIFY(encrypted.open(QIODevice::ReadOnly));
+    QTest::newRow("PDF with an open password")
+        << encrypted.readAll() << false << QStringLiteral("密码");
 }
 
 void TestConverters::refusedDocuments() {
