@@ -1,3 +1,4 @@
+#include "app/app_error.h"
 #include "platform/hidden_browser.h"
 
 #include <QApplication>
@@ -14,6 +15,8 @@ private Q_SLOTS:
     void pagesGiveTheirText_data();
     void pagesGiveTheirText();
     void popUpsAndPermissionsGetNothing();
+    void failedLoadGivesTheErrorPagesText();
+    void missingModuleIsReported();
 
 private:
     QString write(const QString& name, const QByteArray& bytes);
@@ -101,6 +104,22 @@ void TestWebPage::popUpsAndPermissionsGetNothing() {
     QVERIFY2(answer.contains(QStringLiteral("popup:none")), qPrintable(answer));
     // A request left unanswered gets nothing either.
     QVERIFY2(!answer.contains(QStringLiteral("yes")), qPrintable(answer));
+}
+
+void TestWebPage::failedLoadGivesTheErrorPagesText() {
+    const QString text = load(QUrl::fromLocalFile(m_dir.filePath(QStringLiteral("gone.html"))));
+    QVERIFY(!text.isNull());
+    QVERIFY(!text.trimmed().isEmpty());
+}
+
+void TestWebPage::missingModuleIsReported() {
+    ModuleBrowser browser(m_dir.filePath(QStringLiteral("none.so")));
+    try {
+        browser.navigate(QUrl(QStringLiteral("about:blank")));
+        QFAIL("no failure");
+    } catch (const AppError& error) {
+        QVERIFY2(error.message().contains(QStringLiteral("none.so")), qPrintable(error.message()));
+    }
 }
 
 int main(int argc, char* argv[]) {
