@@ -12,8 +12,6 @@
 #include <memory>
 
 int main(int argc, char* argv[]) {
-    // The web engine, loaded with the first web page, shares its drawing contexts.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
 
     QtDialogs dialogs;

@@ -2,6 +2,7 @@
 // only when the first page is opened.
 #include "hidden_browser.h"
 
+#include <QOpenGLContext>
 #include <QWebEngineCertificateError>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineFullScreenRequest>
@@ -11,7 +12,22 @@
 
 #include <unistd.h>
 
+// Qt's own setter of the program-wide shared graphics context (exported by Qt's GUI library,
+// declared in its private headers).
+Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext* context);
+
 namespace {
+
+// The engine needs a graphics context shared across the program. Made here, with the first page,
+// rather than at start-up through Qt::AA_ShareOpenGLContexts, which loads the graphics driver
+// into every run (tens of megabytes and start-up time) for a browser most runs never use.
+void shareGraphicsContext() {
+    if (QOpenGLContext::globalShareContext())
+        return;
+    auto* context = new QOpenGLContext; // lives until the program ends, as the engine does
+    context->create();
+    qt_gl_set_global_share_context(context);
+}
 
 // The page is never seen, so it is given nothing it could misuse: no storage, no plug-ins, no
 // windows, no downloads, no devices, no clipboard, no bad certificates.
@@ -21,6 +37,7 @@ public:
         // The engine's sandbox refuses to run for the administrator.
         if (geteuid() == 0)
             qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+        shareGraphicsContext();
         m_profile = new QWebEngineProfile; // off the record: nothing is stored on disk
         QObject::connect(m_profile, &QWebEngineProfile::downloadRequested,
                          [](QWebEngineDownloadRequest* download) { download->cancel(); });

@@ -123,8 +123,6 @@ void TestWebPage::missingModuleIsReported() {
 }
 
 int main(int argc, char* argv[]) {
-    // As the program starts: the engine shares the drawing contexts.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     TestWebPage test;
     return QTest::qExec(&test, argc, argv);
