@@ -3,6 +3,8 @@
 #include "app/termination_signal.h"
 #include "app/tfmain.h"
 #include "platform/desktop_services.h"
+#include "platform/document_converter.h"
+#include "platform/hidden_browser.h"
 #include "platform/key_module.h"
 #include "platform/notification_area.h"
 #include "platform/speech/espeak_voice.h"
@@ -32,6 +34,10 @@ int main(int argc, char* argv[]) {
     Platform platform{&dialogs, &dataDirectory, &systemInfo, &shell, voice.get()};
 
     // Documents.
+    ProcessConverter converter;
+    platform.converter = &converter;
+    ModuleBrowser browser;
+    platform.browser = &browser;
 
     // Audio export.
 

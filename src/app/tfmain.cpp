@@ -82,6 +82,7 @@ void TFmain::connectHandlers() {
             [this](const QPoint& at) { PMRight->popup(RichEdit1->viewport()->mapToGlobal(at)); });
 
     // Documents.
+    connectDocumentsHandlers();
 
     // Audio export.
 
@@ -106,6 +107,7 @@ void TFmain::TntFormCreate() {
     const std::pair<int, void (TFmain::*)()> steps[] = {
         {1, &TFmain::setDateFormat},
         {2, &TFmain::readSettingsFile},
+        {3, &TFmain::acceptFileDrops},
         {4, &TFmain::registerVoices},
         {5, &TFmain::setVoiceEvents},
         {6, &TFmain::fillVoiceList},
@@ -117,6 +119,7 @@ void TFmain::TntFormCreate() {
         {12, &TFmain::restoreEditorLook},
         {12, &TFmain::restoreReadingHighlight},
         {13, &TFmain::joinClipboard},
+        {14, &TFmain::loadRecentList},
     };
     // clang-format on
     guarded([&] {
@@ -235,6 +238,7 @@ void TFmain::TntFormDestroy() {
         writeSettings(profile, settingsToSave());
         profile.save(path);
     });
+    guarded([&] { saveRecentList(); });
     TrayIcon1->hide();
 }
 

@@ -14,6 +14,7 @@
 #include <optional>
 
 class FindReplaceDialog;
+class HiddenBrowser;
 class QAbstractButton;
 class QAction;
 class QActionGroup;
@@ -64,6 +65,18 @@ public:
     void NDefaultvolumeClick();
 
     // Documents: open, convert, web pages, save, recent list.
+    void BtnOpenClick();
+    void NNNOpenClick();
+    void FilesDropped(const QStringList& paths); // local files dropped on the window
+    void ConvertWordDocument(const QString& path);
+    void ConvertPdfDocument(const QString& path);
+    void BtnGoClick();
+    void CUrlKeyDown(int key);
+    void CUrlSelect(int index);
+    void WebBrowser1DocumentComplete(const QString& text);
+    void NSaveClick();
+    void AddAddress(const QString& text);
+    void RememberAddress(const QString& text);
 
     // Audio export.
 
@@ -139,6 +152,7 @@ public:
     QAction* NHighlight;
 
     SpeechVoice* SpVoice1;
+    HiddenBrowser* WebBrowser1 = nullptr;
 
     // Tool bar.
     QWidget* PToolBar;
@@ -319,6 +333,16 @@ private:
     bool m_paused = false;
 
     // Documents: helpers and state.
+    void connectDocumentsHandlers();
+    void connectAddressBar();
+    void acceptFileDrops();
+    void openPath(const QString& path);
+    void loadIntoEditor(const QString& path);
+    void openAddress();
+    QStringList recentList() const;
+    void loadRecentList();
+    void saveRecentList();
+    bool m_plainText = false; // how the editor reads files; only saving changes it
 
     // Audio export: helpers and state.
 

@@ -4,6 +4,8 @@
 
 class Clock;
 class Dialogs;
+class DocumentConverter;
+class HiddenBrowser;
 class DataDirectory;
 class SystemInfo;
 class Shell;
@@ -20,6 +22,8 @@ struct Platform {
     SpeechVoice* voice = nullptr;
 
     // Documents.
+    DocumentConverter* converter = nullptr;
+    HiddenBrowser* browser = nullptr;
 
     // Audio export.
 

@@ -3,8 +3,10 @@
 #include "platform/clock.h"
 #include "platform/data_directory.h"
 #include "platform/dialogs.h"
+#include "platform/document_converter.h"
 #include "platform/fakes/fake_key_hook.h"
 #include "platform/fakes/fake_voice.h"
+#include "platform/hidden_browser.h"
 #include "platform/notification_area.h"
 #include "platform/platform.h"
 #include "platform/shell.h"
@@ -119,6 +121,14 @@ public:
     void openUrl(const QString& url) override { opened << url; }
 };
 
+// Records the addresses it was sent to; a test completes pages with complete().
+class FakeBrowser : public HiddenBrowser {
+public:
+    QList<QUrl> navigated;
+    void navigate(const QUrl& address) override { navigated << address; }
+    void complete(const QString& text) { documentComplete(text); }
+};
+
 // All fakes together, with the bundle the window takes.
 struct FakePlatform {
     FakeDialogs dialogs;
@@ -128,6 +138,8 @@ struct FakePlatform {
     FakeVoice voice;
 
     // Documents.
+    ProcessConverter converter{10'000};
+    FakeBrowser browser;
 
     // Audio export.
 
@@ -147,6 +159,8 @@ struct FakePlatform {
         Platform platform{&dialogs, &dataDirectory, &systemInfo, &shell, &voice};
 
         // Documents.
+        platform.converter = &converter;
+        platform.browser = &browser;
 
         // Audio export.
 

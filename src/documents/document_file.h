@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class QTextDocument;
+
+// Files into the editor's document and out of it, without any window.
+
+// Larger files are refused: the editor would take minutes to lay them out.
+constexpr qint64 MaxDocumentFileSize = 32 * 1024 * 1024;
+
+// The whole file; AppError "Cannot open file "<path>". <reason>" when it cannot be read.
+QByteArray readDocumentFile(const QString& path);
+
+// Replaces the document's content. With plainText the bytes are text by their byte-order mark
+// or detected encoding; without, RTF is read formatted and anything else as text.
+void loadDocumentBytes(const QByteArray& bytes, bool plainText, QTextDocument& document);
+
+// Sets the document to the text, one paragraph a line (CR, LF or CR LF).
+void setDocumentText(QTextDocument& document, const QString& text);
+
+// FF FE, then each paragraph in UTF-16 LE followed by CR LF; a final empty paragraph is not
+// written, so an empty document gives the mark alone.
+QByteArray plainTextFileBytes(const QTextDocument& document);
+
+// The path a save writes: the file name lower-cased (A to Z), the folder as given.
+QString savedFilePath(const QString& chosen);
+
+// Replaces the file atomically, so a failed write leaves the earlier file whole;
+// AppError "Cannot create file "<path>". <reason>" on failure.
+void writeDocumentFile(const QString& path, const QByteArray& bytes);

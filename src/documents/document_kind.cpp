@@ -1,0 +1,32 @@
+#include "document_kind.h"
+
+QString lowerAscii(QString text) {
+    for (QChar& c : text) {
+        if (c >= u'A' && c <= u'Z')
+            c = QChar(c.unicode() + (u'a' - u'A'));
+    }
+    return text;
+}
+
+QString pathExtension(const QString& path) {
+    const qsizetype dot = path.lastIndexOf(u'.');
+    if (dot < 0 || dot < path.lastIndexOf(u'/'))
+        return {};
+    return path.sliced(dot);
+}
+
+DocumentKind documentKind(const QString& path) {
+    const QString extension = lowerAscii(pathExtension(path));
+    const std::pair<const char16_t*, DocumentKind> kinds[] = {
+        {u".txt", DocumentKind::Text},     {u".rtf", DocumentKind::Text},
+        {u".ini", DocumentKind::Text},     {u".htm", DocumentKind::WebPage},
+        {u".html", DocumentKind::WebPage}, {u".mht", DocumentKind::WebPage},
+        {u".xml", DocumentKind::WebPage},  {u".doc", DocumentKind::Word},
+        {u".pdf", DocumentKind::Pdf},
+    };
+    for (const auto& [known, kind] : kinds) {
+        if (extension == known)
+            return kind;
+    }
+    return DocumentKind::Other;
+}

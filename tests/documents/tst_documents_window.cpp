@@ -1,0 +1,297 @@
+#include "app/tfmain.h"
+#include "platform/fakes/fake_platform.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QStringEncoder>
+#include <QTextEdit>
+#include <QToolButton>
+#include <QtTest>
+
+// The window's document roads, with the dialogs and the web page faked.
+class TestDocumentsWindow : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void openDialogKeepsThePathsCase();
+    void openFailureLeavesEditorEmptyAndListUnchanged_data();
+    void openFailureLeavesEditorEmptyAndListUnchanged();
+    void otherKindsChangeNothing();
+    void droppedFilesOpenInOrder();
+    void nonFileDropIsRefused();
+    void saveChoosesTheFormAndHowLaterOpensRead();
+    void wordDocumentConvertedAndRemembered();
+    void damagedPdfIsReportedAndNotRemembered();
+    void addressBarOpensLocalFilesAsTyped();
+    void addressBarSendsWebAddressesToThePage();
+    void enterAndChoosingAnEntryOpen();
+    void recentListSurvivesRestart();
+    void handEditedRecentList();
+
+private:
+    TFmain* start();
+    QString write(const QString& name, const QByteArray& bytes);
+    QStringList items() const;
+    QString recentListPath() {
+        return m_fakes->dataDirectory.filePath(QStringLiteral("files.ini"));
+    }
+
+    std::unique_ptr<FakePlatform> m_fakes;
+    std::unique_ptr<TFmain> m_window;
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestDocumentsWindow::init() {
+    m_fakes = std::make_unique<FakePlatform>();
+    m_dir = std::make_unique<QTemporaryDir>();
+}
+
+void TestDocumentsWindow::cleanup() {
+    m_window.reset();
+    m_fakes.reset();
+    m_dir.reset();
+}
+
+TFmain* TestDocumentsWindow::start() {
+    m_window = std::make_unique<TFmain>(m_fakes->bundle());
+    return m_window.get();
+}
+
+QString TestDocumentsWindow::write(const QString& name, const QByteArray& bytes) {
+    const QString path = m_dir->filePath(name);
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+QStringList TestDocumentsWindow::items() const {
+    QStringList entries;
+    for (int i = 0; i < m_window->CUrl->count(); ++i)
+        entries << m_window->CUrl->itemText(i);
+    return entries;
+}
+
+void TestDocumentsWindow::openDialogKeepsThePathsCase() {
+    TFmain* w = start();
+    const QString path = write(QStringLiteral("Docs/Note.TXT"), "hello");
+    m_fakes->dialogs.openAnswers << path;
+    w->BtnOpen->click();
+    QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("hello"));
+    QCOMPARE(w->CUrl->currentText(), path);
+    QCOMPARE(items(), QStringList{path});
+    QVERIFY(m_fakes->dialogs.fileQuestions.first().startsWith(
+        QStringLiteral("open:所有文件(*.txt,*.ini,*.rtf,*.doc,*.pdf,*.htm,*.html,*.mht,*.xml (")));
+    // The tray's item opens through the same dialog; a cancel changes nothing.
+    w->NNNOpen->trigger();
+    QCOMPARE(m_fakes->dialogs.fileQuestions.size(), 2);
+    QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("hello"));
+}
+
+void TestDocumentsWindow::openFailureLeavesEditorEmptyAndListUnchanged_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("missing file") << QStringLiteral("missing.txt");
+    QTest::newRow("directory") << QStringLiteral("folder.txt");
+}
+
+void TestDocumentsWindow::openFailureLeavesEditorEmptyAndListUnchanged() {
+    QFETCH(QString, name);
+    QDir(m_dir->path()).mkpath(QStringLiteral("folder.txt"));
+    TFmain* w = start();
+    w->RichEdit1->setPlainText(QStringLiteral("typed"));
+    const QString path = m_dir->filePath(name);
+    m_fakes->dialogs.openAnswers << path;
+    w->NOpen->trigger();
+    QCOMPARE(w->RichEdit1->toPlainText(), QString());
+    QCOMPARE(items(), QStringList());
+    QCOMPARE(m_fakes->dialogs.messages.size(), 1);
+    QVERIFY(m_fakes->dialogs.messages[0].text.startsWith(
+        QStringLiteral("Cannot open file \"%1\". ").arg(path)));
+}
+
+void TestDocumentsWindow::otherKindsChangeNothing() {
+    TFmain* w = start();
+    w->RichEdit1->setPlainText(QStringLiteral("typed"));
+    m_fakes->dialogs.openAnswers << write(QStringLiteral("a.log"), "log");
+    w->BtnOpen->click();
+    QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("typed"));
+    QCOMPARE(items(), QStringList());
+    QVERIFY(m_fakes->dialogs.messages.isEmpty());
+}
+
+void TestDocumentsWindow::droppedFilesOpenInOrder() {
+    TFmain* w = start();
+    const QString a = write(QStringLiteral("A.TXT"), "first");
+    const QString b = write(QStringLiteral("b.rtf"), "{\\rtf1 second}");
+    const QString page = write(QStringLiteral("p.html"), "<p>page</p>");
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(a), QUrl::fromLocalFile(page), QUrl::fromLocalFile(b)});
+    // Over the editor, as a file manager drops: enter first, then drop.
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    enter.setAccepted(false);
+    QApplication::sendEvent(w->RichEdit1->viewport(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    drop.setAccepted(false);
+    QApplication::sendEvent(w->RichEdit1->viewport(), &drop);
+    QVERIFY(drop.isAccepted());
+    QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("second"));
+    QCOMPARE(items(), (QStringList{a, page, b}));
+    QCOMPARE(m_fakes->browser.navigated, QList<QUrl>{QUrl::fromLocalFile(page)});
+    // The page's text arrives later and replaces the editor's content.
+    m_fakes->browser.complete(QStringLiteral("page"));
+    QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("page"));
+}
+
+void TestDocumentsWindow::nonFileDropIsRefused() {
+    TFmain* w = start();
+    QMimeData data;
+    data.setUrls({QUrl(QStringLiteral("http://example.com/a.txt"))});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    enter.setAccepted(false);
+    QApplication::sendEvent(w, &enter);
+    QVERIFY(!enter.isAccepted());
+    QCOMPARE(items(), QStringList());
+}
+
+void TestDocumentsWindow::saveChoosesTheFormAndHowLaterOpensRead() {
+    TFmain* w = start();
+    w->RichEdit1->setHtml(QStringLiteral("<p><b>Bold</b> 中文</p><p>two</p>"));
+    const QString rtfSource = write(QStringLiteral("in.rtf"), "{\\rtf1 {\\b x}}");
+
+    m_fakes->dialogs.saveAnswers << Dialogs::SaveChoice{m_dir->filePath(QStringLiteral("Out.TXT")),
+                                                        {}};
+    w->NSave->trigger();
+    QFile text(m_dir->filePath(QStringLiteral("out.txt")));
+    QVERIFY(text.open(QIODevice::ReadOnly));
+    QCOMPARE(text.readAll(),
+             QByteArray("\xFF\xFE", 2) +
+                 QStringEncoder(QStringEncoder::Utf16LE)(QStringLiteral("Bold 中文\r\ntwo\r\n")));
+    // After a text save an RTF file shows its source.
+    m_fakes->dialogs.openAnswers << rtfSource;
+    w->BtnOpen->click();
+    QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("{\\rtf1 {\\b x}}"));
+
+    w->RichEdit1->setHtml(QStringLiteral("<p><b>Bold</b> 中文</p><p>two</p>"));
+    const QString rtf = m_dir->filePath(QStringLiteral("out.rtf"));
+    m_fakes->dialogs.saveAnswers << Dialogs::SaveChoice{rtf, {}};
+    w->NSave->trigger();
+    w->RichEdit1->clear();
+    m_fakes->dialogs.openAnswers << rtf;
+    w->BtnOpen->click();
+    QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("Bold 中文\ntwo"));
+    QTextCursor cursor(w->RichEdit1->document());
+    cursor.movePosition(QTextCursor::NextCharacter);
+    QVERIFY(cursor.charFormat().fontWeight() >= QFont::Bold);
+    QVERIFY(m_fakes->dialogs.messages.isEmpty());
+}
+
+void TestDocumentsWindow::wordDocumentConvertedAndRemembered() {
+    TFmain* w = start();
+    const QString doc = m_dir->filePath(QStringLiteral("s.doc"));
+    QVERIFY(QFile::copy(QStringLiteral(FIXTURES "/converter_sample.doc"), doc));
+    m_fakes->dialogs.openAnswers << doc;
+    w->BtnOpen->click();
+    QVERIFY(w->RichEdit1->toPlainText().contains(QStringLiteral("第二段：中文文字也要完整。")));
+    QCOMPARE(items(), QStringList{doc});
+}
+
+void TestDocumentsWindow::damagedPdfIsReportedAndNotRemembered() {
+    TFmain* w = start();
+    w->RichEdit1->setPlainText(QStringLiteral("kept"));
+    m_fakes->dialogs.openAnswers << write(QStringLiteral("bad.pdf"), "%PDF-1.4 broken");
+    w->BtnOpen->click();
+    QCOMPARE(m_fakes->dialogs.messages.size(), 1);
+    QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("kept"));
+    QCOMPARE(items(), QStringList());
+}
+
+void TestDocumentsWindow::addressBarOpensLocalFilesAsTyped() {
+    TFmain* w = start();
+    const QString path =
+        write(QStringLiteral("Gb.TXT"),
+              QStringEncoder("GB18030")(QStringLiteral("简体中文的旧式编码文件，内容是朗读。")));
+    w->CUrl->setEditText(QStringLiteral("  ") + path + u' ');
+    w->BtnGo->click();
+    QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("简体中文的旧式编码文件，内容是朗读。"));
+    QCOMPARE(w->CUrl->currentText(), path);
+    QCOMPARE(items(), QStringList{path});
+    // An existing file of another kind is not a web address.
+    w->CUrl->setEditText(write(QStringLiteral("x.log"), "x"));
+    w->BtnGo->click();
+    QVERIFY(m_fakes->browser.navigated.isEmpty());
+}
+
+void TestDocumentsWindow::addressBarSendsWebAddressesToThePage() {
+    TFmain* w = start();
+    w->RichEdit1->setPlainText(QStringLiteral("typed"));
+    w->CUrl->setEditText(QStringLiteral(" HTTP://Example.COM/Path "));
+    w->BtnGo->click();
+    QCOMPARE(m_fakes->browser.navigated,
+             QList<QUrl>{QUrl(QStringLiteral("http://example.com/Path"))});
+    QCOMPARE(w->CUrl->currentText(), QStringLiteral(" HTTP://Example.COM/Path "));
+    QCOMPARE(items(), QStringList{QStringLiteral("http://example.com/Path")});
+    QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("typed")); // until the page completes
+    w->CUrl->setEditText(QStringLiteral("   "));
+    w->BtnGo->click();
+    QCOMPARE(m_fakes->browser.navigated.size(), 1);
+}
+
+void TestDocumentsWindow::enterAndChoosingAnEntryOpen() {
+    TFmain* w = start();
+    const QString a = write(QStringLiteral("a.txt"), "A");
+    const QString b = write(QStringLiteral("b.txt"), "B");
+    w->CUrl->setEditText(a);
+    QTest::keyClick(w->CUrl->lineEdit(), Qt::Key_X);
+    QCOMPARE(w->RichEdit1->toPlainText(), QString()); // other keys only edit
+    w->CUrl->setEditText(a);
+    QTest::keyClick(w->CUrl->lineEdit(), Qt::Key_Return);
+    QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("A"));
+    w->CUrl->addItem(b);
+    w->CUrl->setCurrentIndex(1);
+    emit w->CUrl->activated(1);
+    QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("B"));
+    QCOMPARE(items(), (QStringList{a, b}));
+}
+
+void TestDocumentsWindow::recentListSurvivesRestart() {
+    start();
+    for (int i = 0; i < 15; ++i)
+        m_window->AddAddress(QStringLiteral("http://e.example/%1").arg(i));
+    m_window->AddAddress(QStringLiteral("http://e.example/3"));
+    m_window->AddAddress(QStringLiteral("http://e.example/")); // a part of entries only
+    m_window.reset();
+    QFile file(recentListPath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().startsWith("\xFF\xFE"));
+    start();
+    QCOMPARE(items().size(), 11);
+    QCOMPARE(items().first(), QStringLiteral("http://e.example/5"));
+    QCOMPARE(items().last(), QStringLiteral("http://e.example/"));
+    QCOMPARE(m_window->CUrl->currentText(), QString());
+}
+
+void TestDocumentsWindow::handEditedRecentList() {
+    {
+        QFile file(recentListPath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("/tmp/a.txt\r\n\r\n/tmp/a.txt\nhttp://x.example/\n");
+    }
+    start();
+    QCOMPARE(items(),
+             (QStringList{QStringLiteral("/tmp/a.txt"), QString(), QStringLiteral("/tmp/a.txt"),
+                          QStringLiteral("http://x.example/")}));
+    m_window.reset();
+    QFile file(recentListPath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("\xFF\xFE", 2) +
+                                 QStringEncoder(QStringEncoder::Utf16LE)(QStringLiteral(
+                                     "/tmp/a.txt\r\n\r\n/tmp/a.txt\r\nhttp://x.example/\r\n")));
+}
+
+QTEST_MAIN(TestDocumentsWindow)
+#include "tst_documents_window.moc"
