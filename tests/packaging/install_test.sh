@@ -23,10 +23,11 @@ appstreamcli validate --no-net --pedantic "$work"/stage/usr/share/metainfo/*.xml
 (cd "$work" && cpack --config "$build/CPackConfig.cmake" -B "$work/package" >/dev/null)
 deb=$(ls "$work"/package/parlora_*.deb)
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in espeak-ng-data poppler-utils antiword libespeak-ng1 libqt6widgets6 libqt6svg6 libxi6; do
+for needed in espeak-ng-data poppler-utils antiword libespeak-ng1 libqt6widgets6 libqt6svg6 libxi6 \
+    libqt6webenginecore6; do
     [[ ", $depends," == *", $needed"[\ ,]* ]] || fail "the package does not depend on $needed: $depends"
 done
-for file in parlora Key.so; do
+for file in parlora Key.so parlora_webpage.so; do
     dpkg-deb -c "$deb" | awk '{print $6}' | grep -qx "\./usr/lib/parlora/$file" || fail "the package lacks $file"
 done
 echo "1 passed, 0 failed"
