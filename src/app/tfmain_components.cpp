@@ -1,6 +1,7 @@
 // The main window's components, built once in the order of the window's layout.
 #include "app/tfmain.h"
 #include "app/tool_icons.h"
+#include "editor/rich_editor.h"
 
 #include <QActionGroup>
 #include <QCheckBox>
@@ -118,7 +119,7 @@ void TFmain::createComponents() {
     TPMemo = named(new QWidget(client), "TPMemo");
     TPMemo->hide();
 
-    RichEdit1 = named(new QTextEdit(client), "RichEdit1");
+    RichEdit1 = named(new RichEditor(client), "RichEdit1");
     RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     RichEdit1->setContextMenuPolicy(Qt::CustomContextMenu);

@@ -37,6 +37,8 @@ private Q_SLOTS:
     void backgroundColourStored();
     void alignmentKeepsFormats();
     void pasteKeepsFormatsAndWorksHidden();
+    void longPasteLetsTheWindowPaint_data();
+    void longPasteLetsTheWindowPaint();
     void printsEveryPage();
     void printCancelledOrFailing();
 
@@ -331,6 +333,41 @@ void TestEditorCommands::pasteKeepsFormatsAndWorksHidden() {
     QApplication::clipboard()->setText(QStringLiteral("!"));
     w->NNNPaste->trigger();
     QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("bold text!"));
+}
+
+void TestEditorCommands::longPasteLetsTheWindowPaint_data() {
+    QTest::addColumn<bool>("fromKeyboard");
+    QTest::newRow("paste command") << false;
+    QTest::newRow("Ctrl+V") << true;
+}
+
+// Many megabytes take the editor seconds to lay out: the paste goes in pieces from the event
+// loop, nothing can be typed into its middle, and one undo takes all of it back.
+void TestEditorCommands::longPasteLetsTheWindowPaint() {
+    QFETCH(bool, fromKeyboard);
+    TFmain* w = start();
+    w->RichEdit1->setPlainText(QStringLiteral("a XX b"));
+    QTextCursor selection(w->RichEdit1->document());
+    selection.setPosition(2);
+    selection.setPosition(4, QTextCursor::KeepAnchor);
+    w->RichEdit1->setTextCursor(selection);
+    QString text;
+    for (int line = 0; text.size() < 1'000'000; ++line)
+        text += QStringLiteral("第%1行 line of pasted text\n").arg(line);
+    QApplication::clipboard()->setText(text);
+
+    if (fromKeyboard)
+        QTest::keyClick(w->RichEdit1, Qt::Key_V, Qt::ControlModifier);
+    else
+        w->NPaste->trigger();
+    QVERIFY(w->RichEdit1->isReadOnly());
+    QVERIFY(w->RichEdit1->document()->characterCount() < text.size());
+    QTRY_VERIFY_WITH_TIMEOUT(!w->RichEdit1->isReadOnly(), 30000);
+    QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("a ") + text + QStringLiteral(" b"));
+    QCOMPARE(w->RichEdit1->textCursor().position(), 2 + text.size());
+
+    w->RichEdit1->undo();
+    QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("a XX b"));
 }
 
 void TestEditorCommands::printsEveryPage() {
