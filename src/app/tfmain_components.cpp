@@ -85,6 +85,33 @@ QSlider* trackBar(QWidget* parent, const char* name, int minimum, int maximum, c
     return slider;
 }
 
+// The items of the two language menus. The main menu's captions have question marks where
+// the tray's have the language's own letters.
+struct LanguageItem {
+    const char* name;
+    const char16_t* caption;
+    const char* trayName;
+    const char16_t* trayCaption;
+};
+constexpr LanguageItem Languages[] = {
+    {"NEnglish", u"English(English)", "NNEnglish", u"English(English)"},
+    {"NChineseSimplified", u"中文简体(ChineseSimplified)", "NNChineseSimplified",
+     u"中文简体(ChineseSimplified)"},
+    {"NChineseTraditional", u"中文繁體(ChineseTraditional)", "NNChineseTraditional",
+     u"中文繁體(ChineseTraditional)"},
+    {"NSpanish", u"Espa?ol(Spanish)", "NNSpanish", u"Español(Spanish)"},
+    {"NGerman", u"Deutsch(German)", "NNGerman", u"Deutsch(German)"},
+    {"NFrench", u"Fran?ais(French)", "NNFrench", u"Français(French)"},
+    {"NPortuguese", u"Português(Portuguese)", "NNPortuguese", u"Português(Portuguese)"},
+    {"NJapanese", u"日本語(Japanese)", "NNJapanese", u"日本語(Japanese)"},
+    {"NKorean", u"??\?(Korean)", "NNKorean", u"한국어(Korean)"},
+    {"NItalian", u"Italiano(Italian)", "NNItalian", u"Italiano(Italian)"},
+    {"NArabic", u"?????\?(Arabic)", "NNArabic", u"عربيّة(Arabic)"},
+    {"NRussian", u"Русско(Russian)", "NNRussian", u"Русско(Russian)"},
+    {"NDutch", u"Nederlands(Dutch)", "NNDutch", u"Nederlands(Dutch)"},
+    {"NGreek", u"Ελληνικα(Greek)", "NNGreak", u"Ελληνικα(Greek)"},
+};
+
 // The value label to the right of a caption.
 QHBoxLayout* captionRow(QLabel* caption, QLabel* value) {
     auto* row = new QHBoxLayout;
@@ -342,24 +369,8 @@ void TFmain::createMainMenu() {
     // Built but never shown: the interface stays in its built-in language.
     NLanguage = addMenu(MainMenu1, "NLanguage", QStringLiteral("语言(&L)"));
     NLanguage->menuAction()->setVisible(false);
-    const std::pair<const char*, const char16_t*> languages[] = {
-        {"NEnglish", u"English(English)"},
-        {"NChineseSimplified", u"中文简体(ChineseSimplified)"},
-        {"NChineseTraditional", u"中文繁體(ChineseTraditional)"},
-        {"NSpanish", u"Espa?ol(Spanish)"},
-        {"NGerman", u"Deutsch(German)"},
-        {"NFrench", u"Fran?ais(French)"},
-        {"NPortuguese", u"Português(Portuguese)"},
-        {"NJapanese", u"日本語(Japanese)"},
-        {"NKorean", u"??\?(Korean)"},
-        {"NItalian", u"Italiano(Italian)"},
-        {"NArabic", u"?????\?(Arabic)"},
-        {"NRussian", u"Русско(Russian)"},
-        {"NDutch", u"Nederlands(Dutch)"},
-        {"NGreek", u"Ελληνικα(Greek)"},
-    };
-    for (const auto& [name, caption] : languages)
-        languageItems << addItem(NLanguage, name, QString::fromUtf16(caption));
+    for (const LanguageItem& language : Languages)
+        languageItems << addItem(NLanguage, language.name, QString::fromUtf16(language.caption));
 
     NHelps = addMenu(MainMenu1, "NHelps", QStringLiteral("帮助(&H)"));
     NHelp = addItem(NHelps, "NHelp", QStringLiteral("帮助(&H)"), QKeySequence(Qt::Key_F1));
@@ -407,24 +418,9 @@ void TFmain::createTrayMenu() {
     NNLanguage = named(PMBar->addMenu(QStringLiteral("选择语言")), "NNLanguage");
     NNLanguage->menuAction()->setObjectName(QStringLiteral("NNLanguage"));
     NNLanguage->menuAction()->setVisible(false);
-    const std::pair<const char*, const char16_t*> languages[] = {
-        {"NNEnglish", u"English(English)"},
-        {"NNChineseSimplified", u"中文简体(ChineseSimplified)"},
-        {"NNChineseTraditional", u"中文繁體(ChineseTraditional)"},
-        {"NNSpanish", u"Español(Spanish)"},
-        {"NNGerman", u"Deutsch(German)"},
-        {"NNFrench", u"Français(French)"},
-        {"NNPortuguese", u"Português(Portuguese)"},
-        {"NNJapanese", u"日本語(Japanese)"},
-        {"NNKorean", u"한국어(Korean)"},
-        {"NNItalian", u"Italiano(Italian)"},
-        {"NNArabic", u"عربيّة(Arabic)"},
-        {"NNRussian", u"Русско(Russian)"},
-        {"NNDutch", u"Nederlands(Dutch)"},
-        {"NNGreak", u"Ελληνικα(Greek)"},
-    };
-    for (const auto& [name, caption] : languages)
-        languageItems << addItem(NNLanguage, name, QString::fromUtf16(caption));
+    for (const LanguageItem& language : Languages)
+        languageItems << addItem(NNLanguage, language.trayName,
+                                 QString::fromUtf16(language.trayCaption));
 
     addSeparator(PMBar, "N14");
     NNHelp = addItem(PMBar, "NNHelp", QStringLiteral("软件帮助"));
