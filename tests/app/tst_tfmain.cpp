@@ -62,9 +62,7 @@ void TestTFmain::cleanup() {
 }
 
 void TestTFmain::writeSettingsFile(const QByteArray& text) {
-    QFile file(settingsPath());
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(text);
+    m_fakes->dataDirectory.writeFile(QStringLiteral("set.ini"), text);
 }
 
 TFmain* TestTFmain::start() {

@@ -191,11 +191,8 @@ void TestDesktopEcho::textCopiedByAnotherProgram() {
     if (QStandardPaths::findExecutable(QStringLiteral("xclip")).isEmpty())
         QSKIP("needs xclip");
     FakePlatform fakes;
-    {
-        QFile settings(fakes.dataDirectory.filePath(QStringLiteral("set.ini")));
-        QVERIFY(settings.open(QIODevice::WriteOnly));
-        settings.write("[set]\nSpeakClipBrd=Yes\nShowClipBrdText=Yes\n");
-    }
+    fakes.dataDirectory.writeFile(QStringLiteral("set.ini"),
+                                  "[set]\nSpeakClipBrd=Yes\nShowClipBrdText=Yes\n");
     TFmain window(fakes.bundle());
     fakes.voice.calls.clear();
     copy(m_copier, QStringLiteral("复制的文字").toUtf8(), QStringLiteral("UTF8_STRING"));

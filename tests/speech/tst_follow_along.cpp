@@ -47,11 +47,8 @@ void TestFollowAlong::cleanup() {
 }
 
 TFmain* TestFollowAlong::start(const QByteArray& settings) {
-    if (!settings.isEmpty()) {
-        QFile file(m_fakes->dataDirectory.filePath(QStringLiteral("set.ini")));
-        if (file.open(QIODevice::WriteOnly))
-            file.write(settings);
-    }
+    if (!settings.isEmpty())
+        m_fakes->dataDirectory.writeFile(QStringLiteral("set.ini"), settings);
     m_window = std::make_unique<TFmain>(m_fakes->bundle());
     return m_window.get();
 }

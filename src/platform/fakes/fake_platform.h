@@ -92,6 +92,8 @@ class FakeDataDirectory : public DataDirectory {
 public:
     bool failing = false;
     QString path() override;
+    // Puts a file there, as an earlier run would have left it (set.ini, files.ini).
+    void writeFile(const QString& fileName, const QByteArray& bytes);
 
 private:
     QTemporaryDir m_dir;
