@@ -7,7 +7,9 @@
 #include "platform/data_directory.h"
 #include "platform/hidden_browser.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QCompleter>
 #include <QEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -31,6 +33,8 @@ public:
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key != Qt::Key_Return && key != Qt::Key_Enter)
             return false;
+        if (auto* list = qobject_cast<QWidget*>(watched); list && list->isWindow())
+            list->hide(); // the completer's list, which would open its marked entry too
         m_keyDown(key);
         return true;
     }
@@ -122,6 +126,10 @@ void TFmain::connectAddressBar() {
     CUrl->lineEdit()->installEventFilter(enter);
     connect(CUrl, &QComboBox::activated, this,
             [this](int index) { guarded([&] { CUrlSelect(index); }); });
+    // The list drops down as soon as the user types, the first entry that begins with the
+    // typed text marked; typing goes on in the box. Enter there opens what the box holds, once.
+    CUrl->completer()->setCompletionMode(QCompleter::UnfilteredPopupCompletion);
+    CUrl->completer()->popup()->installEventFilter(enter);
     connectButton(BtnGo, &TFmain::BtnGoClick);
     WebBrowser1 = m_platform.browser;
     WebBrowser1->documentComplete = [this](const QString& text) {

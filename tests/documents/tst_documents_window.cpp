@@ -1,7 +1,9 @@
 #include "app/tfmain.h"
 #include "platform/fakes/fake_platform.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QCompleter>
 #include <QFile>
 #include <QLineEdit>
 #include <QMimeData>
@@ -28,6 +30,7 @@ private Q_SLOTS:
     void addressBarOpensLocalFilesAsTyped();
     void addressBarSendsWebAddressesToThePage();
     void enterAndChoosingAnEntryOpen();
+    void listDropsDownWhileTyping();
     void recentListSurvivesRestart();
     void handEditedRecentList();
 
@@ -255,6 +258,38 @@ void TestDocumentsWindow::enterAndChoosingAnEntryOpen() {
     w->CUrl->setCurrentIndex(1);
     emit w->CUrl->activated(1);
     QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("B"));
+    QCOMPARE(items(), (QStringList{a, b}));
+}
+
+// Typing shows the list; Enter then opens what the box holds, once, and a click on an entry
+// opens that entry.
+void TestDocumentsWindow::listDropsDownWhileTyping() {
+    TFmain* w = start();
+    const QString a = write(QStringLiteral("a.txt"), "A");
+    const QString b = write(QStringLiteral("b.txt"), "B");
+    w->show();
+    // How the text changes in one opening, by Enter without the list.
+    QSignalSpy once(w->RichEdit1->document(), &QTextDocument::contentsChanged);
+    w->CUrl->setEditText(a);
+    QTest::keyClick(w->CUrl->lineEdit(), Qt::Key_Return);
+    QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("A"));
+    const qsizetype changesOfOneOpening = once.count();
+    w->CUrl->addItem(b);
+    w->CUrl->setEditText(QString());
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    w->CUrl->lineEdit()->setFocus();
+    QTest::keyClicks(w->CUrl->lineEdit(), b.left(3));
+    QCompleter* completer = w->CUrl->completer();
+    QTRY_VERIFY(completer->popup()->isVisible());
+    QCOMPARE(w->CUrl->lineEdit()->text(), b.left(3)); // the typing goes on
+    QTest::keyClicks(completer->popup(), b.mid(3));
+    QCOMPARE(w->CUrl->lineEdit()->text(), b);
+
+    QSignalSpy opened(w->RichEdit1->document(), &QTextDocument::contentsChanged);
+    QTest::keyClick(completer->popup(), Qt::Key_Return);
+    QTRY_COMPARE(w->RichEdit1->toPlainText(), QStringLiteral("B"));
+    QTest::qWait(50);
+    QCOMPARE(opened.count(), changesOfOneOpening);
     QCOMPARE(items(), (QStringList{a, b}));
 }
 
