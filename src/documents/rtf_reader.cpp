@@ -73,9 +73,13 @@ public:
         m_cursor = QTextCursor(&m_document);
         m_states.push_back({});
         m_states.back().encoding = "windows-1252";
+        // One edit: the cursor then does not lay out each paragraph after every insertion to
+        // find its position on screen, which was most of the reading time.
+        m_cursor.beginEditBlock();
         while (m_pos < m_in.size())
             step();
         flushText();
+        m_cursor.endEditBlock();
     }
 
 private:
