@@ -8,6 +8,7 @@
 #include "platform/key_module.h"
 #include "platform/notification_area.h"
 #include "platform/speech/espeak_voice.h"
+#include "platform/speech/wav_file_stream.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -40,6 +41,8 @@ int main(int argc, char* argv[]) {
     platform.browser = &browser;
 
     // Audio export.
+    WavFileStream fileStream(EspeakVoice::SampleRate);
+    platform.fileStream = &fileStream;
 
     // Key echo and clipboard.
     KeyModule keyModule(QApplication::applicationDirPath());

@@ -85,6 +85,7 @@ void TFmain::connectHandlers() {
     connectDocumentsHandlers();
 
     // Audio export.
+    connectExportHandlers();
 
     // Key echo and clipboard.
     connectKeyEchoHandlers();

@@ -3,6 +3,7 @@
 #include "about/web_links.h"
 #include "app/editor_look.h"
 #include "app/settings.h"
+#include "export/audio_export.h"
 #include "platform/platform.h"
 #include "platform/speech/speech_voice.h"
 
@@ -79,6 +80,8 @@ public:
     void RememberAddress(const QString& text);
 
     // Audio export.
+    void NExportClick();
+    void NExportLineWavClick();
 
     // Key echo, clipboard reader and the seven options.
     void KeyEchoMessage(std::uint32_t lParam);
@@ -345,6 +348,10 @@ private:
     bool m_plainText = false; // how the editor reads files; only saving changes it
 
     // Audio export: helpers and state.
+    void connectExportHandlers();
+    bool prepareExportVoice();
+    AudioExport& audioExport();
+    std::unique_ptr<AudioExport> m_audioExport;
 
     // Key echo and clipboard: helpers and state.
     struct OptionControls {

@@ -12,6 +12,7 @@ class Shell;
 class SpeechVoice;
 class NotificationArea;
 class KeyHook;
+class SpeechFileStream;
 
 // The outside world of the main window. main() wires the real services, tests wire fakes.
 struct Platform {
@@ -26,6 +27,7 @@ struct Platform {
     HiddenBrowser* browser = nullptr;
 
     // Audio export.
+    SpeechFileStream* fileStream = nullptr; // the file the voice speaks into when exporting
 
     // Key echo and clipboard.
     KeyHook* keyHook = nullptr;

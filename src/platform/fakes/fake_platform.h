@@ -4,6 +4,7 @@
 #include "platform/data_directory.h"
 #include "platform/dialogs.h"
 #include "platform/document_converter.h"
+#include "platform/fakes/fake_file_stream.h"
 #include "platform/fakes/fake_key_hook.h"
 #include "platform/fakes/fake_voice.h"
 #include "platform/hidden_browser.h"
@@ -144,6 +145,7 @@ struct FakePlatform {
     FakeBrowser browser;
 
     // Audio export.
+    FakeFileStream fileStream;
 
     // Key echo and clipboard.
     FakeKeyHook keyHook;
@@ -165,6 +167,7 @@ struct FakePlatform {
         platform.browser = &browser;
 
         // Audio export.
+        platform.fileStream = &fileStream;
 
         // Key echo and clipboard.
         platform.keyHook = &keyHook;

@@ -292,7 +292,7 @@ bool EspeakVoice::WaitUntilDone(int milliseconds) {
     while (!isIdle()) {
         if (milliseconds >= 0 && clock.elapsed() >= milliseconds)
             return false;
-        QThread::msleep(5);
+        QThread::usleep(500); // short: per-line exports wait once per line
     }
     return true;
 }

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <cstddef>
 
 // One installed voice: the engine's identifier and the name shown to the user.
 struct VoiceToken {
@@ -15,6 +16,11 @@ struct VoiceToken {
 class SpeechFileStream {
 public:
     static constexpr int Format16kHz16BitMono = 18;
+    // Compressed files, mono at the engine's own sample rate (Opus: the nearest rate it takes).
+    static constexpr int FormatMp3 = 1001;
+    static constexpr int FormatOggVorbis = 1002;
+    static constexpr int FormatOpus = 1003;
+    static constexpr int FormatFlac = 1004;
     static constexpr int CreateForWrite = 3;
 
     virtual ~SpeechFileStream() = default;
@@ -23,6 +29,9 @@ public:
     virtual void Open(const QString& path, int mode, bool raiseEvents) = 0;
     // Completes the file once everything spoken into it is written.
     virtual void Close() = 0;
+    // Speech made elsewhere, at the engine's sample rate, into the open file; false when the
+    // stream takes no more.
+    virtual bool writeSamples(const qint16* samples, size_t count) = 0;
 };
 
 // What a Boundary event reports: a sentence or a word begins to be heard, or everything given

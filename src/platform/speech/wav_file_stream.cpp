@@ -6,8 +6,29 @@
 #include <soxr.h>
 
 namespace {
-constexpr int OutputRate = 16000;
 constexpr size_t QueueLimit = 64; // blocks of 20 ms: about a second of speech in flight
+
+struct FileFormat {
+    int type;
+    int sndfileFormat;
+    int rate; // 0: the engine's own
+};
+constexpr FileFormat Formats[] = {
+    {SpeechFileStream::Format16kHz16BitMono, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 16000},
+    {SpeechFileStream::FormatMp3, SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, 0},
+    {SpeechFileStream::FormatOggVorbis, SF_FORMAT_OGG | SF_FORMAT_VORBIS, 0},
+    {SpeechFileStream::FormatOpus, SF_FORMAT_OGG | SF_FORMAT_OPUS,
+     24000}, // Opus takes no 22.05 kHz
+    {SpeechFileStream::FormatFlac, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 0},
+};
+
+const FileFormat* findFormat(int type) {
+    for (const FileFormat& format : Formats) {
+        if (format.type == type)
+            return &format;
+    }
+    return nullptr;
+}
 } // namespace
 
 WavFileStream::WavFileStream(int inputRate) : m_inputRate(inputRate) {}
@@ -21,16 +42,19 @@ WavFileStream::~WavFileStream() {
 }
 
 void WavFileStream::setFormatType(int type) {
-    if (type != Format16kHz16BitMono)
+    if (!findFormat(type))
         throw AppError(QStringLiteral("Unsupported audio format %1").arg(type));
+    m_formatType = type;
 }
 
 void WavFileStream::Open(const QString& path, int, bool) {
     Close();
+    const FileFormat& format = *findFormat(m_formatType);
+    m_outputRate = format.rate ? format.rate : m_inputRate;
     SF_INFO info{};
-    info.samplerate = OutputRate;
+    info.samplerate = m_outputRate;
     info.channels = 1;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    info.format = format.sndfileFormat;
     m_file = sf_open(path.toLocal8Bit().constData(), SFM_WRITE, &info);
     if (!m_file)
         throw AppError(QStringLiteral("Unable to create %1").arg(path));
@@ -38,7 +62,7 @@ void WavFileStream::Open(const QString& path, int, bool) {
     soxr_io_spec_t io = soxr_io_spec(SOXR_INT16_I, SOXR_INT16_I);
     io.flags |= SOXR_NO_DITHER; // silence stays digital silence
     const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
-    m_resampler = soxr_create(m_inputRate, OutputRate, 1, &error, &io, &quality, nullptr);
+    m_resampler = soxr_create(m_inputRate, m_outputRate, 1, &error, &io, &quality, nullptr);
     if (error) {
         sf_close(m_file);
         m_file = nullptr;
@@ -63,6 +87,15 @@ bool WavFileStream::write(const qint16* samples, size_t count, int generation) {
     m_queue.emplace_back(samples, samples + count);
     m_changed.notify_all();
     return true;
+}
+
+bool WavFileStream::writeSamples(const qint16* samples, size_t count) {
+    int generation = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        generation = m_generation;
+    }
+    return write(samples, count, generation);
 }
 
 void WavFileStream::cancel(int newGeneration) {
@@ -91,7 +124,7 @@ void WavFileStream::run() {
             m_busy = true;
             m_changed.notify_all();
         }
-        out.resize(block.size() * OutputRate / size_t(m_inputRate) + 64);
+        out.resize(block.size() * size_t(m_outputRate) / size_t(m_inputRate) + 64);
         size_t produced = 0;
         soxr_process(m_resampler, block.data(), block.size(), nullptr, out.data(), out.size(),
                      &produced);

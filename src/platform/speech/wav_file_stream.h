@@ -11,8 +11,9 @@
 struct sf_private_tag;
 struct soxr;
 
-// A 16 kHz, 16-bit, mono PCM WAV file fed with the engine's samples. Resampling and writing run
-// on a thread of their own, so synthesis never waits for the disk.
+// A 16 kHz, 16-bit, mono PCM WAV file (or a compressed file, see the format types) fed with the
+// engine's samples. Resampling and writing run on a thread of their own, so synthesis never waits
+// for the disk.
 class WavFileStream : public SpeechFileStream {
 public:
     explicit WavFileStream(int inputRate);
@@ -21,6 +22,7 @@ public:
     void setFormatType(int type) override;
     void Open(const QString& path, int mode, bool raiseEvents) override;
     void Close() override;
+    bool writeSamples(const qint16* samples, size_t count) override;
 
     // From the synthesis thread. Blocks while the queue is full; false when cancelled.
     bool write(const qint16* samples, size_t count, int generation);
@@ -31,6 +33,8 @@ private:
     void run();
 
     const int m_inputRate;
+    int m_formatType = Format16kHz16BitMono;
+    int m_outputRate = 0;
     sf_private_tag* m_file = nullptr;
     soxr* m_resampler = nullptr;
     QString m_path;

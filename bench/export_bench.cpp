@@ -1,0 +1,56 @@
+// Export timings, for bench/export.
+//   export_bench text <voice> <text file> <audio file>   the text into one 16 kHz WAV file
+//   export_bench lines <voice> <text file> <folder>      each line into a WAV file of its own
+// <voice> is the engine's voice identifier (gmw/en, sit/cmn).
+#include "export/audio_export.h"
+#include "export/export_names.h"
+#include "platform/speech/espeak_voice.h"
+#include "platform/speech/wav_file_stream.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <cstdio>
+
+namespace {
+
+QString readText(const char* path) {
+    QFile file(QString::fromLocal8Bit(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll());
+}
+
+bool always(qint64, qint64) {
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    if (argc != 5) {
+        std::fputs("usage: export_bench text|lines <voice> <text file> <audio file|folder>\n",
+                   stderr);
+        return 2;
+    }
+    EspeakVoice voice;
+    const QString voiceId = QString::fromLatin1(argv[2]);
+    for (const VoiceToken& token : voice.GetVoices({}, {})) {
+        if (token.id == voiceId)
+            voice.setVoice(token);
+    }
+    const QString text = readText(argv[3]);
+    WavFileStream stream(EspeakVoice::SampleRate);
+    // As the window does: helpers when this machine has more than one core.
+    const int helpers = SpeechWorkers::defaultCount();
+    AudioExport exporter(
+        voice, stream,
+        helpers > 0 ? std::make_unique<SpeechWorkers>(SpeechWorkers::defaultProgram(), helpers)
+                    : nullptr);
+    exporter.setHelperVoice({voiceId, 0, 100});
+    const QString target = QString::fromLocal8Bit(argv[4]);
+    if (qstrcmp(argv[1], "lines") == 0)
+        return exporter.exportLines(target, exportLines(text), always) ? 0 : 1;
+    return exporter.exportText(target, text, SpeechFileStream::Format16kHz16BitMono, always) ? 0
+                                                                                             : 1;
+}

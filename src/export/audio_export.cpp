@@ -1,0 +1,192 @@
+#include "export/audio_export.h"
+
+#include "app/app_error.h"
+#include "export/export_names.h"
+#include "speech/voice_choice.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+// Enough text per Speak for progress to move often, little enough overhead per piece.
+constexpr qsizetype PieceLength = 2000;
+// How long one wait for the engine lasts between two progress reports, in milliseconds.
+constexpr int ProgressInterval = 50;
+// How long a cancelled engine may take to let go of the stream.
+constexpr int StopTimeout = 2000;
+
+QString cannotCreate(const QString& path) {
+    return QStringLiteral("Unable to create %1").arg(QDir::toNativeSeparators(path));
+}
+
+// Runs at the end of a scope, however it is left.
+template <typename F> struct AtExit {
+    F action;
+    ~AtExit() { action(); }
+};
+template <typename F> AtExit(F) -> AtExit<F>;
+
+} // namespace
+
+const QList<ExportFileType>& exportFileTypes() {
+    static const QList<ExportFileType> types{
+        {QStringLiteral("Wav文件 (*.wav)"), QStringLiteral("wav"),
+         SpeechFileStream::Format16kHz16BitMono},
+        {QStringLiteral("MP3文件 (*.mp3)"), QStringLiteral("mp3"), SpeechFileStream::FormatMp3},
+        {QStringLiteral("Ogg Vorbis 文件 (*.ogg)"), QStringLiteral("ogg"),
+         SpeechFileStream::FormatOggVorbis},
+        {QStringLiteral("Opus 文件 (*.opus)"), QStringLiteral("opus"),
+         SpeechFileStream::FormatOpus},
+        {QStringLiteral("FLAC文件 (*.flac)"), QStringLiteral("flac"), SpeechFileStream::FormatFlac},
+    };
+    return types;
+}
+
+QString exportFilters() {
+    QStringList filters;
+    for (const ExportFileType& type : exportFileTypes())
+        filters << type.filter;
+    return filters.join(QStringLiteral(";;"));
+}
+
+ExportTarget exportTarget(const QString& chosenPath, const QString& filter) {
+    const QString path = lowerCaseFileName(chosenPath);
+    const QList<ExportFileType>& types = exportFileTypes();
+    const auto type = std::find_if(types.begin(), types.end(),
+                                   [&](const ExportFileType& t) { return t.filter == filter; });
+    if (type == types.end() || type == types.begin())
+        return {path, types.first().format};
+    const QString wav = QStringLiteral(".wav");
+    if (path.endsWith(wav))
+        return {path.chopped(wav.size()) + u'.' + type->suffix, type->format};
+    return {path, type->format};
+}
+
+AudioExport::AudioExport(SpeechVoice& voice, SpeechFileStream& stream,
+                         std::unique_ptr<SpeechWorkers> helpers)
+    : m_voice(voice), m_stream(stream), m_helpers(std::move(helpers)) {}
+
+bool AudioExport::exportText(const QString& path, const QString& text, int format,
+                             const Progress& progress) {
+    m_running = true;
+    AtExit done{[this] { finish(); }};
+    const qint64 total = text.size();
+    return writeFile(path, text, format, [&](qint64 done) { return progress(done, total); });
+}
+
+bool AudioExport::exportLines(const QString& folder, const QStringList& lines,
+                              const Progress& progress) {
+    m_running = true;
+    AtExit done{[this] { finish(); }};
+    const qint64 total = lines.size();
+    for (qsizetype n = 0; n < lines.size(); ++n) {
+        if (!progress(n, total))
+            return false;
+        if (lines[n].isEmpty())
+            continue;
+        const QString path = QDir(folder).filePath(lineFileName(int(n), lines[n]));
+        if (!writeFile(path, trimmedLine(lines[n]), SpeechFileStream::Format16kHz16BitMono,
+                       [&](qint64) { return progress(n, total); }))
+            return false;
+    }
+    return progress(total, total);
+}
+
+bool AudioExport::writeFile(const QString& path, const QString& text, int format,
+                            const std::function<bool(qint64)>& progress) {
+    // The speech goes into a hidden file beside the target, which replaces the target once
+    // complete.
+    QTemporaryFile part(QFileInfo(path).absolutePath() + QStringLiteral("/.export-XXXXXX"));
+    if (!part.open())
+        throw AppError(cannotCreate(path));
+    part.close();
+    part.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+
+    m_stream.setFormatType(format);
+    try {
+        m_stream.Open(part.fileName(), SpeechFileStream::CreateForWrite, false);
+    } catch (const AppError&) {
+        throw AppError(cannotCreate(path));
+    }
+    bool finished = false;
+    try {
+        const QStringList pieces = speechPieces(text, PieceLength);
+        if (m_helpers && pieces.size() > 1) {
+            finished = speakWithHelpers(pieces, progress);
+        } else {
+            m_voice.setAllowAudioOutputFormatChangesOnNextSet(false);
+            m_voice.setAudioOutputStream(&m_stream);
+            finished = speak(pieces, progress);
+        }
+    } catch (...) {
+        abandon();
+        throw;
+    }
+    if (!finished) {
+        abandon();
+        return false;
+    }
+    m_stream.Close();
+    if (std::rename(QFile::encodeName(part.fileName()).constData(),
+                    QFile::encodeName(path).constData()) != 0)
+        throw AppError(cannotCreate(path));
+    part.setAutoRemove(false);
+    return true;
+}
+
+bool AudioExport::speak(const QStringList& pieces, const std::function<bool(qint64)>& progress) {
+    qint64 done = 0;
+    for (const QString& piece : pieces) {
+        m_voice.Speak(withCrLfBreaks(piece), SpeechVoice::SpeakAsync);
+        while (!m_voice.WaitUntilDone(ProgressInterval)) {
+            if (!progress(done))
+                return false;
+        }
+        done += piece.size();
+        if (!progress(done))
+            return false;
+    }
+    return true;
+}
+
+// The same pieces as the engine would speak, synthesised side by side and joined in order.
+bool AudioExport::speakWithHelpers(const QStringList& pieces,
+                                   const std::function<bool(qint64)>& progress) {
+    QStringList texts;
+    std::vector<qint64> doneAfter{0};
+    for (const QString& piece : pieces) {
+        texts << withCrLfBreaks(piece);
+        doneAfter.push_back(doneAfter.back() + piece.size());
+    }
+    return m_helpers->synthesise(
+        texts, m_helperVoice,
+        [this](const qint16* samples, size_t count) {
+            return m_stream.writeSamples(samples, count);
+        },
+        [&](qsizetype piecesDone) { return progress(doneAfter[size_t(piecesDone)]); });
+}
+
+// Later speech plays on the sound device again.
+void AudioExport::finish() {
+    m_running = false;
+    try {
+        m_voice.setAudioOutputToDevice();
+    } catch (const AppError&) {
+        // The next reading or export starts from a released voice anyway.
+    }
+}
+
+// Stops the speech going into the stream and closes it; what it wrote is dropped by the caller.
+void AudioExport::abandon() {
+    try {
+        m_voice.ReleaseVoice();
+        m_voice.WaitUntilDone(StopTimeout);
+        m_stream.Close();
+    } catch (const AppError&) {
+        // The export already failed or was cancelled; the half-written file goes anyway.
+    }
+}

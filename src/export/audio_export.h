@@ -1,0 +1,68 @@
+#pragma once
+
+#include "platform/speech/speech_voice.h"
+#include "platform/speech/speech_workers.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+// A file type the export offers: the dialog's filter, the file suffix and the stream's format.
+struct ExportFileType {
+    QString filter;
+    QString suffix;
+    int format;
+};
+// WAV first: the default.
+const QList<ExportFileType>& exportFileTypes();
+// The filters of all types, in the file dialog's form.
+QString exportFilters();
+
+// The file to write for the path and filter the user chose: the file name lower-cased, and for
+// a compressed type the dialog's default ".wav" made that type's suffix.
+struct ExportTarget {
+    QString path;
+    int format;
+};
+ExportTarget exportTarget(const QString& chosenPath, const QString& filter);
+
+// Writes speech into audio files through a voice and a file stream, with no window: the text
+// into one file, or each line into a file of its own. A file is replaced only once it is
+// complete, so a failed or cancelled export leaves nothing half-written behind.
+class AudioExport {
+public:
+    // Called often while an export runs (done of total: characters, or lines); returning false
+    // stops the export at once.
+    using Progress = std::function<bool(qint64 done, qint64 total)>;
+
+    // The voice must already have its voice, rate and volume set. With helpers, a text of more
+    // than one piece is synthesised by them, with the voice given by setHelperVoice.
+    AudioExport(SpeechVoice& voice, SpeechFileStream& stream,
+                std::unique_ptr<SpeechWorkers> helpers = nullptr);
+    void setHelperVoice(const SpeechWorkers::Voice& voice) { m_helperVoice = voice; }
+    SpeechWorkers* helpers() const { return m_helpers.get(); }
+
+    bool isRunning() const { return m_running; }
+
+    // False when cancelled. AppError when the file cannot be written.
+    bool exportText(const QString& path, const QString& text, int format, const Progress& progress);
+    // One file per non-empty line in the folder, named by lineFileName. On cancel or failure
+    // the files already finished stay. False when cancelled.
+    bool exportLines(const QString& folder, const QStringList& lines, const Progress& progress);
+
+private:
+    // Speaks the text into path; progress gets the characters done of this text.
+    bool writeFile(const QString& path, const QString& text, int format,
+                   const std::function<bool(qint64 done)>& progress);
+    bool speak(const QStringList& pieces, const std::function<bool(qint64 done)>& progress);
+    bool speakWithHelpers(const QStringList& pieces,
+                          const std::function<bool(qint64 done)>& progress);
+    void abandon();
+    void finish();
+
+    SpeechVoice& m_voice;
+    SpeechFileStream& m_stream;
+    std::unique_ptr<SpeechWorkers> m_helpers;
+    SpeechWorkers::Voice m_helperVoice;
+    bool m_running = false;
+};

@@ -1,0 +1,83 @@
+#include "export/export_names.h"
+
+namespace {
+
+bool isBlankOrControl(QChar c) {
+    return c.unicode() <= u' ';
+}
+
+// The longest start of text whose UTF-8 form fits in bytes, never splitting a surrogate pair.
+QString fitted(const QString& text, int bytes) {
+    int used = 0;
+    qsizetype end = 0;
+    while (end < text.size()) {
+        const qsizetype length = text.at(end).isHighSurrogate() && end + 1 < text.size() ? 2 : 1;
+        const int size = int(text.mid(end, length).toUtf8().size());
+        if (used + size > bytes)
+            break;
+        used += size;
+        end += length;
+    }
+    return text.left(end);
+}
+
+} // namespace
+
+QString lowerCaseFileName(const QString& path) {
+    const qsizetype slash = path.lastIndexOf(u'/');
+    QString name = path.mid(slash + 1);
+    for (QChar& c : name) {
+        if (c >= u'A' && c <= u'Z')
+            c = QChar(c.unicode() + (u'a' - u'A'));
+    }
+    return path.left(slash + 1) + name;
+}
+
+QStringList exportLines(const QString& plainText) {
+    QString text = plainText;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+        .replace(QChar(QChar::ParagraphSeparator), u'\n')
+        .replace(QChar(QChar::LineSeparator), u'\n');
+    QStringList lines = text.split(u'\n');
+    if (lines.constLast().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+QString trimmedLine(const QString& line) {
+    qsizetype begin = 0;
+    qsizetype end = line.size();
+    while (begin < end && isBlankOrControl(line.at(begin)))
+        ++begin;
+    while (end > begin && isBlankOrControl(line.at(end - 1)))
+        --end;
+    return line.mid(begin, end - begin);
+}
+
+QString lineFileName(int number, const QString& line) {
+    QString form = trimmedLine(line);
+    for (const QChar c : QStringLiteral("\\/:*?\"<>|"))
+        form.replace(c, u' ');
+    const QString prefix = QString::number(number) + u'.';
+    const QString suffix = QStringLiteral(".wav");
+    const int room = FileNameLimit - int(prefix.toUtf8().size() + suffix.size());
+    return prefix + fitted(form, room) + suffix;
+}
+
+QStringList speechPieces(const QString& text, qsizetype limit) {
+    QStringList pieces;
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = start;
+        for (qsizetype next = start; next < text.size();) {
+            qsizetype lineEnd = text.indexOf(u'\n', next);
+            lineEnd = lineEnd < 0 ? text.size() : lineEnd + 1;
+            if (end > start && lineEnd - start > limit)
+                break;
+            end = next = lineEnd;
+        }
+        pieces << text.mid(start, end - start);
+        start = end;
+    }
+    return pieces;
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "app/app_error.h"
+#include "platform/speech/speech_voice.h"
+
+#include <QFile>
+#include <QSet>
+#include <QStringList>
+
+// A file stream that records its calls ("Open", "Close", ...) and really creates the file it is
+// opened on, holding the bytes of content; fails the members named in failing with an AppError.
+class FakeFileStream : public SpeechFileStream {
+public:
+    QStringList calls;
+    QSet<QString> failing;
+    QByteArray content = "RIFF";
+
+    void setFormatType(int type) override { call(QStringLiteral("Format:%1").arg(type)); }
+    void Open(const QString& path, int mode, bool) override {
+        call(QStringLiteral("Open:%1").arg(mode));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(content) < 0)
+            throw AppError(QStringLiteral("Unable to create %1").arg(path));
+    }
+    void Close() override { call(QStringLiteral("Close")); }
+    bool writeSamples(const qint16*, size_t count) override {
+        call(QStringLiteral("Samples:%1").arg(count));
+        return true;
+    }
+
+private:
+    void call(const QString& what) {
+        const QString member = what.section(u':', 0, 0);
+        if (failing.contains(member))
+            throw AppError(member + QStringLiteral(" failed"));
+        calls << what;
+    }
+};
