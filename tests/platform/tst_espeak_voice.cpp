@@ -4,6 +4,7 @@
 #include "platform/speech/wav_file_stream.h"
 
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -18,6 +19,8 @@ private Q_SLOTS:
     void mandarinFirstThenEnglish();
     void writesSixteenKilohertzMonoWav();
     void fasterRateGivesShorterAudio();
+    void normalSpeedIsTheEnginesOwn_data();
+    void normalSpeedIsTheEnginesOwn();
     void volumeZeroIsSilent();
     void rateAndVolumeReadBackClamped_data();
     void rateAndVolumeReadBackClamped();
@@ -37,6 +40,7 @@ private:
         std::vector<short> samples;
     };
     Wav speakToFile(const QString& text, const QString& voiceId = QStringLiteral("gmw/en"));
+    static Wav readWav(const QString& path);
     VoiceToken voiceWithId(const QString& id);
 
     std::unique_ptr<EspeakVoice> m_voice;
@@ -95,7 +99,10 @@ TestEspeakVoice::Wav TestEspeakVoice::speakToFile(const QString& text, const QSt
         return {};
     stream.Close();
     m_voice->setAudioOutputToDevice();
+    return readWav(path);
+}
 
+TestEspeakVoice::Wav TestEspeakVoice::readWav(const QString& path) {
     SF_INFO info{};
     SNDFILE* file = sf_open(path.toLocal8Bit().constData(), SFM_READ, &info);
     if (!file)
@@ -149,6 +156,35 @@ void TestEspeakVoice::fasterRateGivesShorterAudio() {
     const size_t fast = speakToFile(text).samples.size();
     QVERIFY2(slow > normal * 2 && normal > fast * 2,
              qPrintable(QStringLiteral("%1 %2 %3").arg(slow).arg(normal).arg(fast)));
+}
+
+void TestEspeakVoice::normalSpeedIsTheEnginesOwn_data() {
+    QTest::addColumn<QString>("voiceId");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("English") << QStringLiteral("gmw/en")
+                             << QStringLiteral("The reader speaks every line of this text aloud.");
+    QTest::newRow("Mandarin") << QStringLiteral("sit/cmn")
+                              << QStringLiteral(
+                                     "朗读器把这段文字的每一行依次读出来，一句接着一句。");
+}
+
+// Rate 0 speaks as long as the engine's own program does at its default speed (which adds some
+// silence at the end).
+void TestEspeakVoice::normalSpeedIsTheEnginesOwn() {
+    QFETCH(QString, voiceId);
+    QFETCH(QString, text);
+    const QString reference = m_dir.filePath(QStringLiteral("reference.wav"));
+    QCOMPARE(
+        QProcess::execute(QStringLiteral("espeak-ng"),
+                          {QStringLiteral("-v"), voiceId, QStringLiteral("-w"), reference, text}),
+        0);
+    const Wav theirs = readWav(reference);
+    const Wav ours = speakToFile(text, voiceId);
+    const double theirSeconds = double(theirs.samples.size()) / theirs.rate;
+    const double ourSeconds = double(ours.samples.size()) / ours.rate;
+    QVERIFY2(qAbs(ourSeconds - theirSeconds) < 0.1 * theirSeconds + 0.5,
+             qPrintable(
+                 QStringLiteral("%1 s, the engine's own %2 s").arg(ourSeconds).arg(theirSeconds)));
 }
 
 void TestEspeakVoice::volumeZeroIsSilent() {
@@ -252,10 +288,11 @@ void TestEspeakVoice::boundariesFollowWordsAsHeard_data() {
                              << QStringList{"Hello", "world", "Café", "naïve",
                                             "test",  "One",   "𠀀",   "two"}
                              << QList<int>{0, 13, 31};
-    // The engine takes a Mandarin clause as one word.
-    QTest::newRow("Chinese") << QStringLiteral("sit/cmn")
-                             << QStringLiteral("你好世界。\r\n我们今天去学校吧。")
-                             << QStringList{"你好世界", "我们今天去学校吧"} << QList<int>{0, 7};
+    // The engine takes each Mandarin character as a word.
+    QTest::newRow("Chinese")
+        << QStringLiteral("sit/cmn") << QStringLiteral("你好世界。\r\n我们今天去学校吧。")
+        << QStringLiteral("你好世界我们今天去学校吧").split(QString(), Qt::SkipEmptyParts)
+        << QList<int>{0, 7};
 }
 
 void TestEspeakVoice::boundariesFollowWordsAsHeard() {

@@ -181,7 +181,8 @@ void EspeakVoice::Speak(const QString& text, int) {
     ++m_pending;
     post([=, this] {
         if (utterance.generation == m_generation) {
-            espeak_SetVoiceByFile(voiceId.toUtf8().constData());
+            // By name: a voice loaded from its file speaks Mandarin at about half the speed.
+            espeak_SetVoiceByName(voiceId.toUtf8().constData());
             espeak_SetParameter(espeakRATE, rate.wordsPerMinute, 0);
             espeak_SetParameter(espeakWORDGAP, rate.wordGap, 0);
             const QByteArray utf8 = text.toUtf8();
