@@ -163,7 +163,7 @@ bool AudioExport::speakWithHelpers(const QStringList& pieces,
         doneAfter.push_back(doneAfter.back() + piece.size());
     }
     return m_helpers->synthesise(
-        texts, m_helperVoice,
+        texts, m_helperVoice, m_stream.sampleRate(),
         [this](const qint16* samples, size_t count) {
             return m_stream.writeSamples(samples, count);
         },

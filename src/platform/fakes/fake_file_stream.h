@@ -23,6 +23,7 @@ public:
             throw AppError(QStringLiteral("Unable to create %1").arg(path));
     }
     void Close() override { call(QStringLiteral("Close")); }
+    int sampleRate() const override { return 16000; }
     bool writeSamples(const qint16*, size_t count) override {
         call(QStringLiteral("Samples:%1").arg(count));
         return true;

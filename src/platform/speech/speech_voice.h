@@ -29,7 +29,9 @@ public:
     virtual void Open(const QString& path, int mode, bool raiseEvents) = 0;
     // Completes the file once everything spoken into it is written.
     virtual void Close() = 0;
-    // Speech made elsewhere, at the engine's sample rate, into the open file; false when the
+    // The open file's sample rate.
+    virtual int sampleRate() const = 0;
+    // Speech made elsewhere, at the file's sample rate, into the open file; false when the
     // stream takes no more.
     virtual bool writeSamples(const qint16* samples, size_t count) = 0;
 };

@@ -1,11 +1,16 @@
 // A helper that synthesises pieces of text for the exporter, so that several run at once (the
-// engine allows one synthesiser per process).
-//   stdin, per piece:  "<voice id>\t<rate>\t<volume>\t<bytes>\n" and that many bytes of UTF-8 text
-//   stdout, per piece: blocks of [uint32 sample count][16-bit samples at the engine's rate],
+// engine allows one synthesiser per process), and resamples them to the file's rate, so that
+// resampling is shared out too.
+//   stdin, per piece:  "<voice id>\t<rate>\t<volume>\t<sample rate>\t<bytes>\n" and that many
+//                      bytes of UTF-8 text
+//   stdout, per piece: blocks of [uint32 sample count][16-bit samples at the sample rate asked],
 //                      ended by a block with a count of 0
+// Each piece is resampled on its own: pieces end at the end of a sentence, in silence, so the
+// joins stay clean.
 #include "platform/speech/speech_rate.h"
 
 #include <espeak-ng/speak_lib.h>
+#include <soxr.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -15,47 +20,112 @@
 
 namespace {
 
-int volumePercent = 100;
+// Samples per block sent: large blocks keep the exporter's work per second of speech small.
+constexpr size_t BlockSamples = 32768;
+// Milliseconds of speech per engine callback.
+constexpr int EngineBuffer = 500;
 
-int toStdout(short* samples, int count, espeak_EVENT*) {
-    if (!samples || count <= 0)
-        return 0;
-    std::vector<int16_t> scaled(samples, samples + count);
-    if (volumePercent < 100) {
-        for (int16_t& sample : scaled)
-            sample = int16_t(sample * volumePercent / 100);
-    }
-    const uint32_t size = uint32_t(count);
+int engineRate = 22050;
+int volumePercent = 100;
+soxr_t resampler = nullptr; // null: the piece is sent at the engine's rate
+std::vector<int16_t> pending;
+
+bool sendPending() {
+    const uint32_t size = uint32_t(pending.size());
     const bool ok =
         std::fwrite(&size, sizeof size, 1, stdout) == 1 &&
-        std::fwrite(scaled.data(), sizeof(int16_t), scaled.size(), stdout) == scaled.size();
-    return ok ? 0 : 1; // 1 aborts: the exporter has gone
+        std::fwrite(pending.data(), sizeof(int16_t), pending.size(), stdout) == pending.size();
+    pending.clear();
+    return ok;
+}
+
+// Appends the samples to the block being filled, resampled when a resampler is set; a null
+// input drains the resampler at the end of a piece.
+void append(const int16_t* samples, size_t count) {
+    if (!resampler) {
+        pending.insert(pending.end(), samples, samples + count);
+        return;
+    }
+    for (;;) {
+        const size_t start = pending.size();
+        const size_t room = count * 2 + 4096; // enough for every rate a file takes
+        size_t used = 0;
+        size_t produced = 0;
+        pending.resize(start + room);
+        soxr_process(resampler, samples, count, &used, pending.data() + start, room, &produced);
+        pending.resize(start + produced);
+        if (samples) {
+            samples += used;
+            count -= used;
+            if (count == 0)
+                return;
+        } else if (produced == 0) {
+            return;
+        }
+    }
+}
+
+int collect(short* samples, int count, espeak_EVENT*) {
+    if (!samples || count <= 0)
+        return 0;
+    if (volumePercent < 100) {
+        for (int i = 0; i < count; ++i)
+            samples[i] = short(samples[i] * volumePercent / 100);
+    }
+    append(samples, size_t(count));
+    if (pending.size() >= BlockSamples && !sendPending())
+        return 1; // 1 aborts: the exporter has gone
+    return 0;
+}
+
+// A fresh resampler from the engine's rate to the rate asked, or none when they are the same.
+void useSampleRate(int rate) {
+    soxr_delete(resampler);
+    resampler = nullptr;
+    if (rate == engineRate)
+        return;
+    soxr_io_spec_t io = soxr_io_spec(SOXR_INT16_I, SOXR_INT16_I);
+    io.flags |= SOXR_NO_DITHER; // silence stays digital silence
+    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+    resampler = soxr_create(engineRate, rate, 1, nullptr, &io, &quality, nullptr);
 }
 
 } // namespace
 
 int main() {
-    if (espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 20, nullptr, 0) <= 0)
+    engineRate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, EngineBuffer, nullptr, 0);
+    if (engineRate <= 0)
         return 1;
-    espeak_SetSynthCallback(toStdout);
+    espeak_SetSynthCallback(collect);
+    pending.reserve(BlockSamples * 2);
     char voice[256];
+    std::string voiceSet;
     int rate = 0;
+    int sampleRate = 0;
     long bytes = 0;
-    while (std::scanf("%255[^\t]\t%d\t%d\t%ld", voice, &rate, &volumePercent, &bytes) == 4) {
-        if (std::getchar() != '\n' || bytes < 0)
+    while (std::scanf("%255[^\t]\t%d\t%d\t%d\t%ld", voice, &rate, &volumePercent, &sampleRate,
+                      &bytes) == 5) {
+        if (std::getchar() != '\n' || bytes < 0 || sampleRate < 8000 || sampleRate > 192000)
             return 1;
         std::string text(size_t(bytes), '\0');
         if (std::fread(text.data(), 1, text.size(), stdin) != text.size())
             return 1;
         volumePercent = std::clamp(volumePercent, 0, 100);
+        useSampleRate(sampleRate);
+        if (voiceSet != voice) {
+            espeak_SetVoiceByName(voice); // as the window does
+            voiceSet = voice;
+        }
         const RateSetting setting = espeakRate(rate);
-        espeak_SetVoiceByFile(voice);
         espeak_SetParameter(espeakRATE, setting.wordsPerMinute, 0);
         espeak_SetParameter(espeakWORDGAP, setting.wordGap, 0);
         espeak_Synth(text.c_str(), text.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr,
                      nullptr);
+        if (resampler)
+            append(nullptr, 0);
         const uint32_t end = 0;
-        if (std::fwrite(&end, sizeof end, 1, stdout) != 1 || std::fflush(stdout) != 0)
+        if ((!pending.empty() && !sendPending()) || std::fwrite(&end, sizeof end, 1, stdout) != 1 ||
+            std::fflush(stdout) != 0)
             return 1;
     }
     espeak_Terminate();

@@ -41,12 +41,14 @@ QList<qint64> SpeechWorkers::processIds() const {
     return ids;
 }
 
-void SpeechWorkers::send(QProcess& worker, const QString& piece, const Voice& voice) {
+void SpeechWorkers::send(QProcess& worker, const QString& piece, const Voice& voice,
+                         int sampleRate) {
     const QByteArray text = piece.toUtf8();
-    worker.write(QStringLiteral("%1\t%2\t%3\t%4\n")
+    worker.write(QStringLiteral("%1\t%2\t%3\t%4\t%5\n")
                      .arg(voice.id)
                      .arg(voice.rate)
                      .arg(voice.volume)
+                     .arg(sampleRate)
                      .arg(text.size())
                      .toUtf8() +
                  text);
@@ -77,8 +79,8 @@ bool SpeechWorkers::readExactly(QProcess& worker, char* data, qint64 size, const
     return true;
 }
 
-bool SpeechWorkers::synthesise(const QStringList& pieces, const Voice& voice, const Sink& sink,
-                               const Progress& progress) {
+bool SpeechWorkers::synthesise(const QStringList& pieces, const Voice& voice, int sampleRate,
+                               const Sink& sink, const Progress& progress) {
     stopAll(false);
     const int count = int(std::min<qsizetype>(m_count, pieces.size()));
     for (int i = 0; i < count; ++i) {
@@ -94,7 +96,7 @@ bool SpeechWorkers::synthesise(const QStringList& pieces, const Voice& voice, co
     // Piece i goes to helper i % count, so reading the helpers in turn gives text order.
     for (qsizetype i = 0; i < std::min<qsizetype>(pieces.size(), qsizetype(count) * PiecesAhead);
          ++i)
-        send(*m_workers[size_t(i % count)], pieces[i], voice);
+        send(*m_workers[size_t(i % count)], pieces[i], voice, sampleRate);
     std::vector<qint16> samples;
     for (qsizetype i = 0; i < pieces.size(); ++i) {
         QProcess& worker = *m_workers[size_t(i % count)];
@@ -111,7 +113,7 @@ bool SpeechWorkers::synthesise(const QStringList& pieces, const Voice& voice, co
                 return stopAll(false), false;
         }
         if (i + qsizetype(count) * PiecesAhead < pieces.size())
-            send(worker, pieces[i + qsizetype(count) * PiecesAhead], voice);
+            send(worker, pieces[i + qsizetype(count) * PiecesAhead], voice, sampleRate);
         if (!progress(i + 1))
             return stopAll(false), false;
     }

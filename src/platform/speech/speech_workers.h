@@ -18,7 +18,7 @@ public:
         int rate = 0;
         int volume = 100;
     };
-    // Samples at the engine's rate, in text order; false stops.
+    // Samples at the rate asked, in text order; false stops.
     using Sink = std::function<bool(const qint16* samples, size_t count)>;
     // The number of pieces complete; false stops.
     using Progress = std::function<bool(qsizetype piecesDone)>;
@@ -32,14 +32,14 @@ public:
     static int defaultCount();
 
     // False when stopped. AppError when a helper cannot start or ends before its work is done.
-    bool synthesise(const QStringList& pieces, const Voice& voice, const Sink& sink,
+    bool synthesise(const QStringList& pieces, const Voice& voice, int sampleRate, const Sink& sink,
                     const Progress& progress);
 
     // The helpers' process ids while synthesise runs.
     QList<qint64> processIds() const;
 
 private:
-    void send(QProcess& worker, const QString& piece, const Voice& voice);
+    void send(QProcess& worker, const QString& piece, const Voice& voice, int sampleRate);
     bool readExactly(QProcess& worker, char* data, qint64 size, const Progress& progress,
                      qsizetype piecesDone);
     void stopAll(bool done);

@@ -6,7 +6,7 @@
 #include <soxr.h>
 
 namespace {
-constexpr size_t QueueLimit = 64; // blocks of 20 ms: about a second of speech in flight
+constexpr size_t QueueLimit = 1 << 20; // samples in flight, about a minute of speech
 
 struct FileFormat {
     int type;
@@ -79,14 +79,7 @@ void WavFileStream::Open(const QString& path, int, bool) {
 }
 
 bool WavFileStream::write(const qint16* samples, size_t count, int generation) {
-    std::unique_lock lock(m_mutex);
-    m_changed.wait(
-        lock, [&] { return m_generation != generation || m_queue.size() < QueueLimit || !m_open; });
-    if (m_generation != generation || !m_open)
-        return false;
-    m_queue.emplace_back(samples, samples + count);
-    m_changed.notify_all();
-    return true;
+    return enqueue(samples, count, true, generation);
 }
 
 bool WavFileStream::writeSamples(const qint16* samples, size_t count) {
@@ -95,13 +88,27 @@ bool WavFileStream::writeSamples(const qint16* samples, size_t count) {
         std::lock_guard lock(m_mutex);
         generation = m_generation;
     }
-    return write(samples, count, generation);
+    return enqueue(samples, count, false, generation);
+}
+
+bool WavFileStream::enqueue(const qint16* samples, size_t count, bool resample, int generation) {
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [&] {
+        return m_generation != generation || m_queuedSamples < QueueLimit || !m_open;
+    });
+    if (m_generation != generation || !m_open)
+        return false;
+    m_queue.push_back({std::vector<qint16>(samples, samples + count), resample});
+    m_queuedSamples += count;
+    m_changed.notify_all();
+    return true;
 }
 
 void WavFileStream::cancel(int newGeneration) {
     std::lock_guard lock(m_mutex);
     m_generation = newGeneration;
     m_queue.clear();
+    m_queuedSamples = 0;
     m_changed.notify_all();
 }
 
@@ -113,7 +120,7 @@ bool WavFileStream::isIdle() const {
 void WavFileStream::run() {
     std::vector<qint16> out;
     for (;;) {
-        std::vector<qint16> block;
+        Block block;
         {
             std::unique_lock lock(m_mutex);
             m_changed.wait(lock, [&] { return !m_queue.empty() || m_closing; });
@@ -121,15 +128,21 @@ void WavFileStream::run() {
                 break;
             block = std::move(m_queue.front());
             m_queue.pop_front();
+            m_queuedSamples -= block.samples.size();
             m_busy = true;
             m_changed.notify_all();
         }
-        out.resize(block.size() * size_t(m_outputRate) / size_t(m_inputRate) + 64);
-        size_t produced = 0;
-        soxr_process(m_resampler, block.data(), block.size(), nullptr, out.data(), out.size(),
-                     &produced);
-        const bool ok =
-            sf_write_short(m_file, out.data(), sf_count_t(produced)) == sf_count_t(produced);
+        const std::vector<qint16>* samples = &block.samples;
+        if (block.resample) {
+            out.resize(block.samples.size() * size_t(m_outputRate) / size_t(m_inputRate) + 64);
+            size_t produced = 0;
+            soxr_process(m_resampler, block.samples.data(), block.samples.size(), nullptr,
+                         out.data(), out.size(), &produced);
+            out.resize(produced);
+            samples = &out;
+        }
+        const auto count = sf_count_t(samples->size());
+        const bool ok = sf_write_short(m_file, samples->data(), count) == count;
         std::lock_guard lock(m_mutex);
         m_failed = m_failed || !ok;
         m_busy = false;
