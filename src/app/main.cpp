@@ -8,6 +8,7 @@
 #include "platform/key_module.h"
 #include "platform/notification_area.h"
 #include "platform/speech/espeak_voice.h"
+#include "platform/speech/speech_workers.h"
 #include "platform/speech/wav_file_stream.h"
 
 #include <QApplication>
@@ -43,6 +44,7 @@ int main(int argc, char* argv[]) {
     // Audio export.
     WavFileStream fileStream(EspeakVoice::SampleRate);
     platform.fileStream = &fileStream;
+    platform.exportHelpers = SpeechWorkers::defaultCount();
 
     // Key echo and clipboard.
     KeyModule keyModule(QApplication::applicationDirPath());

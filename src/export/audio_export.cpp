@@ -83,35 +83,64 @@ bool AudioExport::exportLines(const QString& folder, const QStringList& lines,
     m_running = true;
     AtExit done{[this] { finish(); }};
     const qint64 total = lines.size();
+    QStringList files;
+    QStringList spoken;
+    QList<qint64> numbers;
     for (qsizetype n = 0; n < lines.size(); ++n) {
-        if (!progress(n, total))
-            return false;
         if (lines[n].isEmpty())
             continue;
-        const QString path = QDir(folder).filePath(lineFileName(int(n), lines[n]));
-        if (!writeFile(path, trimmedLine(lines[n]), SpeechFileStream::Format16kHz16BitMono,
-                       [&](qint64) { return progress(n, total); }))
+        files << QDir(folder).filePath(lineFileName(int(n), lines[n]));
+        spoken << trimmedLine(lines[n]);
+        numbers << n;
+    }
+    numbers << total;
+    // Line k is being written: the progress is its number among all lines.
+    const auto lineProgress = [&](qsizetype k) { return progress(numbers[k], total); };
+    if (m_helpers && files.size() > 1)
+        return writeLinesWithHelpers(files, spoken, lineProgress);
+    for (qsizetype k = 0; k < files.size(); ++k) {
+        if (!lineProgress(k) ||
+            !writeFile(files[k], spoken[k], SpeechFileStream::Format16kHz16BitMono,
+                       [&](qint64) { return lineProgress(k); }))
             return false;
     }
-    return progress(total, total);
+    return lineProgress(files.size());
+}
+
+struct AudioExport::PartFile {
+    QTemporaryFile part;
+    QString path;
+};
+
+std::unique_ptr<AudioExport::PartFile> AudioExport::begin(const QString& path, int format) {
+    auto file = std::make_unique<PartFile>();
+    file->path = path;
+    file->part.setFileTemplate(QFileInfo(path).absolutePath() + QStringLiteral("/.export-XXXXXX"));
+    if (!file->part.open())
+        throw AppError(cannotCreate(path));
+    file->part.close();
+    file->part.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                              QFile::ReadOther);
+    m_stream.setFormatType(format);
+    try {
+        m_stream.Open(file->part.fileName(), SpeechFileStream::CreateForWrite, false);
+    } catch (const AppError&) {
+        throw AppError(cannotCreate(path));
+    }
+    return file;
+}
+
+void AudioExport::complete(PartFile& file) {
+    m_stream.Close();
+    if (std::rename(QFile::encodeName(file.part.fileName()).constData(),
+                    QFile::encodeName(file.path).constData()) != 0)
+        throw AppError(cannotCreate(file.path));
+    file.part.setAutoRemove(false);
 }
 
 bool AudioExport::writeFile(const QString& path, const QString& text, int format,
                             const std::function<bool(qint64)>& progress) {
-    // The speech goes into a hidden file beside the target, which replaces the target once
-    // complete.
-    QTemporaryFile part(QFileInfo(path).absolutePath() + QStringLiteral("/.export-XXXXXX"));
-    if (!part.open())
-        throw AppError(cannotCreate(path));
-    part.close();
-    part.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
-
-    m_stream.setFormatType(format);
-    try {
-        m_stream.Open(part.fileName(), SpeechFileStream::CreateForWrite, false);
-    } catch (const AppError&) {
-        throw AppError(cannotCreate(path));
-    }
+    const auto file = begin(path, format);
     bool finished = false;
     try {
         const QStringList pieces = speechPieces(text, PieceLength);
@@ -130,12 +159,41 @@ bool AudioExport::writeFile(const QString& path, const QString& text, int format
         abandon();
         return false;
     }
-    m_stream.Close();
-    if (std::rename(QFile::encodeName(part.fileName()).constData(),
-                    QFile::encodeName(path).constData()) != 0)
-        throw AppError(cannotCreate(path));
-    part.setAutoRemove(false);
+    complete(*file);
     return true;
+}
+
+// The lines synthesised side by side; each file is completed as soon as its line is, and the
+// next one begun.
+bool AudioExport::writeLinesWithHelpers(const QStringList& files, const QStringList& lines,
+                                        const std::function<bool(qsizetype)>& lineProgress) {
+    QStringList texts;
+    for (const QString& line : lines)
+        texts << withCrLfBreaks(line);
+    std::unique_ptr<PartFile> file = begin(files.first(), SpeechFileStream::Format16kHz16BitMono);
+    qsizetype written = 0;
+    bool finished = false;
+    try {
+        finished = m_helpers->synthesise(
+            texts, m_helperVoice, m_stream.sampleRate(),
+            [this](const qint16* samples, size_t count) {
+                return m_stream.writeSamples(samples, count);
+            },
+            [&](qsizetype linesDone) {
+                for (; written < linesDone; ++written) {
+                    complete(*file);
+                    if (written + 1 < files.size())
+                        file = begin(files[written + 1], SpeechFileStream::Format16kHz16BitMono);
+                }
+                return lineProgress(written);
+            });
+    } catch (...) {
+        abandon();
+        throw;
+    }
+    if (!finished)
+        abandon();
+    return finished;
 }
 
 bool AudioExport::speak(const QStringList& pieces, const std::function<bool(qint64)>& progress) {

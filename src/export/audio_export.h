@@ -51,13 +51,22 @@ public:
     bool exportLines(const QString& folder, const QStringList& lines, const Progress& progress);
 
 private:
+    // The file being written: a hidden file beside the target, which replaces the target once
+    // complete.
+    struct PartFile;
+    std::unique_ptr<PartFile> begin(const QString& path, int format);
+    void complete(PartFile& file);
+    void abandon();
+
     // Speaks the text into path; progress gets the characters done of this text.
     bool writeFile(const QString& path, const QString& text, int format,
                    const std::function<bool(qint64 done)>& progress);
     bool speak(const QStringList& pieces, const std::function<bool(qint64 done)>& progress);
     bool speakWithHelpers(const QStringList& pieces,
                           const std::function<bool(qint64 done)>& progress);
-    void abandon();
+    // Line k into files[k]; lineProgress gets the number of lines done.
+    bool writeLinesWithHelpers(const QStringList& files, const QStringList& lines,
+                               const std::function<bool(qsizetype linesDone)>& lineProgress);
     void finish();
 
     SpeechVoice& m_voice;

@@ -83,9 +83,9 @@ AudioExport& TFmain::audioExport() {
     if (!m_audioExport)
         m_audioExport = std::make_unique<AudioExport>(
             *SpVoice1, *m_platform.fileStream,
-            SpeechWorkers::defaultCount() > 0
+            m_platform.exportHelpers > 0
                 ? std::make_unique<SpeechWorkers>(SpeechWorkers::defaultProgram(),
-                                                  SpeechWorkers::defaultCount())
+                                                  m_platform.exportHelpers)
                 : nullptr);
     return *m_audioExport;
 }

@@ -28,6 +28,7 @@ struct Platform {
 
     // Audio export.
     SpeechFileStream* fileStream = nullptr; // the file the voice speaks into when exporting
+    int exportHelpers = 0; // helper processes that synthesise long exports side by side
 
     // Key echo and clipboard.
     KeyHook* keyHook = nullptr;

@@ -1,6 +1,7 @@
 // The export engine against the real speech engine and file stream.
 #include "app/app_error.h"
 #include "export/audio_export.h"
+#include "export/export_names.h"
 #include "platform/speech/espeak_voice.h"
 #include "platform/speech/wav_file_stream.h"
 
@@ -17,6 +18,7 @@ private Q_SLOTS:
     void cleanupTestCase();
     void writesSixteenKilohertzMonoSpeech();
     void cancelRemovesTheFile();
+    void linesGiveOneFileEach_data();
     void linesGiveOneFileEach();
     void helpersSoundLikeTheEngine_data();
     void helpersSoundLikeTheEngine();
@@ -143,14 +145,43 @@ void TestAudioExportEngine::cancelRemovesTheFile() {
     QVERIFY(readSound(path).peak > 1000);
 }
 
+void TestAudioExportEngine::linesGiveOneFileEach_data() {
+    QTest::addColumn<int>("helpers");
+    QTest::newRow("engine") << 0;
+    QTest::newRow("helpers") << 2;
+}
+
+// One file per non-empty line, each holding its own line's speech; a cancel keeps the files
+// finished and leaves no other.
 void TestAudioExportEngine::linesGiveOneFileEach() {
-    AudioExport exporter(*m_voice, *m_stream);
+    QFETCH(int, helpers);
+    const auto exporter = [&] {
+        auto made = std::make_unique<AudioExport>(
+            *m_voice, *m_stream,
+            helpers ? std::make_unique<SpeechWorkers>(SpeechWorkers::defaultProgram(), helpers)
+                    : nullptr);
+        made->setHelperVoice({QStringLiteral("gmw/en"), 0, 100});
+        return made;
+    };
+    const QStringList lines{QStringLiteral("one"), QString(), QStringLiteral("two"),
+                            QStringLiteral("the third line is the longest of them all")};
     QTemporaryDir folder;
-    QVERIFY(exporter.exportLines(
-        folder.path(), {QStringLiteral("one"), QString(), QStringLiteral("two")}, always));
-    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
-             (QStringList{"0.one.wav", "2.two.wav"}));
-    QVERIFY(readSound(folder.filePath(QStringLiteral("2.two.wav"))).peak > 1000);
+    QVERIFY(exporter()->exportLines(folder.path(), lines, always));
+    const QDir dir(folder.path());
+    QCOMPARE(
+        dir.entryList(QDir::Files | QDir::Hidden, QDir::Name),
+        (QStringList{"0.one.wav", "2.two.wav", "3.the third line is the longest of them all.wav"}));
+    const Sound two = readSound(dir.filePath(QStringLiteral("2.two.wav")));
+    const Sound third = readSound(dir.filePath(lineFileName(3, lines[3])));
+    QVERIFY(two.peak > 1000);
+    QVERIFY2(third.frames > 3 * two.frames,
+             qPrintable(QStringLiteral("%1 against %2").arg(third.frames).arg(two.frames)));
+
+    QTemporaryDir cancelled;
+    QVERIFY(!exporter()->exportLines(cancelled.path(), lines,
+                                     [](qint64 done, qint64) { return done < 2; }));
+    QCOMPARE(QDir(cancelled.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{"0.one.wav"});
 }
 
 // The helpers speak the same pieces as the engine: the same sound, joined without gaps.

@@ -10,7 +10,9 @@
 #include "platform/speech/speech_rate.h"
 
 #include <espeak-ng/speak_lib.h>
+#include <fcntl.h>
 #include <soxr.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -97,6 +99,9 @@ int main() {
     if (engineRate <= 0)
         return 1;
     espeak_SetSynthCallback(collect);
+    // Room for many blocks in the pipe, so that synthesis goes on while the exporter reads
+    // another helper (a failure leaves the usual size).
+    fcntl(STDOUT_FILENO, F_SETPIPE_SZ, 1 << 20);
     pending.reserve(BlockSamples * 2);
     char voice[256];
     std::string voiceSet;
