@@ -6,19 +6,12 @@
 #include "export/export_names.h"
 #include "platform/speech/espeak_voice.h"
 #include "platform/speech/wav_file_stream.h"
+#include "text_file.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <cstdio>
 
 namespace {
-
-QString readText(const char* path) {
-    QFile file(QString::fromLocal8Bit(path));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.readAll());
-}
 
 bool always(qint64, qint64) {
     return true;

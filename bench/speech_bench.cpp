@@ -4,10 +4,10 @@
 //   speech_bench export <text file> <wav>     writes the text as a 16 kHz WAV file
 #include "platform/speech/espeak_voice.h"
 #include "platform/speech/wav_file_stream.h"
+#include "text_file.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QThread>
 #include <algorithm>
 #include <atomic>
@@ -15,13 +15,6 @@
 #include <vector>
 
 namespace {
-
-QString readText(const char* path) {
-    QFile file(QString::fromLocal8Bit(path));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.readAll());
-}
 
 VoiceToken english(EspeakVoice& voice) {
     for (const VoiceToken& token : voice.GetVoices({}, {})) {
