@@ -1,18 +1,15 @@
 #pragma once
 
-#include "app/app_error.h"
+#include "platform/fakes/call_recorder.h"
 #include "platform/speech/speech_voice.h"
 
 #include <QFile>
-#include <QSet>
 #include <QStringList>
 
 // A file stream that records its calls ("Open", "Close", ...) and really creates the file it is
 // opened on, holding the bytes of content; fails the members named in failing with an AppError.
-class FakeFileStream : public SpeechFileStream {
+class FakeFileStream : public SpeechFileStream, public CallRecorder {
 public:
-    QStringList calls;
-    QSet<QString> failing;
     QByteArray content = "RIFF";
 
     void setFormatType(int type) override { call(QStringLiteral("Format:%1").arg(type)); }
@@ -27,13 +24,5 @@ public:
     bool writeSamples(const qint16*, size_t count) override {
         call(QStringLiteral("Samples:%1").arg(count));
         return true;
-    }
-
-private:
-    void call(const QString& what) {
-        const QString member = what.section(u':', 0, 0);
-        if (failing.contains(member))
-            throw AppError(member + QStringLiteral(" failed"));
-        calls << what;
     }
 };

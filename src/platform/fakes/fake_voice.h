@@ -1,19 +1,16 @@
 #pragma once
 
-#include "app/app_error.h"
+#include "platform/fakes/call_recorder.h"
 #include "platform/speech/speech_voice.h"
 
-#include <QSet>
 #include <QStringList>
 #include <algorithm>
 
 // A voice that records every call ("Speak:text", "Pause", ...) and fails the members named in
 // failing with an AppError.
-class FakeVoice : public SpeechVoice {
+class FakeVoice : public SpeechVoice, public CallRecorder {
 public:
     QList<VoiceToken> voices;
-    QStringList calls;
-    QSet<QString> failing;
     VoiceToken voice;
     int rate = 0;
     int volume = 100;
@@ -61,13 +58,5 @@ public:
     // Reports a sentence, word or end of the last text spoken as heard.
     void hear(SpeechBoundary boundary, int position = 0, int length = 0) {
         Q_EMIT Boundary(1, 0, boundary, position, length);
-    }
-
-private:
-    void call(const QString& what) {
-        const QString member = what.section(u':', 0, 0);
-        if (failing.contains(member))
-            throw AppError(member + QStringLiteral(" failed"));
-        calls << what;
     }
 };
