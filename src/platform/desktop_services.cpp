@@ -65,11 +65,15 @@ bool QtDialogs::choosePrinter(QWidget* parent, QPrinter& printer) {
 XdgDataDirectory::XdgDataDirectory(QString programBaseName)
     : m_programBaseName(std::move(programBaseName)) {}
 
-QString XdgDataDirectory::path() {
+QString XdgDataDirectory::location() const {
     QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (base.isEmpty() || !QDir::isAbsolutePath(base))
         base = QDir::homePath() + QStringLiteral("/.config");
-    const QString dir = base + u'/' + m_programBaseName + u'/';
+    return base + u'/' + m_programBaseName + u'/';
+}
+
+QString XdgDataDirectory::path() {
+    const QString dir = location();
     if (!QDir().mkpath(dir))
         throw AppError(QStringLiteral("Unable to create directory %1").arg(dir));
     return dir;

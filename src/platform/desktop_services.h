@@ -27,6 +27,8 @@ class XdgDataDirectory : public DataDirectory {
 public:
     explicit XdgDataDirectory(QString programBaseName);
     QString path() override;
+    // The same folder, left as it is: missing or not.
+    QString location() const;
 
 private:
     QString m_programBaseName;

@@ -27,7 +27,7 @@ for needed in espeak-ng-data poppler-utils antiword libespeak-ng1 libqt6widgets6
     libqt6webenginecore6; do
     [[ ", $depends," == *", $needed"[\ ,]* ]] || fail "the package does not depend on $needed: $depends"
 done
-for file in parlora Key.so parlora_webpage.so; do
+for file in parlora parlora-say Key.so parlora_webpage.so; do
     dpkg-deb -c "$deb" | awk '{print $6}' | grep -qx "\./usr/lib/parlora/$file" || fail "the package lacks $file"
 done
 echo "1 passed, 0 failed"

@@ -3,6 +3,7 @@
 #include "app/app_error.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QThread>
@@ -98,6 +99,10 @@ bool SpeechWorkers::synthesise(const QStringList& pieces, const Voice& voice, in
          ++i)
         send(*m_workers[size_t(i % count)], pieces[i], voice, sampleRate);
     std::vector<qint16> samples;
+    // While audio keeps coming the reads never wait, so progress is also asked between blocks:
+    // a slow sink (a compressed file) would otherwise hold a stop back for a whole piece.
+    QElapsedTimer sinceProgress;
+    sinceProgress.start();
     for (qsizetype i = 0; i < pieces.size(); ++i) {
         QProcess& worker = *m_workers[size_t(i % count)];
         for (;;) {
@@ -111,6 +116,11 @@ bool SpeechWorkers::synthesise(const QStringList& pieces, const Voice& voice, in
                              qint64(size) * qint64(sizeof(qint16)), progress, i) ||
                 !sink(samples.data(), samples.size()))
                 return stopAll(false), false;
+            if (sinceProgress.hasExpired(PollInterval)) {
+                sinceProgress.restart();
+                if (!progress(i))
+                    return stopAll(false), false;
+            }
         }
         if (i + qsizetype(count) * PiecesAhead < pieces.size())
             send(worker, pieces[i + qsizetype(count) * PiecesAhead], voice, sampleRate);

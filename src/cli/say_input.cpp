@@ -1,0 +1,108 @@
+#include "say_input.h"
+
+#include "app/app_error.h"
+#include "documents/document_file.h"
+#include "documents/document_kind.h"
+#include "platform/document_converter.h"
+#include "platform/hidden_browser.h"
+
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextDocument>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+// As long as the window lets a converter run.
+constexpr int PageTimeout = 60'000;
+
+QString standardInputText() {
+    QFile input;
+    if (!input.open(stdin, QIODevice::ReadOnly))
+        throw AppError(input.errorString());
+    const QByteArray bytes = input.readAll();
+    if (input.error() != QFileDevice::NoError)
+        throw AppError(input.errorString());
+    QTextDocument document;
+    loadDocumentBytes(bytes, false, document);
+    return document.toPlainText();
+}
+
+// The converters and the page say nothing useful about a file that is not there.
+void checkReadable(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw AppError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
+}
+
+} // namespace
+
+DocumentReader::DocumentReader(DocumentConverter& converter, std::function<bool()> interrupted)
+    : m_converter(converter), m_interrupted(std::move(interrupted)) {}
+
+DocumentReader::~DocumentReader() = default;
+
+QString DocumentReader::text(const QString& path) {
+    try {
+        if (path == u'-')
+            return standardInputText();
+        checkReadable(path);
+        switch (documentKind(path)) {
+        case DocumentKind::WebPage:
+            return webPageText(path);
+        case DocumentKind::Word:
+            return m_converter.wordText(path);
+        case DocumentKind::Pdf:
+            return m_converter.pdfText(path);
+        case DocumentKind::Text:
+        case DocumentKind::Other:
+            break;
+        }
+        QTextDocument document;
+        loadDocumentBytes(readDocumentFile(path), false, document);
+        return document.toPlainText();
+    } catch (const AppError& error) {
+        throw AppError(
+            fileMessage(path == u'-' ? QStringLiteral("standard input") : path, error.message()));
+    }
+}
+
+QString DocumentReader::webPageText(const QString& path) {
+    if (!m_browser)
+        m_browser = std::make_unique<ModuleBrowser>();
+    std::optional<QString> page;
+    QEventLoop loop;
+    m_browser->documentComplete = [&](const QString& text) {
+        if (!page)
+            page = text;
+        loop.quit();
+    };
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (m_interrupted())
+            loop.quit();
+    });
+    poll.start(100);
+    QTimer::singleShot(PageTimeout, &loop, &QEventLoop::quit);
+    m_browser->navigate(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
+    loop.exec();
+    m_browser->documentComplete = nullptr;
+    if (!page)
+        throw AppError(QStringLiteral("The page did not finish loading within %1 seconds")
+                           .arg(PageTimeout / 1000));
+    return *page;
+}
+
+bool hasWebPage(const QStringList& paths) {
+    return std::any_of(paths.begin(), paths.end(), [](const QString& path) {
+        return documentKind(path) == DocumentKind::WebPage;
+    });
+}
+
+QString fileMessage(const QString& path, const QString& message) {
+    return message.contains(path) ? message : path + QStringLiteral(": ") + message;
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+class DocumentConverter;
+class HiddenBrowser;
+
+// The text of each file parlora-say reads, taken as the window opens that kind of file: text
+// and RTF by the editor's loader, Word and PDF by the converters, web pages by the hidden page.
+// Files of other kinds, and standard input ("-"), are read as text.
+class DocumentReader {
+public:
+    // interrupted is asked while a web page loads; true abandons the page.
+    DocumentReader(DocumentConverter& converter, std::function<bool()> interrupted);
+    ~DocumentReader();
+
+    // AppError naming the file when it cannot be read.
+    QString text(const QString& path);
+
+private:
+    QString readText(const QString& path);
+    QString webPageText(const QString& path);
+
+    DocumentConverter& m_converter;
+    std::function<bool()> m_interrupted;
+    std::unique_ptr<HiddenBrowser> m_browser; // loaded with the first web page
+};
+
+// Web pages need a graphical application object for the web engine; other kinds do not.
+bool hasWebPage(const QStringList& paths);
+
+// The message of a failure about the file, naming the file when the message does not yet.
+QString fileMessage(const QString& path, const QString& message);

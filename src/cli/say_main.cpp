@@ -1,0 +1,223 @@
+// parlora-say: reads files aloud, or into audio files, from the command line.
+#include "app/app_error.h"
+#include "app/profile_file.h"
+#include "app/settings.h"
+#include "cli/say_input.h"
+#include "cli/say_options.h"
+#include "cli/say_progress.h"
+#include "export/audio_export.h"
+#include "export/export_names.h"
+#include "platform/desktop_services.h"
+#include "platform/document_converter.h"
+#include "platform/speech/espeak_voice.h"
+#include "platform/speech/wav_file_stream.h"
+#include "speech/voice_choice.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QLoggingCategory>
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+constexpr int BadFile = 1;
+constexpr int BadUsage = 2;
+
+// The signal that asked the program to stop, or 0. Later ones change nothing: the first is
+// already being handled, and ending at once would leave a half-written file behind.
+std::atomic<int> stopSignal{0};
+
+void onStopSignal(int number) {
+    int none = 0;
+    stopSignal.compare_exchange_strong(none, number);
+}
+
+void catchStopSignals() {
+    struct sigaction action = {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int number : {SIGINT, SIGTERM, SIGHUP})
+        ::sigaction(number, &action, nullptr);
+}
+
+bool interrupted() {
+    return stopSignal != 0;
+}
+
+void printLine(std::FILE* to, const QString& text) {
+    std::fprintf(to, "%s\n", text.toLocal8Bit().constData());
+}
+
+int badUsage(const UsageError& error) {
+    printLine(stderr,
+              QStringLiteral("parlora-say: %1\nTry 'parlora-say --help'.").arg(error.message()));
+    return BadUsage;
+}
+
+// The window's voice, speed and volume; the window's defaults when it never stored any.
+Settings storedSettings(bool quiet) {
+    const QString path =
+        XdgDataDirectory(QStringLiteral("parlora")).location() + QStringLiteral("set.ini");
+    try {
+        return readSettings(ProfileFile::load(path));
+    } catch (const AppError& error) {
+        if (!quiet)
+            printLine(stderr, QStringLiteral("parlora-say: %1; the default settings are used")
+                                  .arg(error.message()));
+        return {};
+    }
+}
+
+// The voice of the options or the stored one, with its speed and volume.
+VoiceToken chooseVoice(SpeechVoice& voice, const SayOptions& options) {
+    const QList<VoiceToken> voices = voice.GetVoices({}, {});
+    const Settings stored = storedSettings(options.quiet);
+    qsizetype index = 0;
+    if (options.voice.isEmpty()) {
+        QStringList names;
+        for (const VoiceToken& token : voices)
+            names << token.description;
+        index = voiceIndexToSelect(stored.engine, names);
+        if (index < 0)
+            throw AppError(QStringLiteral("No speech voice is installed"));
+    } else {
+        index = voiceNamed(voices, options.voice);
+    }
+    voice.setVoice(voices[index]);
+    voice.setRate(options.rate.value_or(stored.rate));
+    voice.setVolume(options.volume.value_or(stored.volume));
+    return voices[index];
+}
+
+// Plays the text on the sound device until it has all been heard or a signal stops it.
+void speak(SpeechVoice& voice, const QString& text) {
+    voice.Speak(withCrLfBreaks(text), SpeechVoice::SpeakAsync);
+    while (!voice.WaitUntilDone(50)) {
+        QCoreApplication::processEvents(); // the level and word reports nobody here reads
+        if (interrupted()) {
+            voice.ReleaseVoice();
+            return;
+        }
+    }
+}
+
+void exportSpeech(SpeechVoice& voice, const VoiceToken& token, const SayOptions& options,
+                  const QString& text) {
+    WavFileStream stream(EspeakVoice::SampleRate);
+    const int jobs = options.jobs.value_or(SpeechWorkers::defaultCount());
+    AudioExport exporter(
+        voice, stream,
+        jobs > 0 ? std::make_unique<SpeechWorkers>(SpeechWorkers::defaultProgram(), jobs)
+                 : nullptr);
+    exporter.setHelperVoice({token.id, voice.Rate(), voice.Volume()});
+    const bool toLines = !options.linesFolder.isEmpty();
+    TerminalProgress bar(stderr, !options.quiet && ::isatty(STDERR_FILENO),
+                         toLines ? QStringLiteral("paragraphs") : QStringLiteral("characters"));
+    const auto progress = [&](qint64 done, qint64 total) {
+        bar.show(done, total);
+        return !interrupted();
+    };
+    if (!toLines) {
+        exporter.exportText(options.output, text, options.outputFormat, progress);
+        return;
+    }
+    if (!QDir().mkpath(options.linesFolder))
+        throw AppError(QStringLiteral("Unable to create directory %1").arg(options.linesFolder));
+    exporter.exportLines(options.linesFolder, exportLines(text), progress);
+}
+
+int say(const SayOptions& options) {
+    EspeakVoice voice;
+    if (options.listVoices) {
+        const QList<VoiceToken> voices = voice.GetVoices({}, {});
+        for (qsizetype i = 0; i < voices.size(); ++i)
+            printLine(stdout, QStringLiteral("%1\t%2\t%3")
+                                  .arg(i)
+                                  .arg(voiceLanguage(voices[i]), voices[i].description));
+        return 0;
+    }
+    const VoiceToken token = chooseVoice(voice, options);
+    ProcessConverter converter;
+    DocumentReader reader(converter, interrupted);
+    QStringList texts;
+    for (const QString& file : options.files) {
+        texts << reader.text(file);
+        if (interrupted())
+            return 0;
+    }
+    const QString text = texts.join(u'\n');
+    if (options.output.isEmpty() && options.linesFolder.isEmpty())
+        speak(voice, text);
+    else
+        exportSpeech(voice, token, options, text);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    SayOptions options;
+    try {
+        options = parseSayOptions(arguments);
+    } catch (const UsageError& error) {
+        return badUsage(error);
+    }
+    if (options.help) {
+        std::fputs(sayUsage().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::puts("parlora-say " PARLORA_VERSION);
+        return 0;
+    }
+    if (options.files.isEmpty())
+        options.files << QStringLiteral("-");
+
+    int status = 0;
+    {
+        // The libraries' own notes (no sound server, the web engine's set-up) are not this
+        // program's messages; QT_LOGGING_RULES brings them back.
+        QLoggingCategory::setFilterRules(
+            QStringLiteral("*.debug=false\n*.info=false\n*.warning=false"));
+        // The web engine needs a graphical application; it never shows a window here, so it
+        // runs off-screen unless told otherwise, with or without a display.
+        std::unique_ptr<QCoreApplication> app;
+        if (hasWebPage(options.files)) {
+            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+                qputenv("QT_QPA_PLATFORM", "offscreen");
+            QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+            app = std::make_unique<QGuiApplication>(argc, argv);
+        } else {
+            app = std::make_unique<QCoreApplication>(argc, argv);
+        }
+        catchStopSignals();
+        try {
+            status = say(options);
+        } catch (const UsageError& error) {
+            status = badUsage(error);
+        } catch (const AppError& error) {
+            // A failure that a stop caused (its helpers stopped too) is no failure to report.
+            if (!interrupted())
+                printLine(stderr, QStringLiteral("parlora-say: %1").arg(error.message()));
+            status = BadFile;
+        }
+    }
+    // Ended as by the signal, once every half-written file is gone, so that a calling shell
+    // knows it was stopped.
+    if (const int number = stopSignal) {
+        std::signal(number, SIG_DFL);
+        std::raise(number);
+    }
+    // Everything of this program is closed by now. The sound library's own clean-up at exit
+    // races its event thread and crashes now and then, so it is skipped.
+    std::fflush(nullptr);
+    ::_exit(status);
+}

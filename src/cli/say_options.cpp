@@ -1,0 +1,158 @@
+#include "say_options.h"
+
+#include "documents/document_kind.h"
+#include "export/audio_export.h"
+
+#include <functional>
+
+namespace {
+
+int wholeNumber(const QString& option, const QString& value, int lowest, int highest) {
+    bool ok = false;
+    const int number = value.toInt(&ok);
+    if (!ok || number < lowest || number > highest) {
+        throw UsageError(QStringLiteral("%1 takes a whole number from %2 to %3, not \"%4\"")
+                             .arg(option)
+                             .arg(lowest)
+                             .arg(highest)
+                             .arg(value));
+    }
+    return number;
+}
+
+int audioFormatOf(const QString& path) {
+    const QString suffix = lowerAscii(pathExtension(path)).mid(1);
+    for (const ExportFileType& type : exportFileTypes()) {
+        if (type.suffix == suffix)
+            return type.format;
+    }
+    throw UsageError(QStringLiteral("-o: the name \"%1\" does not end in .wav, .mp3, .ogg, "
+                                    ".opus or .flac, so the audio format is unknown")
+                         .arg(path));
+}
+
+} // namespace
+
+SayOptions parseSayOptions(const QStringList& arguments) {
+    SayOptions options;
+    bool onlyFiles = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        QString option = arguments[i];
+        if (onlyFiles || option == u'-' || !option.startsWith(u'-')) {
+            options.files << option;
+            continue;
+        }
+        if (option == QStringLiteral("--")) {
+            onlyFiles = true;
+            continue;
+        }
+        // "--rate=5" as well as "--rate 5".
+        std::optional<QString> attached;
+        if (const qsizetype equals = option.indexOf(u'='); option.startsWith(u"--") && equals > 0) {
+            attached = option.mid(equals + 1);
+            option.truncate(equals);
+        }
+        const auto value = [&] {
+            if (attached)
+                return *attached;
+            if (i + 1 == arguments.size())
+                throw UsageError(QStringLiteral("%1 needs a value").arg(option));
+            return arguments[++i];
+        };
+        const auto flag = [&](bool& set) {
+            if (attached)
+                throw UsageError(QStringLiteral("%1 takes no value").arg(option));
+            set = true;
+        };
+        const auto text = [&](QString& set) {
+            set = value();
+            if (set.isEmpty())
+                throw UsageError(QStringLiteral("%1 needs a value").arg(option));
+        };
+        if (option == QStringLiteral("-o") || option == QStringLiteral("--output"))
+            text(options.output);
+        else if (option == QStringLiteral("--lines"))
+            text(options.linesFolder);
+        else if (option == QStringLiteral("--voice"))
+            text(options.voice);
+        else if (option == QStringLiteral("--rate"))
+            options.rate = wholeNumber(option, value(), -10, 10);
+        else if (option == QStringLiteral("--volume"))
+            options.volume = wholeNumber(option, value(), 0, 100);
+        else if (option == QStringLiteral("--jobs"))
+            options.jobs = wholeNumber(option, value(), 0, 64);
+        else if (option == QStringLiteral("--list-voices"))
+            flag(options.listVoices);
+        else if (option == QStringLiteral("-q") || option == QStringLiteral("--quiet"))
+            flag(options.quiet);
+        else if (option == QStringLiteral("-h") || option == QStringLiteral("--help"))
+            flag(options.help);
+        else if (option == QStringLiteral("--version"))
+            flag(options.version);
+        else
+            throw UsageError(QStringLiteral("unknown option %1").arg(option));
+    }
+    if (!options.output.isEmpty() && !options.linesFolder.isEmpty())
+        throw UsageError(QStringLiteral("-o and --lines cannot be used together"));
+    if (!options.output.isEmpty())
+        options.outputFormat = audioFormatOf(options.output);
+    return options;
+}
+
+QString sayUsage() {
+    return QStringLiteral(
+        "Usage: parlora-say [OPTION]... [FILE]...\n"
+        "Reads each FILE aloud: txt and ini in any encoding, rtf, doc, pdf, htm, html, mht, xml;\n"
+        "a FILE of another kind is read as text. With no FILE, or when FILE is -, reads\n"
+        "standard input.\n"
+        "\n"
+        "  -o, --output=OUT   write the speech to OUT instead: .wav, .mp3, .ogg, .opus or .flac\n"
+        "      --lines=DIR    write each paragraph into a WAV file of its own in DIR\n"
+        "      --voice=NAME   the voice by its name, language (cmn, en) or --list-voices number\n"
+        "      --rate=N       speed from -10 to 10, 0 is normal\n"
+        "      --volume=N     volume from 0 to 100\n"
+        "      --jobs=N       helper processes that synthesise an export, 0 for none\n"
+        "      --list-voices  list the installed voices\n"
+        "  -q, --quiet        no progress bar\n"
+        "  -h, --help         show this help\n"
+        "      --version      show the version\n"
+        "\n"
+        "The voice, speed and volume default to those last used in the Parlora window.\n"
+        "Exit status: 0 done, 1 a file could not be read or written, 2 bad usage,\n"
+        "128 + the signal's number when interrupted (130 for Ctrl+C).\n");
+}
+
+QString voiceLanguage(const VoiceToken& voice) {
+    return voice.id.mid(voice.id.lastIndexOf(u'/') + 1);
+}
+
+qsizetype voiceNamed(const QList<VoiceToken>& voices, const QString& name) {
+    bool isNumber = false;
+    const int number = name.toInt(&isNumber);
+    if (isNumber) {
+        if (number >= 0 && number < voices.size())
+            return number;
+        throw UsageError(
+            QStringLiteral("--voice: there is no voice number %1; --list-voices shows them")
+                .arg(name));
+    }
+    const auto same = [&](const QString& text) {
+        return text.compare(name, Qt::CaseInsensitive) == 0;
+    };
+    // The closest kind of match wins, then the voice listed first.
+    const std::function<bool(const VoiceToken&)> fits[] = {
+        [&](const VoiceToken& v) { return same(v.description); },
+        [&](const VoiceToken& v) { return same(v.id) || same(voiceLanguage(v)); },
+        [&](const VoiceToken& v) {
+            return voiceLanguage(v).startsWith(name + u'-', Qt::CaseInsensitive);
+        },
+    };
+    for (const auto& fit : fits) {
+        for (qsizetype i = 0; i < voices.size(); ++i) {
+            if (fit(voices[i]))
+                return i;
+        }
+    }
+    throw UsageError(
+        QStringLiteral("--voice: no voice is called \"%1\"; --list-voices shows them").arg(name));
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "app/app_error.h"
+#include "platform/speech/speech_voice.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// The command line of parlora-say. A value left empty takes the window's stored setting.
+struct SayOptions {
+    QStringList files; // "-" is standard input; none reads standard input
+    QString voice;
+    std::optional<int> rate;
+    std::optional<int> volume;
+    std::optional<int> jobs; // export helper processes; 0 synthesises in this process
+    QString output;          // one audio file of the format outputFormat
+    int outputFormat = 0;
+    QString linesFolder; // one WAV file per paragraph
+    bool listVoices = false;
+    bool quiet = false;
+    bool help = false;
+    bool version = false;
+};
+
+// Bad usage: an unknown option, a missing or bad value. The message names the option.
+class UsageError : public AppError {
+public:
+    using AppError::AppError;
+};
+
+// The arguments after the program's name; UsageError when they make no sense.
+SayOptions parseSayOptions(const QStringList& arguments);
+
+QString sayUsage();
+
+// The voice a --voice value names: its index in the list, its readable name (letter case
+// ignored), or a language code ("cmn", "en-us", "gmw/en"). UsageError when none fits.
+qsizetype voiceNamed(const QList<VoiceToken>& voices, const QString& name);
+
+// The language part of a voice's identifier: "cmn" for "sit/cmn".
+QString voiceLanguage(const VoiceToken& voice);

@@ -1,0 +1,155 @@
+// The command line of parlora-say: options, voice names, the progress bar.
+#include "cli/say_options.h"
+#include "cli/say_progress.h"
+
+#include <QtTest>
+
+class TestSayOptions : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void goodCommandLines_data();
+    void goodCommandLines();
+    void badCommandLines_data();
+    void badCommandLines();
+    void voiceNames_data();
+    void voiceNames();
+    void progressLines_data();
+    void progressLines();
+};
+
+namespace {
+
+// What the options hold: the fields that are set.
+QString summary(const SayOptions& o) {
+    QStringList s;
+    const auto add = [&](const char* name, const QString& value) {
+        if (!value.isEmpty())
+            s << QString::fromLatin1(name) + u'=' + value;
+    };
+    const auto number = [](std::optional<int> n) { return n ? QString::number(*n) : QString(); };
+    add("files", o.files.join(u','));
+    add("voice", o.voice);
+    add("rate", number(o.rate));
+    add("volume", number(o.volume));
+    add("jobs", number(o.jobs));
+    add("out", o.output.isEmpty() ? QString() : o.output + u'/' + QString::number(o.outputFormat));
+    add("lines", o.linesFolder);
+    for (const auto& [name, set] : {std::pair{"list", o.listVoices}, std::pair{"quiet", o.quiet},
+                                    std::pair{"help", o.help}, std::pair{"version", o.version}})
+        if (set)
+            s << QString::fromLatin1(name);
+    return s.join(u' ');
+}
+
+const QList<VoiceToken> Voices = {
+    {QStringLiteral("sit/cmn"), QStringLiteral("Chinese (Mandarin, latin as English)")},
+    {QStringLiteral("sit/cmn-Latn-pinyin"), QStringLiteral("Chinese (Mandarin, latin as Pinyin)")},
+    {QStringLiteral("gmw/en-US"), QStringLiteral("English (America)")},
+    {QStringLiteral("gmw/en"), QStringLiteral("English (Great Britain)")},
+    {QStringLiteral("roa/es-419"), QStringLiteral("Spanish (Latin America)")},
+};
+
+} // namespace
+
+void TestSayOptions::goodCommandLines_data() {
+    QTest::addColumn<QString>("arguments");
+    QTest::addColumn<QString>("expected");
+    const char* const rows[][2] = {
+        {"a.txt - b.pdf", "files=a.txt,-,b.pdf"},
+        {"--rate -10 --volume 0 --jobs 0 x", "files=x rate=-10 volume=0 jobs=0"},
+        {"--rate=3 --rate=10 --voice=cmn", "voice=cmn rate=10"},
+        {"-o Book.MP3", "out=Book.MP3/1001"},
+        {"--output x.opus -o y/z.flac", "out=y/z.flac/1004"},
+        {"--lines out f -q --list-voices -h --version",
+         "files=f lines=out list quiet help version"},
+        {"-- --rate -q", "files=--rate,-q"},
+    };
+    for (const auto& [arguments, expected] : rows)
+        QTest::newRow(arguments) << QString::fromUtf8(arguments) << QString::fromUtf8(expected);
+}
+
+void TestSayOptions::goodCommandLines() {
+    QFETCH(QString, arguments);
+    QFETCH(QString, expected);
+    QCOMPARE(summary(parseSayOptions(arguments.split(u' '))), expected);
+}
+
+void TestSayOptions::badCommandLines_data() {
+    QTest::addColumn<QString>("arguments");
+    QTest::addColumn<QString>("message");
+    const char* const rows[][2] = {
+        {"--rate 11", "--rate takes a whole number from -10 to 10"},
+        {"--rate=-11", "--rate"},
+        {"--rate 1.5", "--rate"},
+        {"--rate", "--rate needs a value"},
+        {"--volume 101", "--volume takes a whole number from 0 to 100"},
+        {"--volume -1", "--volume"},
+        {"--volume=", "--volume"},
+        {"--jobs 65", "--jobs takes a whole number from 0 to 64"},
+        {"--jobs all", "--jobs"},
+        {"--voice=", "--voice needs a value"},
+        {"-o", "-o needs a value"},
+        {"-o book.txt", "\"book.txt\""},
+        {"-o a.mp3/book", "\"a.mp3/book\""},
+        {"--lines", "--lines needs a value"},
+        {"-o a.wav --lines d", "-o and --lines"},
+        {"--quiet=yes", "--quiet takes no value"},
+        {"--speed 3", "unknown option --speed"},
+        {"-rate 3", "unknown option -rate"},
+    };
+    for (const auto& [arguments, message] : rows)
+        QTest::newRow(arguments) << QString::fromUtf8(arguments) << QString::fromUtf8(message);
+}
+
+void TestSayOptions::badCommandLines() {
+    QFETCH(QString, arguments);
+    QFETCH(QString, message);
+    try {
+        parseSayOptions(arguments.split(u' '));
+        QFAIL("accepted");
+    } catch (const UsageError& error) {
+        QVERIFY2(error.message().contains(message), qPrintable(error.message()));
+    }
+}
+
+void TestSayOptions::voiceNames_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("index"); // -1: refused
+    const std::pair<const char*, int> rows[] = {
+        {"3", 3},      {"5", -1}, {"-1", -1}, {"english (america)", 2}, {"en", 3}, {"EN-us", 2},
+        {"gmw/en", 3}, {"es", 4}, {"e", -1},  {"English", -1},
+    };
+    for (const auto& [name, index] : rows)
+        QTest::newRow(name) << QString::fromUtf8(name) << index;
+}
+
+void TestSayOptions::voiceNames() {
+    QFETCH(QString, name);
+    QFETCH(int, index);
+    try {
+        QCOMPARE(int(voiceNamed(Voices, name)), index);
+    } catch (const UsageError& error) {
+        QVERIFY2(index == -1 && error.message().contains(name), qPrintable(error.message()));
+    }
+}
+
+void TestSayOptions::progressLines_data() {
+    QTest::addColumn<qint64>("done");
+    QTest::addColumn<qint64>("total");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("start") << 0LL << 200LL << "[..............................]   0% of 200 lines";
+    QTest::newRow("below a step") << 199LL << 200LL
+                                  << "[#############################.]  99% of 200 lines";
+    QTest::newRow("nothing to do")
+        << 0LL << 0LL << "[##############################] 100% of 0 lines";
+}
+
+void TestSayOptions::progressLines() {
+    QFETCH(qint64, done);
+    QFETCH(qint64, total);
+    QFETCH(QString, line);
+    QCOMPARE(progressLine(done, total, QStringLiteral("lines")), line);
+}
+
+QTEST_GUILESS_MAIN(TestSayOptions)
+#include "tst_say_options.moc"

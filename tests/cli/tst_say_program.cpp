@@ -1,0 +1,258 @@
+// parlora-say as a user runs it: every kind of input into audio, exit statuses, interruption.
+#include <QDir>
+#include <QProcess>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <csignal>
+#include <sndfile.h>
+
+class TestSayProgram : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void inputKinds_data();
+    void inputKinds();
+    void exitStatuses_data();
+    void exitStatuses();
+    void storedSettingsAreTheDefaults();
+    void interruptionLeavesNoPartialFile_data();
+    void interruptionLeavesNoPartialFile();
+
+private:
+    QProcess* start(const QString& arguments, const QByteArray& input = {});
+    // The exit status (128 + the signal when one ended it) and what came on standard error,
+    // less the note of a test run without a sound server.
+    std::pair<int, QString> say(const QString& arguments, const QByteArray& input = {});
+    QString write(const QString& name, const QByteArray& bytes);
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+namespace {
+
+struct Sound {
+    int rate = 0;
+    sf_count_t frames = 0;
+    int peak = 0;
+};
+
+Sound sound(const QString& path) {
+    SF_INFO info{};
+    SNDFILE* file = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
+    if (!file || info.channels != 1)
+        return {};
+    std::vector<short> samples(size_t(info.frames));
+    sf_read_short(file, samples.data(), info.frames);
+    sf_close(file);
+    Sound s{info.samplerate, info.frames, 0};
+    for (short sample : samples)
+        s.peak = std::max(s.peak, std::abs(int(sample)));
+    return s;
+}
+
+QByteArray fixture(const char* name) {
+    QFile file(QStringLiteral(FIXTURES "/") + QString::fromLatin1(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A converter fixture's expected text, paragraphs joined by "|".
+QString fixtureText(const char* name) {
+    return QString::fromUtf8(fixture(name)).split(u'\n', Qt::SkipEmptyParts).join(u'|');
+}
+
+QByteArray gb18030(const QString& text) {
+    return QStringEncoder("GB18030")(text);
+}
+
+// Long enough for the encoding to be recognised.
+const QString Legacy =
+    QStringLiteral("这是用旧式编码保存的中文文件，朗读程序应当正确识别它的编码。");
+
+// About twenty minutes of speech in forty paragraphs, a few export pieces.
+QByteArray longText() {
+    const QString paragraph =
+        QStringLiteral("导出要花很长时间，一句接着一句地读下去。").repeated(6);
+    return (paragraph + u'\n').repeated(40).toUtf8();
+}
+
+} // namespace
+
+void TestSayProgram::init() {
+    m_dir = std::make_unique<QTemporaryDir>();
+    QDir(m_dir->path()).mkpath(QStringLiteral("config"));
+}
+
+QProcess* TestSayProgram::start(const QString& arguments, const QByteArray& input) {
+    auto* process = new QProcess(this);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    // The settings of this test, never the user's.
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
+                       m_dir->filePath(QStringLiteral("config")));
+    process->setProcessEnvironment(environment);
+    process->setWorkingDirectory(m_dir->path());
+    process->start(QStringLiteral(PARLORA_SAY), arguments.split(u' ', Qt::SkipEmptyParts));
+    process->write(input);
+    process->closeWriteChannel();
+    return process;
+}
+
+std::pair<int, QString> TestSayProgram::say(const QString& arguments, const QByteArray& input) {
+    std::unique_ptr<QProcess> process(start(arguments, input));
+    if (!process->waitForFinished(120'000))
+        return {-1, {}};
+    const int signal = process->exitStatus() == QProcess::CrashExit ? 128 : 0;
+    return {signal + process->exitCode(),
+            QString::fromUtf8(process->readAllStandardError())
+                .remove(QStringLiteral("parlora: no sound device; speech runs silently\n"))};
+}
+
+QString TestSayProgram::write(const QString& name, const QByteArray& bytes) {
+    QFile file(m_dir->filePath(name));
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(name));
+    return name;
+}
+
+void TestSayProgram::inputKinds_data() {
+    QTest::addColumn<QString>("name"); // "-": standard input
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("paragraphs");
+    QTest::newRow("txt in GB18030") << "a.txt" << gb18030(Legacy + "\r\nB.\r\n") << Legacy + "|B.";
+    QTest::newRow("standard input") << "-" << gb18030(Legacy) << Legacy;
+    QTest::newRow("ini in UTF-16") << "set.ini"
+                                   << QByteArray("\xff\xfe[\0s\0]\0\n\0x\0=\0"
+                                                 "1\0",
+                                                 16)
+                                   << "[s]|x=1";
+    QTest::newRow("rtf with a Chinese code page")
+        << "a.rtf"
+        << QByteArray("{\\rtf1\\ansi\\ansicpg936{\\fonttbl{\\f0\\fcharset134 SimSun;}}"
+                      "\\f0 Hello \\b bold\\b0 .\\par \\'d6\\'d0\\'ce\\'c4\\par}")
+        << "Hello bold.|中文";
+    QTest::newRow("html") << "a.html"
+                          << QByteArray("<html><head><meta charset=\"utf-8\"></head><body>"
+                                        "<h1>标题</h1><p>Some <b>bold</b> text.</p></body></html>")
+                          << "标题|Some bold text.";
+    QTest::newRow("doc") << "a.doc" << fixture("converter_sample.doc")
+                         << fixtureText("converter_sample.doc.txt");
+    QTest::newRow("pdf") << "a.pdf" << fixture("converter_sample.pdf")
+                         << fixtureText("converter_sample.pdf.txt");
+    QTest::newRow("other kinds as text")
+        << "NOTES" << QByteArray("Some notes to read.\n") << "Some notes to read.";
+}
+
+// The paragraphs are read as the window reads them (seen in the names of the --lines files),
+// and spoken into a 16 kHz mono WAV file.
+void TestSayProgram::inputKinds() {
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, paragraphs);
+    QByteArray input;
+    if (name == u'-')
+        input = bytes;
+    else
+        write(name, bytes);
+    QCOMPARE(say(QStringLiteral("--lines lines ") + name, input), std::pair(0, QString()));
+    QMap<int, QString> read; // by number
+    for (const QString& file :
+         QDir(m_dir->filePath(QStringLiteral("lines"))).entryList(QDir::Files))
+        read.insert(file.section(u'.', 0, 0).toInt(), file.section(u'.', 1).chopped(4));
+    QCOMPARE(read.values().join(u'|'), paragraphs);
+
+    QCOMPARE(say(QStringLiteral("-o out.wav ") + name, input), std::pair(0, QString()));
+    const Sound s = sound(m_dir->filePath(QStringLiteral("out.wav")));
+    QCOMPARE(s.rate, 16000);
+    QVERIFY2(s.frames > 8000 && s.peak > 1000, qPrintable(QString::number(s.frames)));
+}
+
+void TestSayProgram::exitStatuses_data() {
+    QTest::addColumn<QString>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("message"); // in the first line on standard error
+    QTest::newRow("bad option value") << "--volume loud -o out.mp3 a.txt" << 2 << "--volume";
+    QTest::newRow("unknown voice") << "--voice nobody -o out.mp3 a.txt" << 2 << "nobody";
+    QTest::newRow("missing file") << "-o out.mp3 a.txt gone.txt" << 1 << "gone.txt";
+    QTest::newRow("damaged pdf") << "-o out.mp3 bad.pdf" << 1 << "bad.pdf";
+    QTest::newRow("missing web page") << "-o out.mp3 gone.html" << 1 << "gone.html";
+    QTest::newRow("output folder missing") << "-o no/out.mp3 a.txt" << 1 << "no/out.mp3";
+}
+
+// One line names the problem (bad usage adds a hint), and no output is left.
+void TestSayProgram::exitStatuses() {
+    QFETCH(QString, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, message);
+    write(QStringLiteral("a.txt"), "Some words.");
+    write(QStringLiteral("bad.pdf"), "%PDF-1.4\n1 0 obj broken");
+    const auto [exit, err] = say(arguments);
+    QCOMPARE(exit, status);
+    const QStringList lines = err.split(u'\n', Qt::SkipEmptyParts);
+    QVERIFY2(lines.size() == (status == 2 ? 2 : 1) && lines[0].startsWith("parlora-say: ") &&
+                 lines[0].contains(message),
+             qPrintable(err));
+    QVERIFY(QDir(m_dir->path()).entryList({QStringLiteral("*.mp3")}, QDir::Files).isEmpty());
+}
+
+// The window's stored volume applies unless an option says otherwise; the settings are only read.
+void TestSayProgram::storedSettingsAreTheDefaults() {
+    write(QStringLiteral("a.txt"), "Some words to hear.");
+    const QString wav = m_dir->filePath(QStringLiteral("a.wav"));
+    QCOMPARE(say(QStringLiteral("-o a.wav a.txt")).first, 0);
+    QVERIFY(sound(wav).peak > 1000);
+    QVERIFY(!QFileInfo::exists(m_dir->filePath(QStringLiteral("config/parlora"))));
+
+    QDir(m_dir->path()).mkpath(QStringLiteral("config/parlora"));
+    const QByteArray settings("[set]\r\nVolume=0\r\n");
+    write(QStringLiteral("config/parlora/set.ini"), settings);
+    QCOMPARE(say(QStringLiteral("-o a.wav a.txt")).first, 0);
+    QCOMPARE(sound(wav).peak, 0);
+    QCOMPARE(say(QStringLiteral("--volume 100 -o a.wav a.txt")).first, 0);
+    QVERIFY(sound(wav).peak > 1000);
+    QFile file(m_dir->filePath(QStringLiteral("config/parlora/set.ini")));
+    QVERIFY(file.open(QIODevice::ReadOnly) && file.readAll() == settings);
+}
+
+void TestSayProgram::interruptionLeavesNoPartialFile_data() {
+    QTest::addColumn<QString>("arguments");
+    QTest::addColumn<int>("signal");
+    QTest::newRow("compressed, with helpers") << "--jobs 2 -o out/book.opus" << SIGINT;
+    QTest::newRow("wav, in the program") << "--jobs 0 -o out/book.wav" << SIGTERM;
+    QTest::newRow("lines") << "--lines out" << SIGINT;
+    QTest::newRow("speaking") << "" << SIGINT;
+}
+
+// The program ends promptly, as by the signal; finished files stay, half-written ones go.
+void TestSayProgram::interruptionLeavesNoPartialFile() {
+    QFETCH(QString, arguments);
+    QFETCH(int, signal);
+    const QDir out(m_dir->filePath(QStringLiteral("out")));
+    out.mkpath(QStringLiteral("."));
+    std::unique_ptr<QProcess> process(start(arguments + u' ' + write("book.txt", longText())));
+    const auto written = [&] {
+        qint64 bytes = -1;
+        for (const QFileInfo& part :
+             out.entryInfoList({QStringLiteral(".export-*")}, QDir::Files | QDir::Hidden))
+            bytes = std::max(bytes, part.size());
+        return bytes;
+    };
+    // Stopped while the audio streams in, not while the export starts.
+    if (arguments.isEmpty())
+        QTest::qWait(1500);
+    else
+        QVERIFY(QTest::qWaitFor([&] { return written() > 100'000; }, 30'000));
+    QCOMPARE(process->state(), QProcess::Running);
+    QElapsedTimer stopping;
+    stopping.start();
+    ::kill(pid_t(process->processId()), signal);
+    QVERIFY(process->waitForFinished(10'000));
+    QVERIFY2(stopping.elapsed() < 3000, qPrintable(QString::number(stopping.elapsed())));
+    QCOMPARE(process->exitStatus(), QProcess::CrashExit);
+    QCOMPARE(process->exitCode(), signal);
+    QCOMPARE(written(), -1);
+    QVERIFY(!out.exists(QStringLiteral("book.opus")) && !out.exists(QStringLiteral("book.wav")));
+    for (const QString& name : out.entryList(QDir::Files))
+        QVERIFY2(sound(out.filePath(name)).frames > 0, qPrintable(name));
+}
+
+QTEST_GUILESS_MAIN(TestSayProgram)
+#include "tst_say_program.moc"
