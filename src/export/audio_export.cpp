@@ -12,8 +12,10 @@
 
 namespace {
 
-// Enough text per Speak for progress to move often, little enough overhead per piece.
-constexpr qsizetype PieceLength = 2000;
+// Enough text per Speak for progress to move often, little enough overhead per piece, and
+// little enough speech per piece (about three minutes of Mandarin) for a helper's audio to wait
+// in a bounded buffer.
+constexpr qsizetype PieceLength = 500;
 // How long one wait for the engine lasts between two progress reports, in milliseconds.
 constexpr int ProgressInterval = 50;
 // How long a cancelled engine may take to let go of the stream.

@@ -2,6 +2,15 @@
 
 namespace {
 
+// A full stop, question or exclamation mark that ends a sentence: full-width ones always, the
+// others when a blank follows.
+bool endsSentence(const QString& text, qsizetype i) {
+    const char16_t c = text[i].unicode();
+    if (c == u'。' || c == u'！' || c == u'？')
+        return true;
+    return (c == u'.' || c == u'!' || c == u'?') && i + 1 < text.size() && text[i + 1].isSpace();
+}
+
 bool isBlankOrControl(QChar c) {
     return c.unicode() <= u' ';
 }
@@ -67,17 +76,24 @@ QString lineFileName(int number, const QString& line) {
 QStringList speechPieces(const QString& text, qsizetype limit) {
     QStringList pieces;
     qsizetype start = 0;
-    while (start < text.size()) {
-        qsizetype end = start;
-        for (qsizetype next = start; next < text.size();) {
-            qsizetype lineEnd = text.indexOf(u'\n', next);
-            lineEnd = lineEnd < 0 ? text.size() : lineEnd + 1;
-            if (end > start && lineEnd - start > limit)
-                break;
-            end = next = lineEnd;
+    qsizetype lineEnd = 0;     // just after the last line break seen
+    qsizetype sentenceEnd = 0; // just after the last end of a sentence seen
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\n')
+            lineEnd = i + 1;
+        else if (endsSentence(text, i))
+            sentenceEnd = i + 1;
+        if (i + 1 - start < limit)
+            continue;
+        // Full: cut at the last line break, else at the last sentence's end; a longer sentence
+        // runs on to its own end.
+        const qsizetype end = lineEnd > start ? lineEnd : sentenceEnd;
+        if (end > start) {
+            pieces << text.mid(start, end - start);
+            start = end;
         }
-        pieces << text.mid(start, end - start);
-        start = end;
     }
+    if (start < text.size())
+        pieces << text.mid(start);
     return pieces;
 }

@@ -19,6 +19,7 @@ QString trimmedLine(const QString& line);
 // space, and ".wav"; the line part is shortened so that the name fits FileNameLimit bytes.
 QString lineFileName(int number, const QString& line);
 
-// The text cut after line breaks into pieces of about limit characters, each a whole number of
-// paragraphs (a longer paragraph is a piece of its own). The pieces joined give the text.
+// The text cut into pieces of at most limit characters, after a line break where one falls in
+// the piece, else after the end of a sentence (a longer sentence is a piece of its own). The
+// pieces joined give the text.
 QStringList speechPieces(const QString& text, qsizetype limit);

@@ -111,6 +111,18 @@ void TestExportNames::piecesJoinToTheText() {
         QVERIFY(piece.endsWith(u'\n'));
     }
     QVERIFY(pieces.size() >= 4);
+    // A long paragraph is cut after the end of a sentence, in Chinese and in English.
+    for (const QString& sentence :
+         {QStringLiteral("一句接着一句。"), QStringLiteral("One sentence follows another. ")}) {
+        const QString paragraph = sentence.repeated(1000) + u'\n';
+        const QStringList cut = speechPieces(paragraph, 2000);
+        QCOMPARE(cut.join(QString()), paragraph);
+        QVERIFY(cut.size() >= paragraph.size() / 2000);
+        for (const QString& piece : cut.first(cut.size() - 1)) {
+            QVERIFY(piece.size() <= 2000);
+            QVERIFY(piece.trimmed().endsWith(sentence.trimmed()));
+        }
+    }
     QCOMPARE(speechPieces(QString(), 2000), QStringList{});
     QCOMPARE(speechPieces(QStringLiteral("no break"), 2), QStringList{QStringLiteral("no break")});
 }

@@ -7,11 +7,11 @@
 //                      ended by a block with a count of 0
 // Each piece is resampled on its own: pieces end at the end of a sentence, in silence, so the
 // joins stay clean.
+#include "platform/speech/resampler.h"
 #include "platform/speech/speech_rate.h"
 
 #include <espeak-ng/speak_lib.h>
 #include <fcntl.h>
-#include <soxr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -80,16 +80,20 @@ int collect(short* samples, int count, espeak_EVENT*) {
     return 0;
 }
 
-// A fresh resampler from the engine's rate to the rate asked, or none when they are the same.
+// A resampler from the engine's rate to the rate asked, fresh for a new piece, or none when the
+// rates are the same.
 void useSampleRate(int rate) {
+    static int current = 0;
+    if (rate == current && resampler) {
+        soxr_clear(resampler);
+        return;
+    }
     soxr_delete(resampler);
     resampler = nullptr;
+    current = rate;
     if (rate == engineRate)
         return;
-    soxr_io_spec_t io = soxr_io_spec(SOXR_INT16_I, SOXR_INT16_I);
-    io.flags |= SOXR_NO_DITHER; // silence stays digital silence
-    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
-    resampler = soxr_create(engineRate, rate, 1, nullptr, &io, &quality, nullptr);
+    resampler = createResampler(engineRate, rate);
 }
 
 } // namespace

@@ -2,8 +2,8 @@
 
 #include "app/app_error.h"
 
+#include "resampler.h"
 #include <sndfile.h>
-#include <soxr.h>
 
 namespace {
 constexpr size_t QueueLimit = 1 << 20; // samples in flight, about a minute of speech
@@ -58,16 +58,6 @@ void WavFileStream::Open(const QString& path, int, bool) {
     m_file = sf_open(path.toLocal8Bit().constData(), SFM_WRITE, &info);
     if (!m_file)
         throw AppError(QStringLiteral("Unable to create %1").arg(path));
-    soxr_error_t error = nullptr;
-    soxr_io_spec_t io = soxr_io_spec(SOXR_INT16_I, SOXR_INT16_I);
-    io.flags |= SOXR_NO_DITHER; // silence stays digital silence
-    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
-    m_resampler = soxr_create(m_inputRate, m_outputRate, 1, &error, &io, &quality, nullptr);
-    if (error) {
-        sf_close(m_file);
-        m_file = nullptr;
-        throw AppError(QStringLiteral("Unable to create %1").arg(path));
-    }
     m_path = path;
     {
         std::lock_guard lock(m_mutex);
@@ -133,7 +123,11 @@ void WavFileStream::run() {
             m_changed.notify_all();
         }
         const std::vector<qint16>* samples = &block.samples;
-        if (block.resample) {
+        if (block.resample && !m_resampler) {
+            // Made with the first block that needs it: helpers send samples at the file's rate.
+            m_resampler = createResampler(m_inputRate, m_outputRate);
+        }
+        if (block.resample && m_resampler) {
             out.resize(block.samples.size() * size_t(m_outputRate) / size_t(m_inputRate) + 64);
             size_t produced = 0;
             soxr_process(m_resampler, block.samples.data(), block.samples.size(), nullptr,
@@ -142,12 +136,15 @@ void WavFileStream::run() {
             samples = &out;
         }
         const auto count = sf_count_t(samples->size());
-        const bool ok = sf_write_short(m_file, samples->data(), count) == count;
+        const bool ok = (!block.resample || m_resampler) &&
+                        sf_write_short(m_file, samples->data(), count) == count;
         std::lock_guard lock(m_mutex);
         m_failed = m_failed || !ok;
         m_busy = false;
         m_changed.notify_all();
     }
+    if (!m_resampler)
+        return;
     // Drain the resampler's tail.
     out.resize(4096);
     size_t produced = 0;
