@@ -16,6 +16,8 @@
 #include <memory>
 
 int main(int argc, char* argv[]) {
+    // The speech engine loads its data on a thread of its own while the display is connected.
+    auto engine = std::make_unique<EspeakEngine>();
     QApplication app(argc, argv);
 
     QtDialogs dialogs;
@@ -25,7 +27,7 @@ int main(int argc, char* argv[]) {
     DesktopShell shell;
     std::unique_ptr<EspeakVoice> voice;
     try {
-        voice = std::make_unique<EspeakVoice>();
+        voice = std::make_unique<EspeakVoice>(std::move(engine));
     } catch (const AppError& error) {
         // Without a speech engine there is nothing to read with.
         reportError(dialogs, nullptr, error.message());
