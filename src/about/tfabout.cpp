@@ -34,23 +34,21 @@ TFAbout::TFAbout(Shell& shell, WebLinks links, QWidget* parent)
     setFont(tahoma(11));
     setModal(true);
 
+    // The icon is drawn and the texts measured when the box is first shown (prepareToShow).
     Image1 = named(new QLabel(this), "Image1");
     Image1->setGeometry(24, 18, 33, 32);
-    Image1->setPixmap(programIcon().pixmap(32, 32));
 
     TntLabel1 = named(new QLabel(QStringLiteral("Parlora 2008"), this), "TntLabel1");
     TntLabel1->setFont(tahoma(13, true));
     TntLabel1->setStyleSheet(QStringLiteral("color: black;"));
     TntLabel1->move(67, 28);
-    TntLabel1->adjustSize();
 
     // The captions are the addresses themselves; long ones are shortened in the middle.
     const auto link = [this](const char* name, const QString& address, int y,
                              void (TFAbout::*action)()) {
-        auto* label = named(new QLabel(this), name);
+        auto* label = named(new QLabel(address, this), name);
         label->setTextFormat(Qt::PlainText);
         label->setGeometry(26, y, width() - 26 - 8, 18);
-        label->setText(label->fontMetrics().elidedText(address, Qt::ElideMiddle, label->width()));
         label->setToolTip(address);
         makeLink(label, [this, action] { (this->*action)(); });
         return label;
@@ -68,7 +66,24 @@ TFAbout::TFAbout(Shell& shell, WebLinks links, QWidget* parent)
     connect(BtnClose, &QPushButton::clicked, this, &TFAbout::BtnCloseClick);
 }
 
+// Drawing the icon and measuring the texts load images and fonts that start-up does not need.
+// A caption that a language file gave a link is shown as it is.
+void TFAbout::prepareToShow() {
+    Image1->setPixmap(programIcon().pixmap(32, 32));
+    TntLabel1->adjustSize();
+    for (const auto& [label, address] :
+         {std::pair{TntLabel3, m_links.homePage}, std::pair{TntLabel4, m_links.contact}}) {
+        if (label->text() == address)
+            label->setText(
+                label->fontMetrics().elidedText(address, Qt::ElideMiddle, label->width()));
+    }
+}
+
 void TFAbout::showEvent(QShowEvent* event) {
+    if (!m_prepared) {
+        prepareToShow();
+        m_prepared = true;
+    }
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     QDialog::showEvent(event);

@@ -31,6 +31,9 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void prepareToShow();
+
     Shell& m_shell;
     WebLinks m_links;
+    bool m_prepared = false;
 };

@@ -13,11 +13,18 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QPointer>
 #include <memory>
+#include <thread>
 
 int main(int argc, char* argv[]) {
+    // The speech engine loads its data on a thread of its own while the display is connected.
+    auto engine = std::make_unique<EspeakEngine>();
     QApplication app(argc, argv);
+    // Reading the font configuration is the longest step before the first paint; it runs beside
+    // the window's construction, whose first text waits for it.
+    std::jthread fonts([] { QFontDatabase::families(); });
 
     QtDialogs dialogs;
     XdgDataDirectory dataDirectory(
@@ -26,7 +33,7 @@ int main(int argc, char* argv[]) {
     DesktopShell shell;
     std::unique_ptr<EspeakVoice> voice;
     try {
-        voice = std::make_unique<EspeakVoice>();
+        voice = std::make_unique<EspeakVoice>(std::move(engine));
     } catch (const AppError& error) {
         // Without a speech engine there is nothing to read with.
         reportError(dialogs, nullptr, error.message());

@@ -29,6 +29,8 @@ private Q_SLOTS:
     void aboutBoxLayout();
     void aboutOpenedTwiceGivesOneBox();
     void aboutLinks();
+    void aboutTextsFitWhenShown_data();
+    void aboutTextsFitWhenShown();
 
 private:
     TFmain* start();
@@ -187,6 +189,37 @@ void TestHelpAbout::aboutLinks() {
     QTest::mouseClick(w->FAbout->TntLabel4, Qt::LeftButton);
     const WebLinks links = webLinks(m_fakes->bundle().programDirectory);
     QCOMPARE(m_fakes->shell.opened, QStringList({links.homePage, ::mailLink(links.contact)}));
+}
+
+// The box draws its icon and measures its texts when first shown, not when made at start-up.
+void TestHelpAbout::aboutTextsFitWhenShown_data() {
+    QTest::addColumn<QString>("homePage");
+    QTest::addColumn<bool>("shortened");
+    QTest::newRow("short address whole") << QStringLiteral("https://example.org/") << false;
+    QTest::newRow("long address shortened in the middle")
+        << QStringLiteral("file:///") + QStringLiteral("folder/").repeated(40) +
+               QStringLiteral("parlora-help.html")
+        << true;
+}
+
+void TestHelpAbout::aboutTextsFitWhenShown() {
+    QFETCH(QString, homePage);
+    QFETCH(bool, shortened);
+    TFAbout about(m_fakes->shell, {homePage, homePage, QStringLiteral("ask@example.net")});
+    about.show();
+    QVERIFY(!about.Image1->pixmap().isNull());
+    QCOMPARE(about.TntLabel1->width(), about.TntLabel1->sizeHint().width());
+    const QString shown = about.TntLabel3->text();
+    QVERIFY2(about.TntLabel3->fontMetrics().horizontalAdvance(shown) <= about.TntLabel3->width(),
+             qPrintable(shown));
+    QCOMPARE(shown != homePage, shortened);
+    if (shortened) {
+        QVERIFY(shown.startsWith(QStringLiteral("file:///folder/")));
+        QVERIFY(shown.endsWith(QStringLiteral("parlora-help.html")));
+    }
+    QCOMPARE(about.TntLabel3->toolTip(), homePage);
+    QCOMPARE(about.TntLabel4->text(), QStringLiteral("ask@example.net"));
+    about.close();
 }
 
 QTEST_MAIN(TestHelpAbout)

@@ -16,10 +16,14 @@ private Q_SLOTS:
     void endingSessionKeepsSettings_data();
     void endingSessionKeepsSettings();
     void runsMaximisedOnASmallWaylandScreen();
+    void missingSpeechDataEndsBeforeTheWindow();
+    void soundServerUntouchedUntilSpeech();
 
 private:
     // Starts the program with its settings in the given folder; returns its window's id.
-    QString start(QProcess& program, const QTemporaryDir& config);
+    QString start(QProcess& program, const QTemporaryDir& config,
+                  const QString& title = QStringLiteral("Parlora2008"),
+                  const QProcessEnvironment& extra = {});
 };
 
 namespace {
@@ -46,16 +50,18 @@ QString waitForWindow(const QString& title, int timeoutMs) {
 
 } // namespace
 
-QString TestStartupSmoke::start(QProcess& program, const QTemporaryDir& config) {
+QString TestStartupSmoke::start(QProcess& program, const QTemporaryDir& config,
+                                const QString& title, const QProcessEnvironment& extra) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.insert(extra);
     program.setProcessEnvironment(env);
     program.setProcessChannelMode(QProcess::ForwardedChannels);
     program.start(QStringLiteral(PARLORA_EXECUTABLE), {});
     if (!program.waitForStarted())
         return {};
-    return waitForWindow(QStringLiteral("Parlora2008"), 30000);
+    return waitForWindow(title, 30000);
 }
 
 void TestStartupSmoke::startsAndExitsCleanly() {
@@ -151,6 +157,50 @@ void TestStartupSmoke::runsMaximisedOnASmallWaylandScreen() {
     QVERIFY(QFile::exists(config.filePath(QStringLiteral("parlora/set.ini"))));
     compositor.terminate();
     compositor.waitForFinished(10000);
+}
+
+// The engine loads its data while the program connects to the display; data that cannot be
+// loaded is still reported before the window opens, and the program ends leaving no settings.
+void TestStartupSmoke::missingSpeechDataEndsBeforeTheWindow() {
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        QSKIP("needs an X server; 'make test' starts one");
+    QTemporaryDir config;
+    QTemporaryDir noData;
+    QProcessEnvironment extra;
+    extra.insert(QStringLiteral("ESPEAK_DATA_PATH"), noData.path());
+    QProcess program;
+    const QString box = start(program, config, QStringLiteral("Parlora"), extra);
+    QVERIFY2(!box.isEmpty(), "no message box captioned Parlora appeared");
+    QVERIFY(xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                     QStringLiteral("--name"), QStringLiteral("^Parlora2008$")})
+                .isEmpty());
+    xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), box});
+    xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+    QVERIFY2(program.waitForFinished(20000), "the program did not end after the message");
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 1);
+    QVERIFY(!QFile::exists(config.filePath(QStringLiteral("parlora/set.ini"))));
+}
+
+// The sound device is opened by the first speech, not at start-up: an idle window holds no
+// connection to the sound server.
+void TestStartupSmoke::soundServerUntouchedUntilSpeech() {
+    if (qEnvironmentVariableIsEmpty("DISPLAY") || qEnvironmentVariableIsEmpty("PULSE_SERVER"))
+        QSKIP("needs the X server and the private sound server that 'make test' starts");
+    QTemporaryDir config;
+    QProcess program;
+    QVERIFY2(!start(program, config).isEmpty(), "no window captioned Parlora2008 appeared");
+    QTest::qWait(1000);
+    QProcess clients;
+    clients.start(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("clients")});
+    QVERIFY(clients.waitForFinished(10000));
+    const QString list = QString::fromUtf8(clients.readAllStandardOutput());
+    QVERIFY2(list.contains(QStringLiteral("application.process.id")), qPrintable(list));
+    QVERIFY2(
+        !list.contains(QStringLiteral("application.process.id = \"%1\"").arg(program.processId())),
+        qPrintable(list));
+    program.terminate();
+    QVERIFY(program.waitForFinished(20000));
 }
 
 QTEST_GUILESS_MAIN(TestStartupSmoke)

@@ -1,52 +1,11 @@
 #include "audio_output.h"
 
-#include <QAudioSink>
+#include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QMediaDevices>
+#include <QLibrary>
 #include <cstdio>
 
 namespace {
-
-class DeviceOutput : public AudioOutput {
-public:
-    DeviceOutput(const QAudioDevice& device, const QAudioFormat& format)
-        : m_device(device), m_format(format) {
-        open();
-    }
-    bool isOpen() const { return m_io != nullptr; }
-
-    qint64 samplesWanted() override { return m_sink->bytesFree() / BytesPerSample; }
-    void write(const qint16* samples, qint64 count) override {
-        m_io->write(reinterpret_cast<const char*>(samples), count * BytesPerSample);
-        m_written += count;
-    }
-    qint64 samplesWritten() const override { return m_written; }
-    qint64 samplesPlayed() override {
-        const qint64 queued = (m_sink->bufferSize() - m_sink->bytesFree()) / BytesPerSample;
-        return m_written - std::max<qint64>(0, queued);
-    }
-    void suspend() override { m_sink->suspend(); }
-    void resume() override { m_sink->resume(); }
-    // The stream stays open: opening a new one takes the sound server a second or more. What
-    // it still holds (under 60 ms) plays out.
-    void reset() override { m_sink->resume(); }
-
-private:
-    static constexpr int BytesPerSample = 2;
-
-    void open() {
-        m_sink = std::make_unique<QAudioSink>(m_device, m_format);
-        m_sink->setBufferSize(m_format.bytesForDuration(60'000));
-        m_io = m_sink->start();
-        m_written = 0;
-    }
-
-    QAudioDevice m_device;
-    QAudioFormat m_format;
-    std::unique_ptr<QAudioSink> m_sink;
-    QIODevice* m_io = nullptr;
-    qint64 m_written = 0;
-};
 
 class ClockOutput : public AudioOutput {
 public:
@@ -103,16 +62,16 @@ private:
 } // namespace
 
 std::unique_ptr<AudioOutput> AudioOutput::open(int sampleRate) {
-    QAudioFormat format;
-    format.setSampleRate(sampleRate);
-    format.setChannelCount(1);
-    format.setSampleFormat(QAudioFormat::Int16);
-    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
-    if (!device.isNull()) {
-        auto output = std::make_unique<DeviceOutput>(device, format);
-        if (output->isOpen())
-            return output;
+    // Never unloaded: the device it opens lives until the program ends.
+    QLibrary module(QCoreApplication::applicationDirPath() + QStringLiteral("/parlora_sound.so"));
+    if (const auto openDevice =
+            reinterpret_cast<OpenSoundDevice>(module.resolve("parloraOpenSoundDevice"))) {
+        if (std::unique_ptr<AudioOutput> device{openDevice(sampleRate)})
+            return device;
+        std::fputs("parlora: no sound device; speech runs silently\n", stderr);
+    } else {
+        std::fprintf(stderr, "parlora: no sound module (%s); speech runs silently\n",
+                     qPrintable(module.errorString()));
     }
-    std::fputs("parlora: no sound device; speech runs silently\n", stderr);
     return std::make_unique<ClockOutput>(sampleRate);
 }

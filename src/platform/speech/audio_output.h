@@ -19,5 +19,13 @@ public:
     virtual void reset() = 0;
 
     // The sound device when there is one, otherwise the clock (one line on stderr says so).
+    // The device comes from the sound module beside the program, so that Qt Multimedia and
+    // the sound server's libraries are loaded only when speech is first heard.
     static std::unique_ptr<AudioOutput> open(int sampleRate);
 };
+
+// The sound module's one function: the default sound device opened for 16-bit mono samples at
+// the rate, or null when there is none.
+extern "C" {
+using OpenSoundDevice = AudioOutput* (*)(int sampleRate);
+}

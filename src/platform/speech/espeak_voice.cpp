@@ -7,6 +7,7 @@
 #include "text_positions.h"
 #include "wav_file_stream.h"
 
+#include <espeak-ng/espeak_ng.h>
 #include <espeak-ng/speak_lib.h>
 
 #include <QElapsedTimer>
@@ -101,64 +102,49 @@ QList<VoiceToken> listVoices() {
 
 } // namespace
 
-EspeakVoice::EspeakVoice() : m_buffer(std::make_unique<PcmBuffer>(SampleRate / 2)) {
-    m_worker = std::thread(&EspeakVoice::runWorker, this);
-    std::promise<QList<VoiceToken>> started;
-    auto result = started.get_future();
-    post([&] {
-        if (espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 20, nullptr, 0) != SampleRate) {
-            started.set_exception(std::make_exception_ptr(
+EspeakEngine::EspeakEngine() {
+    auto loaded = std::make_shared<std::promise<QList<VoiceToken>>>();
+    m_voices = loaded->get_future().share();
+    m_thread = std::thread(&EspeakEngine::run, this);
+    post([this, loaded] {
+        // Through the library's own calls: its short form ends the process when data is missing.
+        espeak_ng_InitializePath(nullptr);
+        espeak_ng_ERROR_CONTEXT context = nullptr;
+        const espeak_ng_STATUS status = espeak_ng_Initialize(&context);
+        espeak_ng_ClearErrorContext(&context);
+        if (status != ENS_OK ||
+            espeak_ng_InitializeOutput(ENOUTPUT_MODE_SYNCHRONOUS, 20, nullptr) != ENS_OK ||
+            espeak_ng_GetSampleRate() != EspeakVoice::SampleRate) {
+            loaded->set_exception(std::make_exception_ptr(
                 AppError(QStringLiteral("The speech engine's data could not be loaded"))));
             return;
         }
+        m_loaded = true;
         espeak_SetSynthCallback(synthCallback);
-        started.set_value(listVoices());
+        loaded->set_value(listVoices());
     });
-    try {
-        m_voices = result.get();
-    } catch (...) {
-        post([this] { m_quit = true; });
-        m_worker.join();
-        throw;
-    }
-    if (!m_voices.isEmpty())
-        m_voice = m_voices.first();
-
-    m_player = new AudioPlayer(*m_buffer);
-    m_player->moveToThread(&m_audioThread);
-    connect(&m_audioThread, &QThread::finished, m_player, &QObject::deleteLater);
-    connect(m_player, &AudioPlayer::level, this, &SpeechVoice::AudioLevel);
-    connect(m_player, &AudioPlayer::markHeard, this,
-            [this](int stream, qint64 position, const SpeechMark& mark) {
-                // What was heard before a Skip or ReleaseVoice still arrives after it.
-                if (mark.generation == m_generation)
-                    Q_EMIT Boundary(stream, position, SpeechBoundary(mark.kind), mark.position,
-                                    mark.length);
-            });
-    connect(m_player, &AudioPlayer::streamStarted, this, &EspeakVoice::StartStream,
-            Qt::DirectConnection);
-    m_audioThread.start();
-    QMetaObject::invokeMethod(m_player, &AudioPlayer::start, Qt::QueuedConnection);
 }
 
-EspeakVoice::~EspeakVoice() {
-    cancelAll();
+EspeakEngine::~EspeakEngine() {
     post([this] {
-        espeak_Terminate();
+        if (m_loaded)
+            espeak_Terminate();
         m_quit = true;
     });
-    m_worker.join();
-    m_audioThread.quit();
-    m_audioThread.wait();
+    m_thread.join();
 }
 
-void EspeakVoice::post(std::function<void()> job) {
+void EspeakEngine::post(std::function<void()> job) {
     std::lock_guard lock(m_mutex);
     m_jobs.push_back(std::move(job));
     m_jobsChanged.notify_all();
 }
 
-void EspeakVoice::runWorker() {
+const QList<VoiceToken>& EspeakEngine::voices() const {
+    return m_voices.get();
+}
+
+void EspeakEngine::run() {
     for (;;) {
         std::function<void()> job;
         {
@@ -174,12 +160,51 @@ void EspeakVoice::runWorker() {
     }
 }
 
+EspeakVoice::EspeakVoice(std::unique_ptr<EspeakEngine> engine)
+    : m_buffer(std::make_unique<PcmBuffer>(SampleRate / 2)), m_engine(std::move(engine)) {
+    m_voices = m_engine->voices();
+    if (!m_voices.isEmpty())
+        m_voice = m_voices.first();
+}
+
+EspeakVoice::~EspeakVoice() {
+    cancelAll();
+    m_engine.reset();
+    m_audioThread.quit();
+    m_audioThread.wait();
+}
+
+// Opening the sound device takes the sound server a while and holds memory and a thread; a
+// program that never speaks aloud never opens it.
+AudioPlayer& EspeakVoice::player() {
+    if (m_player)
+        return *m_player;
+    m_player = new AudioPlayer(*m_buffer);
+    m_player->moveToThread(&m_audioThread);
+    connect(&m_audioThread, &QThread::finished, m_player, &QObject::deleteLater);
+    connect(m_player, &AudioPlayer::level, this, &SpeechVoice::AudioLevel);
+    connect(m_player, &AudioPlayer::markHeard, this,
+            [this](int stream, qint64 position, const SpeechMark& mark) {
+                // What was heard before a Skip or ReleaseVoice still arrives after it.
+                if (mark.generation == m_generation)
+                    Q_EMIT Boundary(stream, position, SpeechBoundary(mark.kind), mark.position,
+                                    mark.length);
+            });
+    connect(m_player, &AudioPlayer::streamStarted, this, &EspeakVoice::StartStream,
+            Qt::DirectConnection);
+    m_audioThread.start();
+    QMetaObject::invokeMethod(m_player, &AudioPlayer::start, Qt::QueuedConnection);
+    return *m_player;
+}
+
 void EspeakVoice::Speak(const QString& text, int) {
     const Utterance utterance{this, m_generation, ++m_streams, m_volume, m_fileStream};
     const QString voiceId = m_voice.id;
     const RateSetting rate = espeakRate(m_rate);
+    if (!m_fileStream)
+        player();
     ++m_pending;
-    post([=, this] {
+    m_engine->post([=, this] {
         if (utterance.generation == m_generation) {
             // By name: a voice loaded from its file speaks Mandarin at about half the speed.
             espeak_SetVoiceByName(voiceId.toUtf8().constData());
@@ -219,11 +244,11 @@ bool EspeakVoice::deliver(const Utterance& utterance, const qint16* samples, int
 }
 
 void EspeakVoice::Pause() {
-    QMetaObject::invokeMethod(m_player, &AudioPlayer::pause, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(&player(), &AudioPlayer::pause, Qt::QueuedConnection);
 }
 
 void EspeakVoice::Resume() {
-    QMetaObject::invokeMethod(m_player, &AudioPlayer::resume, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(&player(), &AudioPlayer::resume, Qt::QueuedConnection);
 }
 
 void EspeakVoice::cancelAll() {
@@ -231,7 +256,8 @@ void EspeakVoice::cancelAll() {
     m_buffer->cancel(generation);
     if (m_fileStream)
         m_fileStream->cancel(generation);
-    QMetaObject::invokeMethod(m_player, &AudioPlayer::reset, Qt::QueuedConnection);
+    if (m_player)
+        QMetaObject::invokeMethod(m_player, &AudioPlayer::reset, Qt::QueuedConnection);
 }
 
 void EspeakVoice::Skip(const QString&, int) {
@@ -284,7 +310,7 @@ bool EspeakVoice::isIdle() const {
         return false;
     if (m_fileStream)
         return m_fileStream->isIdle();
-    return m_buffer->isEmpty() && m_player->isDrained();
+    return m_buffer->isEmpty() && (!m_player || m_player->isDrained());
 }
 
 bool EspeakVoice::WaitUntilDone(int milliseconds) {

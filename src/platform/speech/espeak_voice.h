@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -15,16 +16,43 @@
 class AudioPlayer;
 class WavFileStream;
 
-// The speech voice over the espeak-ng library. The library is not re-entrant: every call into
-// it runs on one worker thread, in the order the members were called. Synthesis streams into a
-// bounded buffer that the player drains on a thread of its own.
+// The espeak-ng library on a thread of its own. The library is not re-entrant: every call into
+// it is a job run on that thread, in the order the jobs were posted. Loading the library's data
+// is the first job, so that a program can start the engine and go on with its own start-up.
+class EspeakEngine {
+public:
+    EspeakEngine();
+    ~EspeakEngine();
+    EspeakEngine(const EspeakEngine&) = delete;
+    EspeakEngine& operator=(const EspeakEngine&) = delete;
+
+    void post(std::function<void()> job);
+    // The installed voices, Mandarin first, then English, then the rest by name; waits until
+    // the data is loaded. AppError when the engine or its data cannot be loaded.
+    const QList<VoiceToken>& voices() const;
+
+private:
+    void run();
+
+    std::shared_future<QList<VoiceToken>> m_voices;
+    bool m_loaded = false; // on the engine's thread only
+    std::mutex m_mutex;
+    std::condition_variable m_jobsChanged;
+    std::deque<std::function<void()>> m_jobs;
+    bool m_quit = false;
+    std::thread m_thread;
+};
+
+// The speech voice over the espeak-ng engine. Synthesis streams into a bounded buffer that the
+// player drains on a thread of its own; the player and the sound device start with the first
+// speech to the device, or the first pause.
 class EspeakVoice : public SpeechVoice {
     Q_OBJECT
 public:
     static constexpr int SampleRate = 22050;
 
     // AppError when the engine or its data cannot be loaded.
-    EspeakVoice();
+    explicit EspeakVoice(std::unique_ptr<EspeakEngine> engine = std::make_unique<EspeakEngine>());
     ~EspeakVoice() override;
 
     void Speak(const QString& text, int flags) override;
@@ -55,8 +83,7 @@ public:
                  std::vector<SpeechMark> marks);
 
 private:
-    void post(std::function<void()> job);
-    void runWorker();
+    AudioPlayer& player();
     void cancelAll();
     bool isIdle() const;
 
@@ -73,9 +100,5 @@ private:
 
     std::atomic<int> m_generation{0};
     std::atomic<int> m_pending{0};
-    mutable std::mutex m_mutex;
-    std::condition_variable m_jobsChanged;
-    std::deque<std::function<void()>> m_jobs;
-    bool m_quit = false;
-    std::thread m_worker;
+    std::unique_ptr<EspeakEngine> m_engine; // last: its jobs use the members above
 };
