@@ -7,6 +7,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <algorithm>
 #include <csignal>
 
 class TestStartupSmoke : public QObject {
@@ -18,6 +19,7 @@ private Q_SLOTS:
     void runsMaximisedOnASmallWaylandScreen();
     void missingSpeechDataEndsBeforeTheWindow();
     void soundServerUntouchedUntilSpeech();
+    void typesAndReadsAloudInAWaylandSession();
 
 private:
     // Starts the program with its settings in the given folder; returns its window's id.
@@ -201,6 +203,75 @@ void TestStartupSmoke::soundServerUntouchedUntilSpeech() {
         qPrintable(list));
     program.terminate();
     QVERIFY(program.waitForFinished(20000));
+}
+
+// In a Wayland session (weston, drawn into the X server so that xdotool's keys reach it), text
+// typed into the window is read aloud into the sound server, and File > Exit writes the settings.
+void TestStartupSmoke::typesAndReadsAloudInAWaylandSession() {
+    for (const char* tool : {"weston", "parec", "xdotool"}) {
+        if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+            QSKIP("needs weston, parec and xdotool; 'make test' installs them");
+    }
+    if (qEnvironmentVariableIsEmpty("DISPLAY") || qEnvironmentVariableIsEmpty("PULSE_SINK"))
+        QSKIP("needs the X server and the private sound server that 'make test' starts");
+    QTemporaryDir runtime;
+    QTemporaryDir config;
+    QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+    QProcess compositor;
+    compositor.setProcessEnvironment(env);
+    compositor.start(QStringLiteral("weston"),
+                     {QStringLiteral("--backend=x11-backend.so"), QStringLiteral("--width=1024"),
+                      QStringLiteral("--height=640"), QStringLiteral("--socket=parlora-x11"),
+                      QStringLiteral("--idle-time=0")});
+    QVERIFY(compositor.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(runtime.filePath(QStringLiteral("parlora-x11"))), 20000);
+
+    env.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("parlora-x11"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
+    // Without the X server the key echo hears nothing, so the only speech is the reading.
+    env.remove(QStringLiteral("DISPLAY"));
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.setProcessChannelMode(QProcess::ForwardedChannels);
+    program.start(QStringLiteral(PARLORA_EXECUTABLE), {});
+    QVERIFY(program.waitForStarted());
+    QTest::qWait(4000); // the window maps and takes the keyboard
+    // Weston's window fills the top left of the X screen; keys go where the pointer is.
+    xdotool({QStringLiteral("mousemove"), QStringLiteral("512"), QStringLiteral("320")});
+    xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"),
+             QStringLiteral("hello wayland")});
+
+    QProcess recorder;
+    recorder.start(QStringLiteral("parec"),
+                   {QStringLiteral("--raw"), QStringLiteral("--format=s16le"),
+                    QStringLiteral("--channels=1"), QStringLiteral("--rate=16000"),
+                    QStringLiteral("-d"),
+                    qEnvironmentVariable("PULSE_SINK") + QStringLiteral(".monitor")});
+    QVERIFY(recorder.waitForStarted());
+    xdotool({QStringLiteral("key"), QStringLiteral("alt+s")}); // 朗读, the menu's first item
+    QTest::qWait(500);
+    xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+    QTest::qWait(6000);
+    recorder.terminate();
+    QVERIFY(recorder.waitForFinished(5000));
+    const QByteArray sound = recorder.readAllStandardOutput();
+    const auto* samples = reinterpret_cast<const qint16*>(sound.constData());
+    int loud = 0; // blocks of 100 ms with speech in them
+    for (qsizetype at = 0; at + 1600 <= sound.size() / 2; at += 1600)
+        loud += std::any_of(samples + at, samples + at + 1600, [](qint16 s) { return s > 1000; });
+    QVERIFY2(loud >= 3, qPrintable(QStringLiteral("%1 loud blocks").arg(loud)));
+
+    xdotool({QStringLiteral("key"), QStringLiteral("alt+f")});
+    QTest::qWait(500);
+    xdotool({QStringLiteral("key"), QStringLiteral("x")});
+    QVERIFY2(program.waitForFinished(20000), "the program did not end after File > Exit");
+    QCOMPARE(program.exitCode(), 0);
+    QVERIFY(QFile::exists(config.filePath(QStringLiteral("parlora/set.ini"))));
+    compositor.terminate();
+    compositor.waitForFinished(10000);
 }
 
 QTEST_GUILESS_MAIN(TestStartupSmoke)
