@@ -40,15 +40,15 @@ qint32 colorValueOf(const QColor& color) {
 }
 
 FontSpec fontSpecOf(const QFont& font, qint32 color) {
-    FontSpec spec;
-    spec.name = font.family();
-    spec.size = font.pointSize() > 0 ? font.pointSize() : spec.size;
-    spec.bold = font.bold();
-    spec.italic = font.italic();
-    spec.underline = font.underline();
-    spec.strikeout = font.strikeOut();
-    spec.color = color;
-    return spec;
+    FontSpec chosen;
+    chosen.name = font.family();
+    chosen.size = font.pointSize() > 0 ? font.pointSize() : chosen.size;
+    chosen.bold = font.bold();
+    chosen.italic = font.italic();
+    chosen.underline = font.underline();
+    chosen.strikeout = font.strikeOut();
+    chosen.color = color;
+    return chosen;
 }
 
 } // namespace

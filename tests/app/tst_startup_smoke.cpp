@@ -84,6 +84,13 @@ struct Weston {
         program.remove(QStringLiteral("DISPLAY"));
         return true;
     }
+    // Starts the program on the compositor; false when it cannot start.
+    bool launch(QProcess& parlora) {
+        parlora.setProcessEnvironment(program);
+        parlora.setProcessChannelMode(QProcess::ForwardedChannels);
+        parlora.start(QStringLiteral(PARLORA_EXECUTABLE), {});
+        return parlora.waitForStarted();
+    }
     ~Weston() {
         compositor.terminate();
         compositor.waitForFinished(10000);
@@ -168,10 +175,7 @@ void TestStartupSmoke::runsMaximisedOnASmallWaylandScreen() {
     Weston weston;
     QVERIFY(weston.start(QStringLiteral("headless-backend.so")));
     QProcess program;
-    program.setProcessEnvironment(weston.program);
-    program.setProcessChannelMode(QProcess::ForwardedChannels);
-    program.start(QStringLiteral(PARLORA_EXECUTABLE), {});
-    QVERIFY(program.waitForStarted());
+    QVERIFY(weston.launch(program));
     // The compositor configures the maximised window at once; a refusal ends the program.
     QVERIFY2(!program.waitForFinished(5000), "the program ended on the Wayland screen");
     QVERIFY(::kill(static_cast<pid_t>(program.processId()), SIGTERM) == 0);
@@ -238,10 +242,7 @@ void TestStartupSmoke::typesAndReadsAloudInAWaylandSession() {
     QVERIFY(weston.start(QStringLiteral("x11-backend.so")));
     // The program has no X server, so the key echo hears nothing: the only speech is the reading.
     QProcess program;
-    program.setProcessEnvironment(weston.program);
-    program.setProcessChannelMode(QProcess::ForwardedChannels);
-    program.start(QStringLiteral(PARLORA_EXECUTABLE), {});
-    QVERIFY(program.waitForStarted());
+    QVERIFY(weston.launch(program));
     QTest::qWait(4000); // the window maps and takes the keyboard
     // Weston's window fills the top left of the X screen; keys go where the pointer is.
     xdotool({QStringLiteral("mousemove"), QStringLiteral("512"), QStringLiteral("320")});
