@@ -87,7 +87,8 @@ QStringList languageFiles(const QString& programDirectory, const QString& langua
     const QString fileName = language + QStringLiteral(".ini");
     for (const QString& path :
          {programDirectory + fileName, programDirectory + QStringLiteral("Language/") + fileName}) {
-        if (QFileInfo(path).isFile())
+        // One that cannot be read changes nothing, like one that is not there.
+        if (const QFileInfo info(path); info.isFile() && info.isReadable())
             files << path;
     }
     return files;

@@ -14,7 +14,6 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QFontDatabase>
-#include <QPointer>
 #include <memory>
 #include <thread>
 
@@ -71,16 +70,18 @@ int main(int argc, char* argv[]) {
     // Follow-along highlight.
 
     // The first window created is the main window: closing it ends the program. It creates the
-    // about box after itself. Its destruction writes the settings.
-    QPointer<TFmain> Fmain = new TFmain(platform);
-    Fmain->setAttribute(Qt::WA_DeleteOnClose);
-    QObject::connect(Fmain, &QObject::destroyed, &app, &QCoreApplication::quit);
+    // about box after itself. Its destruction writes the settings. It is destroyed only after
+    // the event loop, so never from inside one of its own handlers: a close that comes while a
+    // dialog of it waits (a log-out, the tray's exit) ends every event loop, and the handlers
+    // that waited return first.
+    auto Fmain = std::make_unique<TFmain>(platform);
+    QObject::connect(Fmain.get(), &TFmain::closed, &app, &QCoreApplication::quit);
     // A session that ends, or Ctrl+C in a terminal, closes the window as its close button does:
     // speech ends and the settings are written.
     TerminationSignal termination;
-    QObject::connect(&termination, &TerminationSignal::received, Fmain, &QWidget::close);
+    QObject::connect(&termination, &TerminationSignal::received, Fmain.get(), &QWidget::close);
     Fmain->showMaximized();
     const int result = QApplication::exec();
-    delete Fmain; // when the session ended the loop instead
+    Fmain.reset();
     return result;
 }

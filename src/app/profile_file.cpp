@@ -1,10 +1,10 @@
 #include "profile_file.h"
 
 #include "app_error.h"
+#include "atomic_file.h"
 #include "profile_number.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -35,11 +35,11 @@ QString decode(const QByteArray& bytes, bool& utf16) {
 } // namespace
 
 ProfileFile ProfileFile::load(const QString& path) {
+    // A file that cannot be read (a folder of that name, no permission) is as good as missing:
+    // the defaults hold, and the write at exit says what is wrong.
     QFile file(path);
-    if (!file.exists())
-        return {};
     if (!file.open(QIODevice::ReadOnly))
-        throw AppError(QStringLiteral("Unable to read %1").arg(path));
+        return {};
     bool utf16 = false;
     ProfileFile profile = fromText(decode(file.readAll(), utf16));
     profile.m_utf16 = utf16;
@@ -150,7 +150,6 @@ void ProfileFile::save(const QString& path) const {
     else
         bytes = toText().toUtf8();
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    if (!writeFileAtomically(path, bytes))
         throw failure;
 }

@@ -6,6 +6,7 @@
 #include "app/date_format.h"
 #include "app/error_report.h"
 #include "app/profile_file.h"
+#include "app/progress_job.h"
 #include "platform/data_directory.h"
 
 #include <QAbstractButton>
@@ -26,6 +27,8 @@ const QString SettingsFile = QStringLiteral("set.ini");
 TFmain::TFmain(const Platform& platform, QWidget* parent)
     : QMainWindow(parent), SpVoice1(platform.voice), m_platform(platform) {
     setObjectName(QStringLiteral("Fmain"));
+    m_longOperation =
+        new ProgressJob(this, [this](const std::function<void()>& completion) { guarded(completion); });
     createComponents();
     connectHandlers();
     TntFormCreate();
@@ -33,6 +36,8 @@ TFmain::TFmain(const Platform& platform, QWidget* parent)
 }
 
 TFmain::~TFmain() {
+    longOperation().abandon(); // its work uses members destroyed below
+    stopWebPage();
     TntFormDestroy();
 }
 
@@ -208,10 +213,13 @@ void TFmain::closeEvent(QCloseEvent* event) {
     }
     TntFormClose();
     event->accept();
+    Q_EMIT closed();
 }
 
-// Closing is never refused; speech ends before the window goes.
+// Closing is never refused; a long operation and speech end before the window goes.
 void TFmain::TntFormCloseQuery(bool& canClose) {
+    longOperation().abandon();
+    stopWebPage();
     try {
         SpVoice1->ReleaseVoice();
     } catch (const std::exception&) {

@@ -3,7 +3,9 @@
 #include "about/web_links.h"
 #include "app/editor_look.h"
 #include "app/settings.h"
+#include "echo/held_keys.h"
 #include "export/audio_export.h"
+#include "platform/document_converter.h"
 #include "platform/platform.h"
 #include "platform/speech/speech_voice.h"
 
@@ -15,6 +17,7 @@
 #include <optional>
 
 class FindReplaceDialog;
+class ProgressJob;
 class HiddenBrowser;
 class QAbstractButton;
 class QAction;
@@ -28,6 +31,7 @@ class QProgressBar;
 class QSlider;
 class QSystemTrayIcon;
 class QTextEdit;
+class QTimer;
 class QToolButton;
 class ReadingHighlight;
 class TFAbout;
@@ -294,6 +298,10 @@ public:
     // The 14 items of each language menu, main menu first.
     QList<QAction*> languageItems;
 
+Q_SIGNALS:
+    // The window has closed: the program ends once every handler has returned.
+    void closed();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -328,6 +336,13 @@ private:
     SettingsToSave settingsToSave() const;
     std::optional<VoiceToken> selectedVoice() const;
 
+    // The window's one long operation at a time (an export, a conversion); closing ends it.
+    ProgressJob& longOperation() { return *m_longOperation; }
+    ProgressJob* m_longOperation;
+    // A command of the window starts: the keys held now are not echoed by it.
+    void noteCommandStarted();
+    bool voiceIsExporting();
+
     Platform m_platform;
     Settings m_settings;
     EditorLook m_editorLook;
@@ -340,8 +355,24 @@ private:
     void connectAddressBar();
     void acceptFileDrops();
     void openPath(const QString& path);
+    void openDroppedPaths();
     void loadIntoEditor(const QString& path);
+    struct ConversionResult {
+        QString text;
+        QString failure; // a message for the user; the path is remembered all the same
+    };
+    using Conversion = std::function<ConversionResult(const ConversionCancelled& cancelled)>;
+    void convertInBackground(const QString& path, const Conversion& convert);
     void openAddress();
+    void openWebPage(const QUrl& address);
+    // The page stops (scripts, timers, refreshes): its text can no longer replace the editor's.
+    void stopWebPage();
+    void watchEditsOfPageText();
+    QStringList m_droppedPaths; // waiting for a conversion to end
+    QTimer* m_pageLifetime = nullptr;
+    bool m_pageLive = false;
+    QString m_pageAddress;
+    bool m_placingPageText = false;
     QStringList recentList() const;
     void loadRecentList();
     void saveRecentList();
@@ -373,7 +404,9 @@ private:
     void keyModeItemClicked(int mode);
     void optionBoxChanged(const OptionControls& option);
     void optionItemClicked(QAction* clicked, QCheckBox* box);
+    void watchWindowKeys();
     QMetaObject::Connection m_clipboardWatch;
+    HeldKeys m_heldKeys;
 
     // Editor commands: helpers and state.
     void connectEditorHandlers();

@@ -55,9 +55,9 @@ QString DocumentReader::text(const QString& path) {
         case DocumentKind::WebPage:
             return webPageText(path);
         case DocumentKind::Word:
-            return m_converter.wordText(path);
+            return m_converter.wordText(path, m_interrupted);
         case DocumentKind::Pdf:
-            return m_converter.pdfText(path);
+            return m_converter.pdfText(path, m_interrupted);
         case DocumentKind::Text:
         case DocumentKind::Other:
             break;

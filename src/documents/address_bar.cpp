@@ -4,6 +4,7 @@
 #include "documents/address_text.h"
 #include "documents/document_file.h"
 #include "documents/recent_list_file.h"
+#include "app/progress_job.h"
 #include "platform/data_directory.h"
 #include "platform/hidden_browser.h"
 
@@ -15,6 +16,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTextEdit>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
@@ -70,15 +72,52 @@ void TFmain::openAddress() {
         openPath(address);
         return;
     }
+    if (longOperation().refuseWhileRunning())
+        return;
     const QUrl url = webAddress(address);
-    WebBrowser1->navigate(url);
+    openWebPage(url);
     AddAddress(url.toString());
 }
 
-// Every completed page replaces the editor's content with its text.
+void TFmain::openWebPage(const QUrl& address) {
+    m_pageLive = true;
+    m_pageAddress = address.toString();
+    m_pageLifetime->stop();
+    WebBrowser1->navigate(address);
+}
+
+// Every completed page, its own later navigations and frames too, replaces the editor's
+// content with its text, as one undo step. The page lives on for a while after its first
+// load, and only until the user edits the text it gave.
 void TFmain::WebBrowser1DocumentComplete(const QString& text) {
-    RichEdit1->clear();
-    setDocumentText(*RichEdit1->document(), text);
+    if (!m_pageLive)
+        return;
+    checkOpenedTextSize(m_pageAddress, text);
+    m_placingPageText = true;
+    replaceDocumentText(*RichEdit1->document(), text);
+    m_placingPageText = false;
+    if (!m_pageLifetime->isActive())
+        m_pageLifetime->start();
+}
+
+void TFmain::stopWebPage() {
+    if (!m_pageLive)
+        return;
+    m_pageLive = false;
+    m_pageLifetime->stop();
+    WebBrowser1->stop();
+}
+
+void TFmain::watchEditsOfPageText() {
+    constexpr int PageLifetime = 10'000; // milliseconds after the first load
+    m_pageLifetime = new QTimer(this);
+    m_pageLifetime->setSingleShot(true);
+    m_pageLifetime->setInterval(PageLifetime);
+    connect(m_pageLifetime, &QTimer::timeout, this, &TFmain::stopWebPage);
+    connect(RichEdit1->document(), &QTextDocument::contentsChanged, this, [this] {
+        if (!m_placingPageText)
+            stopWebPage();
+    });
 }
 
 void TFmain::AddAddress(const QString& text) {
@@ -132,6 +171,7 @@ void TFmain::connectAddressBar() {
     CUrl->completer()->popup()->installEventFilter(enter);
     connectButton(BtnGo, &TFmain::BtnGoClick);
     WebBrowser1 = m_platform.browser;
+    watchEditsOfPageText();
     WebBrowser1->documentComplete = [this](const QString& text) {
         guarded([&] { WebBrowser1DocumentComplete(text); });
     };

@@ -1,16 +1,17 @@
 #include "document_file.h"
 
 #include "app/app_error.h"
+#include "app/atomic_file.h"
 #include "document_kind.h"
 #include "rtf_codec.h"
 #include "text_codec.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
+#include <filesystem>
 
 namespace {
 
@@ -21,11 +22,15 @@ AppError openFailure(const QString& path, const QString& reason) {
 } // namespace
 
 QByteArray readDocumentFile(const QString& path) {
+    std::error_code error;
+    if (std::filesystem::exists(QFile::encodeName(path).constData(), error) &&
+        !std::filesystem::is_regular_file(QFile::encodeName(path).constData(), error))
+        throw openFailure(path, QStringLiteral("这不是普通文件"));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw openFailure(path, file.errorString());
     if (file.size() > MaxDocumentFileSize) {
-        throw openFailure(path, QStringLiteral("The file is %1 MB; at most %2 MB can be opened")
+        throw openFailure(path, QStringLiteral("文件大小为 %1 MB，最多只能打开 %2 MB")
                                     .arg(file.size() / (1024 * 1024))
                                     .arg(MaxDocumentFileSize / (1024 * 1024)));
     }
@@ -35,20 +40,46 @@ QByteArray readDocumentFile(const QString& path) {
     return bytes;
 }
 
-void setDocumentText(QTextDocument& document, const QString& text) {
-    document.setPlainText(splitLines(text).join(u'\n'));
-}
-
 void loadDocumentBytes(const QByteArray& bytes, bool plainText, QTextDocument& document) {
     // Read apart and inserted whole: an editor would lay its document out again after every
-    // piece the reader adds.
+    // piece the reader adds, and a failed read leaves the document as it was.
     QTextDocument rich;
     if (!plainText && readRtf(bytes, rich)) {
-        document.clear();
-        QTextCursor(&document).insertFragment(QTextDocumentFragment(&rich));
+        replaceDocumentContent(document, rich);
         return;
     }
-    setDocumentText(document, decodeText(bytes));
+    replaceDocumentText(document, decodeText(bytes));
+}
+
+void replaceDocumentContent(QTextDocument& target, const QTextDocument& source) {
+    QTextCursor cursor(&target);
+    cursor.beginEditBlock();
+    cursor.select(QTextCursor::Document);
+    cursor.removeSelectedText();
+    cursor.setBlockFormat({});
+    cursor.setCharFormat({});
+    cursor.insertFragment(QTextDocumentFragment(&source));
+    cursor.endEditBlock();
+}
+
+void replaceDocumentText(QTextDocument& target, const QString& text) {
+    QTextCursor cursor(&target);
+    cursor.beginEditBlock();
+    cursor.select(QTextCursor::Document);
+    cursor.removeSelectedText();
+    cursor.setBlockFormat({});
+    cursor.setCharFormat({});
+    cursor.insertText(splitLines(text).join(u'\n'));
+    cursor.endEditBlock();
+}
+
+void checkOpenedTextSize(const QString& source, const QString& text) {
+    // Each UTF-16 unit is at most 3 bytes of UTF-8; count exactly only near the limit.
+    if (text.size() * 3 <= MaxDocumentFileSize || text.toUtf8().size() <= MaxDocumentFileSize)
+        return;
+    throw AppError(QStringLiteral("\"%1\" 的文字超过 %2 MB，无法打开")
+                       .arg(source)
+                       .arg(MaxDocumentFileSize / (1024 * 1024)));
 }
 
 QByteArray plainTextFileBytes(const QTextDocument& document) {
@@ -68,10 +99,7 @@ QString savedFilePath(const QString& chosen) {
 }
 
 void writeDocumentFile(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    const bool written =
-        file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
-    if (!written)
-        throw AppError(
-            QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString()));
+    QString reason;
+    if (!writeFileAtomically(path, bytes, &reason))
+        throw AppError(QStringLiteral("Cannot create file \"%1\". %2").arg(path, reason));
 }

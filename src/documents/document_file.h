@@ -10,15 +10,21 @@ class QTextDocument;
 // Larger files are refused: the editor would take minutes to lay them out.
 constexpr qint64 MaxDocumentFileSize = 32 * 1024 * 1024;
 
-// The whole file; AppError "Cannot open file "<path>". <reason>" when it cannot be read.
+// The whole file; AppError "Cannot open file "<path>". <reason>" when it cannot be read or is
+// not a regular file (a pipe or a device would hang the reader or fill the memory).
 QByteArray readDocumentFile(const QString& path);
 
-// Replaces the document's content. With plainText the bytes are text by their byte-order mark
+// Replaces the document's content as one undo step. With plainText the bytes are text by their byte-order mark
 // or detected encoding; without, RTF is read formatted and anything else as text.
 void loadDocumentBytes(const QByteArray& bytes, bool plainText, QTextDocument& document);
 
-// Sets the document to the text, one paragraph a line (CR, LF or CR LF).
-void setDocumentText(QTextDocument& document, const QString& text);
+// Replaces the target's content by the source's, or by the text (one paragraph a line: CR, LF
+// or CR LF), as one step of its undo history: undo brings the earlier content back.
+void replaceDocumentContent(QTextDocument& target, const QTextDocument& source);
+void replaceDocumentText(QTextDocument& target, const QString& text);
+
+// AppError when the text is longer than an open may bring, as UTF-8.
+void checkOpenedTextSize(const QString& source, const QString& text);
 
 // FF FE, then each paragraph in UTF-16 LE followed by CR LF; a final empty paragraph is not
 // written, so an empty document gives the mark alone.

@@ -3,6 +3,7 @@
 
 #include "app/app_error.h"
 #include "app/error_report.h"
+#include "app/progress_job.h"
 #include "documents/document_file.h"
 #include "documents/document_kind.h"
 #include "documents/file_drop_target.h"
@@ -10,7 +11,6 @@
 #include "platform/document_converter.h"
 #include "platform/hidden_browser.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QTextEdit>
@@ -25,14 +25,10 @@ const QString OpenFilters = QStringLiteral(
     "文本文件(*.txt);;Ini文件(*.ini);;Rtf文件 (*.rtf);;Word文档(*.doc);;Pdf文件(*.pdf);;"
     "Htm 文件(*.htm);;Html文件 (*.html);;Mht文件 (*.mht);;XML文件 (*.xml);;任何文件 (*.*)");
 
-// The busy cursor for as long as a converter runs.
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
+ProgressJob::Texts conversionTexts() {
+    return {QStringLiteral("转换"), QStringLiteral("正在转换文档，请稍候"),
+            QStringLiteral("正在转换，请稍候")};
+}
 
 } // namespace
 
@@ -45,6 +41,8 @@ void TFmain::connectDocumentsHandlers() {
 }
 
 void TFmain::BtnOpenClick() {
+    if (longOperation().refuseWhileRunning())
+        return;
     const QString path = m_platform.dialogs->openFileName(this, OpenFilters);
     if (path.isEmpty())
         return;
@@ -56,10 +54,23 @@ void TFmain::NNNOpenClick() {
     BtnOpenClick();
 }
 
-// A failing file ends the drop; the files after it are not opened.
+// A failing file ends the drop; the files after it are not opened. A file that is converted
+// in the background holds the rest back until its text has come.
 void TFmain::FilesDropped(const QStringList& paths) {
-    for (const QString& path : paths)
-        openPath(path);
+    m_droppedPaths = paths;
+    openDroppedPaths();
+}
+
+void TFmain::openDroppedPaths() {
+    while (!m_droppedPaths.isEmpty() && !longOperation().isRunning()) {
+        const QString path = m_droppedPaths.takeFirst();
+        try {
+            openPath(path);
+        } catch (...) {
+            m_droppedPaths.clear();
+            throw;
+        }
+    }
 }
 
 void TFmain::acceptFileDrops() {
@@ -70,51 +81,70 @@ void TFmain::acceptFileDrops() {
     setAcceptDrops(true);
 }
 
-// The action of the path's kind, then the path goes into the address box and the list.
+// The action of the path's kind, then the path goes into the address box and the list; a
+// converted document's path goes there when its conversion ends. Nothing is opened while a
+// long operation runs.
 void TFmain::openPath(const QString& path) {
+    if (longOperation().refuseWhileRunning())
+        return;
     switch (documentKind(path)) {
     case DocumentKind::Text:
-        RichEdit1->clear();
         loadIntoEditor(path);
         break;
     case DocumentKind::WebPage:
-        WebBrowser1->navigate(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
+        openWebPage(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
         break;
     case DocumentKind::Word:
         ConvertWordDocument(path);
-        break;
+        return;
     case DocumentKind::Pdf:
         ConvertPdfDocument(path);
-        break;
+        return;
     case DocumentKind::Other:
         return;
     }
     RememberAddress(path);
 }
 
+// The editor keeps its text until the new one has been read; undo brings it back.
 void TFmain::loadIntoEditor(const QString& path) {
     loadDocumentBytes(readDocumentFile(path), m_plainText, *RichEdit1->document());
 }
 
-// A document the converters cannot read is reported here; the path is still remembered.
+// A document the converters cannot read is reported; the path is still remembered.
 void TFmain::ConvertWordDocument(const QString& path) {
-    QString text;
-    try {
-        BusyCursor busy;
-        text = m_platform.converter->wordText(path);
-    } catch (const AppError& error) {
-        reportError(*m_platform.dialogs, this, error.message());
-        return;
-    }
-    setDocumentText(*RichEdit1->document(), text);
+    convertInBackground(path, [converter = m_platform.converter, path](
+                                  const ConversionCancelled& cancelled) -> ConversionResult {
+        try {
+            return {converter->wordText(path, cancelled), {}};
+        } catch (const AppError& error) {
+            return {{}, error.message()};
+        }
+    });
 }
 
 // A PDF without text is a failure of the open: the path is not remembered.
 void TFmain::ConvertPdfDocument(const QString& path) {
-    QString text;
-    {
-        BusyCursor busy;
-        text = m_platform.converter->pdfText(path);
-    }
-    setDocumentText(*RichEdit1->document(), text);
+    convertInBackground(path, [converter = m_platform.converter, path](
+                                  const ConversionCancelled& cancelled) -> ConversionResult {
+        return {converter->pdfText(path, cancelled), {}};
+    });
+}
+
+// The conversion runs as the window's long operation; its text replaces the editor's when it
+// comes, and the path is remembered unless the conversion failed outright.
+void TFmain::convertInBackground(const QString& path, const Conversion& convert) {
+    longOperation().start(conversionTexts(), [this, path, convert](BackgroundJob::Control& control) {
+        const ConversionResult result = convert([&control] { return control.cancelled(); });
+        if (result.failure.isEmpty())
+            checkOpenedTextSize(path, result.text);
+        return [this, path, result] {
+            if (result.failure.isEmpty())
+                replaceDocumentText(*RichEdit1->document(), result.text);
+            else
+                reportError(*m_platform.dialogs, this, result.failure);
+            RememberAddress(path);
+            openDroppedPaths();
+        };
+    });
 }

@@ -1,10 +1,10 @@
 #include "recent_list_file.h"
 
 #include "app/app_error.h"
+#include "app/atomic_file.h"
 #include "text_codec.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 QStringList readRecentListFile(const QString& path) {
     QFile file(path);
@@ -15,7 +15,6 @@ QStringList readRecentListFile(const QString& path) {
 
 void writeRecentListFile(const QString& path, const QStringList& entries) {
     const QByteArray bytes = encodeTextLines(entries);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    if (!writeFileAtomically(path, bytes))
         throw AppError(QStringLiteral("Unable to write to %1").arg(path));
 }

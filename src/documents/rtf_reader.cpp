@@ -403,6 +403,13 @@ private:
                 m_fonts[state().font].encoding = encoding;
                 state().encoding = encoding;
             }
+        } else if (word == "u") {
+            // Names outside the code page (宋体 written by a Unicode writer) come as \uN.
+            flushText();
+            m_fontName += QChar(char16_t(n < 0 ? n + 65536 : n));
+            m_skipCount = state().unicodeSkip;
+        } else if (word == "uc") {
+            state().unicodeSkip = std::clamp(n, 0, 16);
         }
     }
 

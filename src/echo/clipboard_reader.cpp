@@ -1,4 +1,5 @@
 // Clipboard reader: text that any program copies is spoken and shown as the options say.
+#include "app/progress_job.h"
 #include "app/tfmain.h"
 
 #include <QCheckBox>
@@ -16,8 +17,11 @@ void TFmain::leaveClipboard() {
     disconnect(m_clipboardWatch);
 }
 
-// Each change is read anew: the text may be replaced again while the voice is cut off.
+// Each change is read anew: the text may be replaced again while the voice is cut off. Nothing
+// is spoken or shown while an export has the voice.
 void TFmain::ClipboardChange() {
+    if (longOperation().holdsVoice())
+        return;
     const QClipboard* clipboard = QGuiApplication::clipboard();
     const QMimeData* data = clipboard->mimeData();
     if (!data || !data->hasText())

@@ -1,11 +1,46 @@
 // Key echo: each key event from the system-wide hook is spoken and shown as the options say.
+#include "app/progress_job.h"
 #include "app/tfmain.h"
 #include "echo/key_names.h"
 #include "platform/key_hook.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QTextCursor>
 #include <QTextEdit>
+
+namespace {
+
+// Tells the held keys about the key events the program's own windows receive.
+class WindowKeyWatch : public QObject {
+public:
+    WindowKeyWatch(HeldKeys& keys, QObject* parent) : QObject(parent), m_keys(keys) {
+        qApp->installEventFilter(this);
+        connect(qApp, &QGuiApplication::applicationStateChanged, this,
+                [this](Qt::ApplicationState state) {
+                    if (state != Qt::ApplicationActive)
+                        m_keys.windowKeysLost();
+                });
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const auto type = event->type();
+        if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            const std::uint32_t held = HeldKeys::keyOfNativeScanCode(key->nativeScanCode());
+            if (type == QEvent::KeyPress)
+                m_keys.windowKeyPressed(held);
+            else if (!key->isAutoRepeat())
+                m_keys.windowKeyReleased(held);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    HeldKeys& m_keys;
+};
+
+} // namespace
 
 void TFmain::setUpKeyEcho() {
     if (m_platform.keyHook)
@@ -17,9 +52,20 @@ void TFmain::removeKeyHook() {
         m_platform.keyHook->HookOff();
 }
 
-// A key is echoed when it is let go and while it repeats, never on its first press.
+void TFmain::watchWindowKeys() {
+    new WindowKeyWatch(m_heldKeys, this);
+}
+
+void TFmain::noteCommandStarted() {
+    m_heldKeys.commandStarted();
+}
+
+// A key is echoed when it is let go and while it repeats, never on its first press; nothing
+// is echoed while an export has the voice.
 void TFmain::KeyEchoMessage(std::uint32_t lParam) {
     const QString platformName = keyNameText(lParam);
+    if (!m_heldKeys.echoes(lParam) || longOperation().holdsVoice())
+        return;
     if (!(lParam & keystroke::PreviousState))
         return;
     const QString name = cleanKeyName(platformName);
@@ -38,12 +84,14 @@ void TFmain::KeyEchoMessage(std::uint32_t lParam) {
         appendEditorLine(name);
 }
 
+// What was being read is cut off, a paused reading too: the window is no longer paused.
 bool TFmain::skipThenSpeak(const QString& text) {
     try {
         SpVoice1->Skip(QStringLiteral("Sentence"), 2147483647);
     } catch (const std::exception&) {
         return false;
     }
+    m_paused = false;
     clearReadingHighlight(); // the reading it marked is cut off
     SpVoice1->Speak(text, SpeechVoice::SpeakAsync);
     return true;

@@ -11,6 +11,7 @@ void TFmain::connectKeyEchoHandlers() {
         connect(m_platform.keyHook, &KeyHook::KeyMessage, this,
                 [this](std::uint32_t lParam) { guarded([&] { KeyEchoMessage(lParam); }); });
     }
+    watchWindowKeys();
     // A check box reacts to every change of its state, by the user or by the program.
     const std::pair<QCheckBox*, void (TFmain::*)()> boxes[] = {
         {CBSpeakKeyAll, &TFmain::CBSpeakKeyAllClick},

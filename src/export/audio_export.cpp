@@ -1,14 +1,13 @@
 #include "export/audio_export.h"
 
 #include "app/app_error.h"
+#include "app/atomic_file.h"
 #include "export/export_names.h"
 #include "speech/voice_choice.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QTemporaryFile>
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 
@@ -21,8 +20,10 @@ constexpr int ProgressInterval = 50;
 // How long a cancelled engine may take to let go of the stream.
 constexpr int StopTimeout = 2000;
 
-QString cannotCreate(const QString& path) {
-    return QStringLiteral("Unable to create %1").arg(QDir::toNativeSeparators(path));
+// Names the file the user chose, never the part being written.
+QString cannotCreate(const QString& path, const QString& reason) {
+    const QString message = QStringLiteral("无法创建文件 %1").arg(QDir::toNativeSeparators(path));
+    return reason.isEmpty() ? message : message + QStringLiteral("：") + reason;
 }
 
 // Runs at the end of a scope, however it is left.
@@ -74,7 +75,6 @@ AudioExport::AudioExport(SpeechVoice& voice, SpeechFileStream& stream,
 
 bool AudioExport::exportText(const QString& path, const QString& text, int format,
                              const Progress& progress) {
-    m_running = true;
     AtExit done{[this] { finish(); }};
     const qint64 total = text.size();
     return writeFile(path, text, format, [&](qint64 done) { return progress(done, total); });
@@ -82,7 +82,6 @@ bool AudioExport::exportText(const QString& path, const QString& text, int forma
 
 bool AudioExport::exportLines(const QString& folder, const QStringList& lines,
                               const Progress& progress) {
-    m_running = true;
     AtExit done{[this] { finish(); }};
     const qint64 total = lines.size();
     QStringList files;
@@ -110,34 +109,32 @@ bool AudioExport::exportLines(const QString& folder, const QStringList& lines,
 }
 
 struct AudioExport::PartFile {
-    QTemporaryFile part;
-    QString path;
+    explicit PartFile(const QString& path) : file(path) {}
+    AtomicFile file;
 };
 
 std::unique_ptr<AudioExport::PartFile> AudioExport::begin(const QString& path, int format) {
-    auto file = std::make_unique<PartFile>();
-    file->path = path;
-    file->part.setFileTemplate(QFileInfo(path).absolutePath() + QStringLiteral("/.export-XXXXXX"));
-    if (!file->part.open())
-        throw AppError(cannotCreate(path));
-    file->part.close();
-    file->part.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                              QFile::ReadOther);
+    removeAbandonedParts(QFileInfo(path).absolutePath());
+    auto part = std::make_unique<PartFile>(path);
+    if (!part->file.open())
+        throw AppError(cannotCreate(path, part->file.errorString()));
     m_stream.setFormatType(format);
     try {
-        m_stream.Open(file->part.fileName(), SpeechFileStream::CreateForWrite, false);
+        m_stream.Open(part->file.writingPath(), SpeechFileStream::CreateForWrite, false);
     } catch (const AppError&) {
-        throw AppError(cannotCreate(path));
+        throw AppError(cannotCreate(path, {}));
     }
-    return file;
+    return part;
 }
 
-void AudioExport::complete(PartFile& file) {
-    m_stream.Close();
-    if (std::rename(QFile::encodeName(file.part.fileName()).constData(),
-                    QFile::encodeName(file.path).constData()) != 0)
-        throw AppError(cannotCreate(file.path));
-    file.part.setAutoRemove(false);
+void AudioExport::complete(PartFile& part) {
+    try {
+        m_stream.Close();
+    } catch (const AppError&) {
+        throw AppError(cannotCreate(part.file.path(), {}));
+    }
+    if (!part.file.commit())
+        throw AppError(cannotCreate(part.file.path(), part.file.errorString()));
 }
 
 bool AudioExport::writeFile(const QString& path, const QString& text, int format,
@@ -232,7 +229,6 @@ bool AudioExport::speakWithHelpers(const QStringList& pieces,
 
 // Later speech plays on the sound device again.
 void AudioExport::finish() {
-    m_running = false;
     try {
         m_voice.setAudioOutputToDevice();
     } catch (const AppError&) {

@@ -42,8 +42,6 @@ public:
     void setHelperVoice(const SpeechWorkers::Voice& voice) { m_helperVoice = voice; }
     SpeechWorkers* helpers() const { return m_helpers.get(); }
 
-    bool isRunning() const { return m_running; }
-
     // False when cancelled. AppError when the file cannot be written.
     bool exportText(const QString& path, const QString& text, int format, const Progress& progress);
     // One file per non-empty line in the folder, named by lineFileName. On cancel or failure
@@ -73,5 +71,4 @@ private:
     SpeechFileStream& m_stream;
     std::unique_ptr<SpeechWorkers> m_helpers;
     SpeechWorkers::Voice m_helperVoice;
-    bool m_running = false;
 };

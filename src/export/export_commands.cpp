@@ -1,8 +1,9 @@
-// Export of the editor's text to one audio file, and of each line to a file of its own.
+// Export of the editor's text to one audio file, and of each line to a file of its own. Both
+// run as the window's long operation: the window stays live and can be closed meanwhile.
+#include "app/progress_job.h"
 #include "app/tfmain.h"
 #include "export/audio_export.h"
 #include "export/export_names.h"
-#include "export/export_progress.h"
 #include "platform/dialogs.h"
 #include "platform/shell.h"
 
@@ -14,6 +15,18 @@
 namespace {
 const QString WavSuffix = QStringLiteral("wav");
 const QString FolderCaption = QStringLiteral("请选择WAV文件保存目录:");
+
+ProgressJob::Texts exportTexts(const QString& labelFormat) {
+    return {QStringLiteral("导出"), labelFormat, QStringLiteral("正在导出，请稍候"), true};
+}
+
+// The exporter's progress: the job's report, and on with the export until it is cancelled.
+AudioExport::Progress reportTo(BackgroundJob::Control& control) {
+    return [&control](qint64 done, qint64 total) {
+        control.report(done, total);
+        return !control.cancelled();
+    };
+}
 } // namespace
 
 void TFmain::connectExportHandlers() {
@@ -25,39 +38,47 @@ void TFmain::connectExportHandlers() {
 }
 
 void TFmain::NExportClick() {
-    if (audioExport().isRunning())
+    if (longOperation().refuseWhileRunning())
         return;
     const Dialogs::SaveChoice choice =
         m_platform.dialogs->saveFileName(this, exportFilters(), WavSuffix);
     if (choice.path.isEmpty())
         return;
     const ExportTarget target = exportTarget(choice.path, choice.filter);
+    noteCommandStarted();
     if (!prepareExportVoice())
         return;
     const QString selection = RichEdit1->textCursor().selectedText();
     const QString text = selection.isEmpty() ? RichEdit1->toPlainText() : selection;
     if (text.isEmpty())
         return;
-    ExportProgressDialog progress(this, QStringLiteral("正在导出：已完成 %1 / %2 个字符"));
-    audioExport().exportText(target.path, text, target.format, [&](qint64 done, qint64 total) {
-        return progress.update(done, total);
-    });
+    AudioExport* exporter = &audioExport();
+    longOperation().start(exportTexts(QStringLiteral("正在导出：已完成 %1 / %2 个字符")),
+                          [=](BackgroundJob::Control& control) {
+                              exporter->exportText(target.path, text, target.format,
+                                                   reportTo(control));
+                              return BackgroundJob::Completion{};
+                          });
 }
 
 void TFmain::NExportLineWavClick() {
-    if (audioExport().isRunning())
+    if (longOperation().refuseWhileRunning())
         return;
     const QString folder = m_platform.dialogs->existingDirectory(this, FolderCaption);
     if (folder.isEmpty())
         return;
+    noteCommandStarted();
     const QStringList lines = exportLines(RichEdit1->toPlainText());
     if (!lines.isEmpty() && !prepareExportVoice())
         return;
-    ExportProgressDialog progress(this, QStringLiteral("正在导出：已完成 %1 / %2 行"));
-    const bool finished = audioExport().exportLines(
-        folder, lines, [&](qint64 done, qint64 total) { return progress.update(done, total); });
-    if (finished)
-        m_platform.shell->openUrl(QUrl::fromLocalFile(folder).toString());
+    AudioExport* exporter = &audioExport();
+    Shell* shell = m_platform.shell;
+    longOperation().start(exportTexts(QStringLiteral("正在导出：已完成 %1 / %2 行")),
+                          [=](BackgroundJob::Control& control) -> BackgroundJob::Completion {
+                              if (!exporter->exportLines(folder, lines, reportTo(control)))
+                                  return {};
+                              return [=] { shell->openUrl(QUrl::fromLocalFile(folder).toString()); };
+                          });
 }
 
 // Every export starts from a fresh engine with the chosen voice, rate and volume; false (and
@@ -65,6 +86,7 @@ void TFmain::NExportLineWavClick() {
 bool TFmain::prepareExportVoice() {
     try {
         SpVoice1->ReleaseVoice();
+        m_paused = false;
         clearReadingHighlight();
         const auto voice = selectedVoice();
         if (!voice)

@@ -75,7 +75,7 @@ QString XdgDataDirectory::location() const {
 QString XdgDataDirectory::path() {
     const QString dir = location();
     if (!QDir().mkpath(dir))
-        throw AppError(QStringLiteral("Unable to create directory %1").arg(dir));
+        throw AppError(QStringLiteral("无法创建文件夹 %1").arg(dir));
     return dir;
 }
 

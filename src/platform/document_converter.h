@@ -1,6 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <functional>
+
+// Asked while a converter runs; true ends it at once. Empty: never.
+using ConversionCancelled = std::function<bool()>;
 
 // Word and PDF documents as text, by converter programs outside this one.
 class DocumentConverter {
@@ -8,17 +12,18 @@ public:
     virtual ~DocumentConverter() = default;
     // The document's text; AppError with a message for the user when no converter can give it
     // (none installed, the document refused, a time-out).
-    virtual QString wordText(const QString& path) = 0;
-    virtual QString pdfText(const QString& path) = 0;
+    // They wait for the converter: call them from a thread that may wait (a background job).
+    virtual QString wordText(const QString& path, const ConversionCancelled& cancelled = {}) = 0;
+    virtual QString pdfText(const QString& path, const ConversionCancelled& cancelled = {}) = 0;
 };
 
-// Runs the converters found on PATH and waits for them while the event loop keeps the windows
-// painted (user input waits). A run past the time-out is ended.
+// Runs the converters found on PATH and waits for them. A run past the time-out or cancelled is
+// ended with every process it started; a text above the open limit is refused.
 class ProcessConverter : public DocumentConverter {
 public:
     explicit ProcessConverter(int timeoutMs = 60'000) : m_timeoutMs(timeoutMs) {}
-    QString wordText(const QString& path) override;
-    QString pdfText(const QString& path) override;
+    QString wordText(const QString& path, const ConversionCancelled& cancelled = {}) override;
+    QString pdfText(const QString& path, const ConversionCancelled& cancelled = {}) override;
 
 private:
     int m_timeoutMs;

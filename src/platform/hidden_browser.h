@@ -11,6 +11,9 @@ class HiddenBrowser {
 public:
     virtual ~HiddenBrowser() = default;
     virtual void navigate(const QUrl& address) = 0;
+    // Stops the page (its loads, scripts, timers and refreshes); it completes nothing more until
+    // the next navigate.
+    virtual void stop() = 0;
     // Called on the user-interface thread with the page's plain-text form.
     std::function<void(const QString& text)> documentComplete;
 };
@@ -23,6 +26,7 @@ public:
     explicit ModuleBrowser(QString modulePath = {});
     ~ModuleBrowser() override;
     void navigate(const QUrl& address) override;
+    void stop() override;
 
 private:
     QString m_modulePath;

@@ -19,7 +19,7 @@ void ModuleBrowser::navigate(const QUrl& address) {
         const auto create =
             reinterpret_cast<CreateHiddenBrowser>(module.resolve("parloraCreateHiddenBrowser"));
         if (!create) {
-            throw AppError(QStringLiteral("Cannot load the web page module \"%1\". %2")
+            throw AppError(QStringLiteral("无法载入网页模块 \"%1\"。%2")
                                .arg(path, module.errorString()));
         }
         m_page.reset(create());
@@ -29,4 +29,9 @@ void ModuleBrowser::navigate(const QUrl& address) {
         };
     }
     m_page->navigate(address);
+}
+
+void ModuleBrowser::stop() {
+    if (m_page)
+        m_page->stop();
 }

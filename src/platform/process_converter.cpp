@@ -1,18 +1,21 @@
 #include "document_converter.h"
 
 #include "app/app_error.h"
+#include "documents/document_file.h"
 #include "documents/text_codec.h"
 #include "documents/word_text.h"
 
 #include <QDir>
-#include <QEventLoop>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QUrl>
+
+#include <csignal>
+#include <unistd.h>
 
 namespace {
 
@@ -21,32 +24,58 @@ struct Run {
     QByteArray output;
 };
 
-// The converter's output; AppError when it does not end within the time-out.
-Run runConverter(const QString& program, const QStringList& arguments, int timeoutMs) {
+constexpr int PollInterval = 50; // milliseconds between two looks at the cancel request
+
+// The converter runs in a process group of its own, so that ending it also ends what it started
+// (the office suite's launcher script leaves its real program running otherwise).
+void endProcessTree(QProcess& process) {
+    if (const qint64 pid = process.processId(); pid > 0)
+        ::kill(-pid_t(pid), SIGKILL);
+    process.kill();
+    process.waitForFinished(5000);
+}
+
+// The converter's output; AppError when it does not end within the time-out, when it writes
+// more than can be opened, or when it is cancelled (the message is then never shown).
+Run runConverter(const QString& program, const QStringList& arguments, int timeoutMs,
+                 const ConversionCancelled& cancelled) {
     QProcess process;
     process.setProgram(program);
     process.setArguments(arguments);
-    QEventLoop loop;
-    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&process, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError e) {
-        if (e == QProcess::FailedToStart)
-            loop.quit();
-    });
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    process.setChildProcessModifier([] { ::setpgid(0, 0); });
+    QElapsedTimer clock;
+    clock.start();
     process.start();
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-    if (process.state() != QProcess::NotRunning) {
-        process.kill();
-        process.waitForFinished(5000);
-        throw AppError(QStringLiteral("转换程序 %1 运行超过 %2 秒，已被停止")
-                           .arg(QFileInfo(program).fileName())
-                           .arg(timeoutMs / 1000.0));
+    process.waitForStarted();
+    QByteArray output;
+    while (process.state() != QProcess::NotRunning) {
+        process.waitForFinished(PollInterval);
+        output += process.readAllStandardOutput();
+        if (output.size() > MaxDocumentFileSize) {
+            endProcessTree(process);
+            throw AppError(QStringLiteral("转换程序 %1 给出的文字超过 %2 MB，无法打开")
+                               .arg(QFileInfo(program).fileName())
+                               .arg(MaxDocumentFileSize / (1024 * 1024)));
+        }
+        if (cancelled && cancelled()) {
+            endProcessTree(process);
+            throw AppError(QStringLiteral("转换已取消"));
+        }
+        if (process.state() != QProcess::NotRunning && clock.hasExpired(timeoutMs)) {
+            endProcessTree(process);
+            throw AppError(QStringLiteral("转换程序 %1 运行超过 %2 秒，已被停止")
+                               .arg(QFileInfo(program).fileName())
+                               .arg(timeoutMs / 1000.0));
+        }
     }
+    // What the converter started in the background ends with it.
+    if (const qint64 pid = process.processId(); pid > 0)
+        ::kill(-pid_t(pid), SIGKILL);
     Run run;
     const bool ended =
         process.exitStatus() == QProcess::NormalExit && process.error() != QProcess::FailedToStart;
     run.exitCode = ended ? process.exitCode() : -1;
-    run.output = process.readAllStandardOutput();
+    run.output = output + process.readAllStandardOutput();
     return run;
 }
 
@@ -55,18 +84,20 @@ QString absolute(const QString& path) {
     return QFileInfo(path).absoluteFilePath();
 }
 
-QString fastWordText(const QString& antiword, const QString& path, int timeoutMs) {
+QString fastWordText(const QString& antiword, const QString& path, int timeoutMs,
+                     const ConversionCancelled& cancelled) {
     const Run run = runConverter(antiword,
                                  {QStringLiteral("-m"), QStringLiteral("UTF-8.txt"),
                                   QStringLiteral("-w"), QStringLiteral("0"), absolute(path)},
-                                 timeoutMs);
+                                 timeoutMs, cancelled);
     if (run.exitCode != 0)
         return {};
     return wordConverterText(run.output);
 }
 
 // The office suite with a profile of its own, so that a running instance of it is not asked.
-QString officeWordText(const QString& office, const QString& path, int timeoutMs) {
+QString officeWordText(const QString& office, const QString& path, int timeoutMs,
+                       const ConversionCancelled& cancelled) {
     QTemporaryDir work;
     const QString out = work.filePath(QStringLiteral("out"));
     const Run run =
@@ -76,16 +107,20 @@ QString officeWordText(const QString& office, const QString& path, int timeoutMs
                       QStringLiteral("--headless"), QStringLiteral("--convert-to"),
                       QStringLiteral("txt:Text (encoded):UTF8"), QStringLiteral("--outdir"), out,
                       absolute(path)},
-                     timeoutMs);
+                     timeoutMs, cancelled);
     QFile text(QDir(out).filePath(QFileInfo(path).completeBaseName() + QStringLiteral(".txt")));
     if (run.exitCode != 0 || !text.open(QIODevice::ReadOnly))
         return {};
+    if (text.size() > MaxDocumentFileSize)
+        throw AppError(QStringLiteral("Word文档 \"%1\" 的文字超过 %2 MB，无法打开")
+                           .arg(path)
+                           .arg(MaxDocumentFileSize / (1024 * 1024)));
     return decodeText(text.readAll());
 }
 
 } // namespace
 
-QString ProcessConverter::wordText(const QString& path) {
+QString ProcessConverter::wordText(const QString& path, const ConversionCancelled& cancelled) {
     const QString antiword = QStandardPaths::findExecutable(QStringLiteral("antiword"));
     const QString office = QStandardPaths::findExecutable(QStringLiteral("soffice"));
     if (antiword.isEmpty() && office.isEmpty()) {
@@ -93,12 +128,12 @@ QString ProcessConverter::wordText(const QString& path) {
                                       "libreoffice-writer-nogui 软件包"));
     }
     if (!antiword.isEmpty()) {
-        const QString text = fastWordText(antiword, path, m_timeoutMs);
+        const QString text = fastWordText(antiword, path, m_timeoutMs, cancelled);
         if (!text.trimmed().isEmpty())
             return text;
     }
     if (!office.isEmpty()) {
-        const QString text = officeWordText(office, path, m_timeoutMs);
+        const QString text = officeWordText(office, path, m_timeoutMs, cancelled);
         if (!text.trimmed().isEmpty())
             return text;
     }
@@ -107,14 +142,14 @@ QString ProcessConverter::wordText(const QString& path) {
             .arg(path));
 }
 
-QString ProcessConverter::pdfText(const QString& path) {
+QString ProcessConverter::pdfText(const QString& path, const ConversionCancelled& cancelled) {
     const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
     if (pdftotext.isEmpty())
         throw AppError(QStringLiteral("没有找到PDF文件的转换程序，请先安装 poppler-utils 软件包"));
     const Run run = runConverter(pdftotext,
                                  {QStringLiteral("-q"), QStringLiteral("-enc"),
                                   QStringLiteral("UTF-8"), absolute(path), QStringLiteral("-")},
-                                 m_timeoutMs);
+                                 m_timeoutMs, cancelled);
     if (run.exitCode == 3)
         throw AppError(QStringLiteral("PDF文件 \"%1\" 已加密，不允许取出文字").arg(path));
     if (run.exitCode != 0)

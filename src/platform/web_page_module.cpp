@@ -47,7 +47,8 @@ public:
         settings->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, false);
         settings->setAttribute(QWebEngineSettings::JavascriptCanPaste, false);
         settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
-        settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
+        // A downloaded page must not read the user's other files into the editor.
+        settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
         settings->setAttribute(QWebEngineSettings::ScreenCaptureEnabled, false);
         settings->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, false);
         settings->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
@@ -64,8 +65,10 @@ public:
                          [](QWebEngineFullScreenRequest request) { request.reject(); });
         // A failed load shows the engine's error page; its text is taken like any other.
         QObject::connect(m_page, &QWebEnginePage::loadFinished, [this](bool) {
-            m_page->toPlainText([this](const QString& text) {
-                if (documentComplete)
+            if (m_stopped)
+                return;
+            m_page->toPlainText([this, navigation = m_navigation](const QString& text) {
+                if (!m_stopped && navigation == m_navigation && documentComplete)
                     documentComplete(text);
             });
         });
@@ -75,9 +78,23 @@ public:
         delete m_profile;
     }
 
-    void navigate(const QUrl& address) override { m_page->load(address); }
+    void navigate(const QUrl& address) override {
+        m_stopped = false;
+        ++m_navigation;
+        m_page->load(address);
+    }
+
+    // An empty page in its place ends its scripts and timers as well as its loads.
+    void stop() override {
+        m_stopped = true;
+        ++m_navigation;
+        m_page->triggerAction(QWebEnginePage::Stop);
+        m_page->setHtml(QString());
+    }
 
 private:
+    bool m_stopped = false;
+    int m_navigation = 0; // texts of earlier navigations still on their way are dropped
     QWebEngineProfile* m_profile;
     QWebEnginePage* m_page;
 };

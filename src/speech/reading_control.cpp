@@ -1,4 +1,5 @@
 // Read aloud, pause and resume, stop, and the audio-level bar.
+#include "app/progress_job.h"
 #include "app/tfmain.h"
 #include "platform/speech/speech_voice.h"
 #include "speech/reading_highlight.h"
@@ -21,7 +22,15 @@ template <typename Action> bool swallowErrors(Action action) {
 
 } // namespace
 
+// While an export speaks into its file the voice is not the reader's; the user is told so.
+bool TFmain::voiceIsExporting() {
+    return longOperation().holdsVoice() && longOperation().refuseWhileRunning();
+}
+
 void TFmain::BtnAloudClick() {
+    if (voiceIsExporting())
+        return;
+    noteCommandStarted();
     const QTextCursor cursor = RichEdit1->textCursor();
     const QString selection = cursor.selectedText();
     const QString source = selection.isEmpty() ? RichEdit1->toPlainText() : selection;
@@ -40,6 +49,8 @@ void TFmain::BtnAloudClick() {
 }
 
 void TFmain::BtnPauseClick() {
+    if (voiceIsExporting())
+        return;
     if (m_paused) {
         if (swallowErrors([&] { SpVoice1->Resume(); }))
             m_paused = false;
@@ -49,6 +60,8 @@ void TFmain::BtnPauseClick() {
 }
 
 void TFmain::BtnStopClick() {
+    if (voiceIsExporting())
+        return;
     if (swallowErrors([&] { SpVoice1->ReleaseVoice(); }))
         m_paused = false;
     clearReadingHighlight();

@@ -1,12 +1,12 @@
 #include "registry_store.h"
 
 #include "app/app_error.h"
+#include "app/atomic_file.h"
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <algorithm>
 
 namespace {
@@ -61,9 +61,7 @@ void RegistryStore::save(const QString& file) const {
             QJsonObject{{QStringLiteral("path"), key.path}, {QStringLiteral("values"), values}});
     }
     const QByteArray bytes = QJsonDocument(keys).toJson();
-    QSaveFile output(file);
-    if (!output.open(QIODevice::WriteOnly) || output.write(bytes) != bytes.size() ||
-        !output.commit())
+    if (!writeFileAtomically(file, bytes))
         throw AppError(QStringLiteral("Unable to write to %1").arg(file));
 }
 
@@ -92,7 +90,7 @@ void RegistryStore::create(const QString& path) {
 void RegistryStore::setValue(const QString& path, const QString& name, const QString& data) {
     const qsizetype index = indexOf(path);
     if (index < 0)
-        throw AppError(QStringLiteral("Registry key %1 does not exist").arg(path));
+        throw AppError(QStringLiteral("注册表项 %1 不存在").arg(path));
     QList<Value>& values = m_keys[index].values;
     for (Value& value : values) {
         if (value.name.compare(name, Qt::CaseInsensitive) == 0) {

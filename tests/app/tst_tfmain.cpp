@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -13,6 +14,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QSignalSpy>
+#include <QSlider>
 #include <QTextEdit>
 #include <QToolButton>
 #include <QtTest>
@@ -36,6 +38,7 @@ private Q_SLOTS:
     void failingStartupStepIsReported();
     void exitWritesThirteenKeysWithoutVoices();
     void readOnlySettingsReported();
+    void unreadableSettingsGiveTheDefaults();
     void ctrlPPrints();
     void fitsASmallScreen();
     void fullStop_data();
@@ -317,7 +320,7 @@ void TestTFmain::failingStartupStepIsReported() {
     QCOMPARE(m_fakes->dialogs.messages.size(), 1);
     const FakeDialogs::Message message = m_fakes->dialogs.messages.first();
     QCOMPARE(message.caption, QStringLiteral("Parlora"));
-    QCOMPARE(message.text, QStringLiteral("Unable to create directory /nonexistent/parlora/."));
+    QCOMPARE(message.text, QStringLiteral("无法创建文件夹 /nonexistent/parlora/。"));
     QCOMPARE(message.icon, Dialogs::Icon::Error);
     // The later steps never ran: everything as built.
     QVERIFY(!w->PToolBar->isHidden() && w->NToolbar->isChecked());
@@ -347,6 +350,23 @@ void TestTFmain::readOnlySettingsReported() {
     QCOMPARE(m_fakes->dialogs.messages.first().text,
              QStringLiteral("Unable to write to %1.").arg(settingsPath()));
     QCOMPARE(savedText(), QStringLiteral("[set]\nRate=1\n"));
+}
+
+// A set.ini that cannot be read (here a folder of that name) is as good as missing: start-up
+// runs to its end with the defaults, silently; only the write at exit says what is wrong.
+void TestTFmain::unreadableSettingsGiveTheDefaults() {
+    m_fakes->voice.voices = {{QStringLiteral("cmn"), QStringLiteral("Chinese")}};
+    QVERIFY(QDir().mkpath(settingsPath()));
+    TFmain* w = start();
+    QVERIFY(m_fakes->dialogs.messages.isEmpty());
+    QCOMPARE(w->cbVoices->count(), 1);
+    QCOMPARE(w->TBVolume->value(), 80);
+    QVERIFY(w->CBSpeakKeyAll->isChecked());
+    QVERIFY(m_fakes->keyHook.calls.contains(QStringLiteral("HookOn")));
+    m_window.reset();
+    QCOMPARE(m_fakes->dialogs.messages.size(), 1);
+    QCOMPARE(m_fakes->dialogs.messages.first().text,
+             QStringLiteral("Unable to write to %1.").arg(settingsPath()));
 }
 
 // A netbook's 1024x600 screen leaves about 540 pixels under the title bar and a panel.
@@ -391,6 +411,8 @@ void TestTFmain::fullStop_data() {
                                   << "打印错误。";
     QTest::newRow("Chinese exclamation") << "打印错误!"
                                          << "打印错误!";
+    QTest::newRow("Chinese message added") << "无法创建文件 /x/a.wav"
+                                           << "无法创建文件 /x/a.wav。";
     QTest::newRow("empty") << ""
                            << "";
 }

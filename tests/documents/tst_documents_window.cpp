@@ -12,6 +12,8 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 // The window's document roads, with the dialogs and the web page faked.
 class TestDocumentsWindow : public QObject {
     Q_OBJECT
@@ -19,8 +21,9 @@ private Q_SLOTS:
     void init();
     void cleanup();
     void openDialogKeepsThePathsCase();
-    void openFailureLeavesEditorEmptyAndListUnchanged_data();
-    void openFailureLeavesEditorEmptyAndListUnchanged();
+    void openFailureKeepsTheTextAndList_data();
+    void openFailureKeepsTheTextAndList();
+    void openingIsOneUndoStep();
     void otherKindsChangeNothing();
     void droppedFilesOpenInOrder();
     void nonFileDropIsRefused();
@@ -29,6 +32,7 @@ private Q_SLOTS:
     void damagedPdfIsReportedAndNotRemembered();
     void addressBarOpensLocalFilesAsTyped();
     void addressBarSendsWebAddressesToThePage();
+    void pageStopsOnceTheUserEditsItsText();
     void enterAndChoosingAnEntryOpen();
     void listDropsDownWhileTyping();
     void recentListSurvivesRestart();
@@ -95,25 +99,60 @@ void TestDocumentsWindow::openDialogKeepsThePathsCase() {
     QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("hello"));
 }
 
-void TestDocumentsWindow::openFailureLeavesEditorEmptyAndListUnchanged_data() {
+void TestDocumentsWindow::openFailureKeepsTheTextAndList_data() {
     QTest::addColumn<QString>("name");
     QTest::newRow("missing file") << QStringLiteral("missing.txt");
     QTest::newRow("directory") << QStringLiteral("folder.txt");
+    QTest::newRow("named pipe") << QStringLiteral("pipe.txt");
+    QTest::newRow("link to a device") << QStringLiteral("zero.txt");
 }
 
-void TestDocumentsWindow::openFailureLeavesEditorEmptyAndListUnchanged() {
+// Nothing is read from a pipe or a device (the window would hang or fill the memory), and a
+// failed open leaves the user's text as it was.
+void TestDocumentsWindow::openFailureKeepsTheTextAndList() {
     QFETCH(QString, name);
     QDir(m_dir->path()).mkpath(QStringLiteral("folder.txt"));
+    QVERIFY(::mkfifo(QFile::encodeName(m_dir->filePath(QStringLiteral("pipe.txt"))), 0600) == 0);
+    QVERIFY(QFile::link(QStringLiteral("/dev/zero"), m_dir->filePath(QStringLiteral("zero.txt"))));
     TFmain* w = start();
     w->RichEdit1->setPlainText(QStringLiteral("typed"));
     const QString path = m_dir->filePath(name);
     m_fakes->dialogs.openAnswers << path;
     w->NOpen->trigger();
-    QCOMPARE(w->RichEdit1->toPlainText(), QString());
+    QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("typed"));
     QCOMPARE(items(), QStringList());
     QCOMPARE(m_fakes->dialogs.messages.size(), 1);
     QVERIFY(m_fakes->dialogs.messages[0].text.startsWith(
         QStringLiteral("Cannot open file \"%1\". ").arg(path)));
+}
+
+// The opened text replaces the typed one as one step: undo brings the typed text back, for
+// files, converted documents and web pages alike.
+void TestDocumentsWindow::openingIsOneUndoStep() {
+    TFmain* w = start();
+    w->RichEdit1->setPlainText(QStringLiteral("typed"));
+    m_fakes->dialogs.openAnswers << write(QStringLiteral("a.txt"), "first line\nsecond line");
+    w->BtnOpen->click();
+    QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("first line\nsecond line"));
+
+    const QString doc = m_dir->filePath(QStringLiteral("s.doc"));
+    QVERIFY(QFile::copy(QStringLiteral(FIXTURES "/converter_sample.doc"), doc));
+    m_fakes->dialogs.openAnswers << doc;
+    w->BtnOpen->click();
+    QTRY_VERIFY_WITH_TIMEOUT(w->RichEdit1->toPlainText().contains(QStringLiteral("中文文字")),
+                             20000);
+
+    w->CUrl->setEditText(QStringLiteral("http://example.com/"));
+    w->BtnGo->click();
+    m_fakes->browser.complete(QStringLiteral("page text"));
+    QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("page text"));
+
+    w->RichEdit1->undo();
+    QVERIFY(w->RichEdit1->toPlainText().contains(QStringLiteral("中文文字")));
+    w->RichEdit1->undo();
+    QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("first line\nsecond line"));
+    w->RichEdit1->undo();
+    QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("typed"));
 }
 
 void TestDocumentsWindow::otherKindsChangeNothing() {
@@ -145,9 +184,11 @@ void TestDocumentsWindow::droppedFilesOpenInOrder() {
     QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("second"));
     QCOMPARE(items(), (QStringList{a, page, b}));
     QCOMPARE(m_fakes->browser.navigated, QList<QUrl>{QUrl::fromLocalFile(page)});
-    // The page's text arrives later and replaces the editor's content.
+    // The file opened after the page replaced the page's text: the page is stopped, and what it
+    // completes later no longer replaces the file's text.
+    QCOMPARE(m_fakes->browser.stops, 1);
     m_fakes->browser.complete(QStringLiteral("page"));
-    QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("page"));
+    QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("second"));
 }
 
 void TestDocumentsWindow::nonFileDropIsRefused() {
@@ -199,7 +240,8 @@ void TestDocumentsWindow::wordDocumentConvertedAndRemembered() {
     QVERIFY(QFile::copy(QStringLiteral(FIXTURES "/converter_sample.doc"), doc));
     m_fakes->dialogs.openAnswers << doc;
     w->BtnOpen->click();
-    QVERIFY(w->RichEdit1->toPlainText().contains(QStringLiteral("第二段：中文文字也要完整。")));
+    QTRY_VERIFY_WITH_TIMEOUT(
+        w->RichEdit1->toPlainText().contains(QStringLiteral("第二段：中文文字也要完整。")), 20000);
     QCOMPARE(items(), QStringList{doc});
 }
 
@@ -208,7 +250,7 @@ void TestDocumentsWindow::damagedPdfIsReportedAndNotRemembered() {
     w->RichEdit1->setPlainText(QStringLiteral("kept"));
     m_fakes->dialogs.openAnswers << write(QStringLiteral("bad.pdf"), "%PDF-1.4 broken");
     w->BtnOpen->click();
-    QCOMPARE(m_fakes->dialogs.messages.size(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(m_fakes->dialogs.messages.size(), 1, 20000);
     QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("kept"));
     QCOMPARE(items(), QStringList());
 }
@@ -242,6 +284,30 @@ void TestDocumentsWindow::addressBarSendsWebAddressesToThePage() {
     w->CUrl->setEditText(QStringLiteral("   "));
     w->BtnGo->click();
     QCOMPARE(m_fakes->browser.navigated.size(), 1);
+}
+
+// A page that refreshes itself can no longer replace what the user typed: the first edit of
+// its text stops it, and what it still completes is dropped.
+void TestDocumentsWindow::pageStopsOnceTheUserEditsItsText() {
+    TFmain* w = start();
+    w->CUrl->setEditText(QStringLiteral("http://example.com/"));
+    w->BtnGo->click();
+    m_fakes->browser.complete(QStringLiteral("first load"));
+    m_fakes->browser.complete(QStringLiteral("its own refresh"));
+    QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("its own refresh"));
+    QCOMPARE(m_fakes->browser.stops, 0);
+
+    QTextCursor cursor(w->RichEdit1->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(QStringLiteral(" and my note"));
+    QCOMPARE(m_fakes->browser.stops, 1);
+    m_fakes->browser.complete(QStringLiteral("another refresh"));
+    QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("its own refresh and my note"));
+
+    // A new address makes a page live again.
+    w->BtnGo->click();
+    m_fakes->browser.complete(QStringLiteral("again"));
+    QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("again"));
 }
 
 void TestDocumentsWindow::enterAndChoosingAnEntryOpen() {

@@ -168,7 +168,9 @@ void TestRtf::roundTripKeepsTextAndFormats() {
     centred.setTopMargin(4);
     centred.setBottomMargin(6);
     cursor.insertBlock(centred);
-    cursor.insertText(QStringLiteral("second paragraph"), QTextCharFormat());
+    QTextCharFormat chineseFont; // a font name outside the code page survives too
+    chineseFont.setFontFamilies({QStringLiteral("宋体")});
+    cursor.insertText(QStringLiteral("second paragraph"), chineseFont);
 
     const QByteArray rtf = writeRtf(document);
     QVERIFY(rtf.startsWith("{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl"));
@@ -193,6 +195,8 @@ void TestRtf::roundTripKeepsTextAndFormats() {
     QCOMPARE(c.textIndent(), -8.0);
     QCOMPARE(c.topMargin(), 4.0);
     QCOMPARE(c.bottomMargin(), 6.0);
+    QCOMPARE(fragmentWith(reread, QStringLiteral("second")).charFormat().fontFamilies().toStringList(),
+             QStringList{"宋体"});
     QCOMPARE(writeRtf(reread), rtf);
 }
 

@@ -37,6 +37,7 @@ private Q_SLOTS:
     void restoresStoredValues();
     void noModeIsStoredAndRestored();
     void keyAndClipboardClearTheReadingHighlight();
+    void keyOrCopyDuringAPauseEndsThePause();
 
 private:
     TFmain* start(const QByteArray& settings = {});
@@ -393,6 +394,31 @@ void TestKeyEcho::keyAndClipboardClearTheReadingHighlight() {
     data->setText(QStringLiteral("copied"));
     QGuiApplication::clipboard()->setMimeData(data);
     QTRY_VERIFY(w->RichEdit1->extraSelections().isEmpty());
+}
+
+// A key or a copy spoken during a pause is heard at once and ends the paused reading, so the
+// next 暂停 pauses again rather than resuming.
+void TestKeyEcho::keyOrCopyDuringAPauseEndsThePause() {
+    m_fakes->voice.voices = {{QStringLiteral("gmw/en"), QStringLiteral("English")}};
+    TFmain* w = start();
+    w->RichEdit1->setPlainText(QStringLiteral("one two"));
+    const auto pauseAReading = [&] {
+        w->BtnAloudClick();
+        w->BtnPauseClick();
+        m_fakes->voice.calls.clear();
+    };
+    pauseAReading();
+    m_fakes->keyHook.send(released(0x1e)); // A
+    w->BtnPauseClick();
+    QCOMPARE(m_fakes->voice.calls, (QStringList{SkipCall, "Speak:1:A", "Pause"}));
+
+    pauseAReading();
+    auto* data = new QMimeData;
+    data->setText(QStringLiteral("copied"));
+    QGuiApplication::clipboard()->setMimeData(data);
+    QTRY_VERIFY(m_fakes->voice.calls.contains(QStringLiteral("Speak:1:copied")));
+    w->BtnPauseClick();
+    QCOMPARE(m_fakes->voice.calls.last(), QStringLiteral("Pause"));
 }
 
 QTEST_MAIN(TestKeyEcho)

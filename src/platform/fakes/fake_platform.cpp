@@ -6,7 +6,7 @@
 
 QString FakeDataDirectory::path() {
     if (failing || !m_dir.isValid())
-        throw AppError(QStringLiteral("Unable to create directory /nonexistent/parlora/"));
+        throw AppError(QStringLiteral("无法创建文件夹 /nonexistent/parlora/"));
     return m_dir.path() + u'/';
 }
 

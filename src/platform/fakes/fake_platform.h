@@ -128,7 +128,9 @@ public:
 class FakeBrowser : public HiddenBrowser {
 public:
     QList<QUrl> navigated;
+    int stops = 0;
     void navigate(const QUrl& address) override { navigated << address; }
+    void stop() override { ++stops; }
     void complete(const QString& text) { documentComplete(text); }
 };
 

@@ -4,7 +4,9 @@
 #include "platform/speech/speech_voice.h"
 
 #include <QStringList>
+#include <QThread>
 #include <algorithm>
+#include <atomic>
 
 // A voice that records every call ("Speak:text", "Pause", ...) and fails the members named in
 // failing with an AppError.
@@ -50,7 +52,13 @@ public:
     }
     void setAudioOutputStream(SpeechFileStream*) override { call(QStringLiteral("OutputStream")); }
     void setAudioOutputToDevice() override { call(QStringLiteral("OutputDevice")); }
-    bool WaitUntilDone(int) override {
+    // While busy, speech never ends: a wait lasts its time and fails.
+    std::atomic<bool> busy{false};
+    bool WaitUntilDone(int milliseconds) override {
+        if (busy) {
+            QThread::msleep(std::max(milliseconds, 0));
+            return false;
+        }
         call(QStringLiteral("WaitUntilDone"));
         return true;
     }

@@ -116,7 +116,7 @@ EspeakEngine::EspeakEngine() {
             espeak_ng_InitializeOutput(ENOUTPUT_MODE_SYNCHRONOUS, 20, nullptr) != ENS_OK ||
             espeak_ng_GetSampleRate() != EspeakVoice::SampleRate) {
             loaded->set_exception(std::make_exception_ptr(
-                AppError(QStringLiteral("The speech engine's data could not be loaded"))));
+                AppError(QStringLiteral("无法载入语音引擎的数据"))));
             return;
         }
         m_loaded = true;
@@ -275,7 +275,7 @@ QList<VoiceToken> EspeakVoice::GetVoices(const QString&, const QString&) {
 
 void EspeakVoice::setVoice(const VoiceToken& voice) {
     if (!m_voices.contains(voice))
-        throw AppError(QStringLiteral("The voice %1 is not installed").arg(voice.description));
+        throw AppError(QStringLiteral("没有安装语音 %1").arg(voice.description));
     m_voice = voice;
 }
 
@@ -296,7 +296,7 @@ void EspeakVoice::setAllowAudioOutputFormatChangesOnNextSet(bool) {}
 void EspeakVoice::setAudioOutputStream(SpeechFileStream* stream) {
     auto* file = dynamic_cast<WavFileStream*>(stream);
     if (!file)
-        throw AppError(QStringLiteral("The speech engine cannot write to this stream"));
+        throw AppError(QStringLiteral("语音引擎无法写入这个文件"));
     file->cancel(m_generation); // the stream takes this generation's speech from now on
     m_fileStream = file;
 }

@@ -43,7 +43,7 @@ WavFileStream::~WavFileStream() {
 
 void WavFileStream::setFormatType(int type) {
     if (!findFormat(type))
-        throw AppError(QStringLiteral("Unsupported audio format %1").arg(type));
+        throw AppError(QStringLiteral("不支持的音频格式 %1").arg(type));
     m_formatType = type;
 }
 
@@ -57,7 +57,7 @@ void WavFileStream::Open(const QString& path, int, bool) {
     info.format = format.sndfileFormat;
     m_file = sf_open(path.toLocal8Bit().constData(), SFM_WRITE, &info);
     if (!m_file)
-        throw AppError(QStringLiteral("Unable to create %1").arg(path));
+        throw AppError(QStringLiteral("无法创建文件 %1").arg(path));
     m_path = path;
     {
         std::lock_guard lock(m_mutex);
@@ -169,5 +169,5 @@ void WavFileStream::Close() {
     const bool closed = sf_close(m_file) == 0;
     m_file = nullptr;
     if (m_failed || !closed)
-        throw AppError(QStringLiteral("Unable to write to %1").arg(m_path));
+        throw AppError(QStringLiteral("无法写入文件 %1").arg(m_path));
 }

@@ -1,0 +1,126 @@
+#include "app/atomic_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const QString PartPrefix = QStringLiteral(".part-");
+
+QByteArray encoded(const QString& path) {
+    return QFile::encodeName(path);
+}
+
+QString procPath(int fd) {
+    return QStringLiteral("/proc/self/fd/%1").arg(fd);
+}
+
+QString hiddenName(const QString& folder) {
+    return QDir(folder).filePath(PartPrefix +
+                                 QString::number(QRandomGenerator::global()->generate64(), 36));
+}
+
+} // namespace
+
+AtomicFile::AtomicFile(QString path) : m_path(std::move(path)) {}
+
+AtomicFile::~AtomicFile() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+    if (!m_hiddenPath.isEmpty())
+        ::unlink(encoded(m_hiddenPath).constData());
+}
+
+bool AtomicFile::fail() {
+    m_error = QString::fromLocal8Bit(std::strerror(errno));
+    return false;
+}
+
+bool AtomicFile::open() {
+    const QString folder = QFileInfo(m_path).absolutePath();
+    m_fd = ::open(encoded(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (m_fd >= 0)
+        return true;
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+        return fail();
+    // Held locked while written, so that a later clean-up can tell an abandoned part.
+    m_hiddenPath = hiddenName(folder);
+    m_fd = ::open(encoded(m_hiddenPath).constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+    if (m_fd < 0) {
+        m_hiddenPath.clear();
+        return fail();
+    }
+    ::flock(m_fd, LOCK_EX);
+    return true;
+}
+
+QString AtomicFile::writingPath() const {
+    return m_hiddenPath.isEmpty() ? procPath(m_fd) : m_hiddenPath;
+}
+
+bool AtomicFile::write(const QByteArray& bytes) {
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = ::write(m_fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return fail();
+        done += written;
+    }
+    return true;
+}
+
+bool AtomicFile::commit() {
+    if (m_fd < 0)
+        return false;
+    if (struct stat target {}; ::stat(encoded(m_path).constData(), &target) == 0)
+        ::fchmod(m_fd, target.st_mode & 07777);
+    if (::fsync(m_fd) != 0)
+        return fail();
+    if (m_hiddenPath.isEmpty()) {
+        // An unnamed file is given a hidden name for the instant before the rename.
+        m_hiddenPath = hiddenName(QFileInfo(m_path).absolutePath());
+        if (::linkat(AT_FDCWD, encoded(procPath(m_fd)).constData(), AT_FDCWD,
+                     encoded(m_hiddenPath).constData(), AT_SYMLINK_FOLLOW) != 0) {
+            m_hiddenPath.clear();
+            return fail();
+        }
+    }
+    if (::rename(encoded(m_hiddenPath).constData(), encoded(m_path).constData()) != 0)
+        return fail();
+    m_hiddenPath.clear();
+    ::close(m_fd);
+    m_fd = -1;
+    return true;
+}
+
+void removeAbandonedParts(const QString& folder) {
+    const QStringList parts = QDir(folder).entryList({PartPrefix + u'*'}, QDir::Files | QDir::Hidden);
+    for (const QString& name : parts) {
+        const QByteArray path = encoded(QDir(folder).filePath(name));
+        const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlink(path.constData());
+        ::close(fd);
+    }
+}
+
+bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error) {
+    AtomicFile file(path);
+    const bool written = file.open() && file.write(bytes) && file.commit();
+    if (!written && error)
+        *error = file.errorString();
+    return written;
+}

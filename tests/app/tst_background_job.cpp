@@ -1,0 +1,110 @@
+// Long operations on a thread of their own, completed on the owner's thread.
+#include "app/app_error.h"
+#include "app/background_job.h"
+
+#include <QSignalSpy>
+#include <QThread>
+#include <QtTest>
+
+class TestBackgroundJob : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void completesOnTheOwnersThread();
+    void failureReachesTheOwner();
+    void oneWorkAtATime();
+    void cancelIsSeenAndTheCompletionStillComes();
+    void abandonDropsTheCompletion();
+};
+
+void TestBackgroundJob::completesOnTheOwnersThread() {
+    BackgroundJob job;
+    QSignalSpy progress(&job, &BackgroundJob::progress);
+    QSignalSpy finished(&job, &BackgroundJob::finished);
+    QThread* workThread = nullptr;
+    QThread* completionThread = nullptr;
+    QVERIFY(job.start([&](BackgroundJob::Control& control) {
+        workThread = QThread::currentThread();
+        control.report(10, 10);
+        return [&] { completionThread = QThread::currentThread(); };
+    }));
+    QVERIFY(job.isRunning());
+    QVERIFY(finished.wait(5000));
+    QVERIFY(!job.isRunning());
+    QVERIFY(!completionThread); // the owner runs it
+    job.complete();
+    QCOMPARE(completionThread, QThread::currentThread());
+    QVERIFY(workThread != QThread::currentThread());
+    QCOMPARE(progress.size(), 1);
+    QCOMPARE(progress.first(), (QList<QVariant>{qint64(10), qint64(10)}));
+}
+
+void TestBackgroundJob::failureReachesTheOwner() {
+    BackgroundJob job;
+    QSignalSpy finished(&job, &BackgroundJob::finished);
+    job.start([](BackgroundJob::Control&) -> BackgroundJob::Completion {
+        throw AppError(QStringLiteral("无法创建文件 /x"));
+    });
+    QVERIFY(finished.wait(5000));
+    try {
+        job.complete();
+        QFAIL("the failure was lost");
+    } catch (const AppError& error) {
+        QCOMPARE(error.message(), QStringLiteral("无法创建文件 /x"));
+    }
+}
+
+void TestBackgroundJob::oneWorkAtATime() {
+    BackgroundJob job;
+    QSignalSpy finished(&job, &BackgroundJob::finished);
+    std::atomic<bool> release{false};
+    int runs = 0;
+    const auto work = [&](BackgroundJob::Control&) {
+        ++runs;
+        while (!release)
+            QThread::msleep(1);
+        return BackgroundJob::Completion{};
+    };
+    QVERIFY(job.start(work));
+    QVERIFY(!job.start(work));
+    release = true;
+    QVERIFY(finished.wait(5000));
+    QVERIFY(job.start(work));
+    QVERIFY(finished.wait(5000));
+    QCOMPARE(runs, 2);
+}
+
+void TestBackgroundJob::cancelIsSeenAndTheCompletionStillComes() {
+    BackgroundJob job;
+    QSignalSpy finished(&job, &BackgroundJob::finished);
+    bool completed = false;
+    job.start([&](BackgroundJob::Control& control) {
+        while (!control.cancelled())
+            QThread::msleep(1);
+        return [&] { completed = true; };
+    });
+    job.cancel();
+    QVERIFY(job.isCancelled());
+    QVERIFY(finished.wait(5000));
+    job.complete();
+    QVERIFY(completed);
+}
+
+void TestBackgroundJob::abandonDropsTheCompletion() {
+    BackgroundJob job;
+    QSignalSpy finished(&job, &BackgroundJob::finished);
+    std::atomic<bool> stopped{false};
+    job.start([&](BackgroundJob::Control& control) {
+        while (!control.cancelled())
+            QThread::msleep(1);
+        stopped = true;
+        return BackgroundJob::Completion{};
+    });
+    job.abandon();
+    QVERIFY(stopped); // abandon waits for the work
+    QVERIFY(!job.isRunning());
+    QTest::qWait(50);
+    QCOMPARE(finished.size(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestBackgroundJob)
+#include "tst_background_job.moc"

@@ -1,0 +1,255 @@
+#!/usr/bin/env bash
+# Interruptions a user's day brings, on the real program: the window closed by every road while
+# an export, a conversion or a page load runs, and the program killed while it writes a
+# document, its settings or an export. Needs an X server and a sound server (the test
+# services); starts a window manager of its own.
+#   faults.sh <program folder> [close cycles per road] [kill trials per writer]
+set -uo pipefail
+
+bin=$1
+cycles=${2:-3}
+trials=${3:-20}
+work=$(mktemp -d /tmp/parlora-faults.XXXXXX)
+failures=0
+declare -A counts
+
+cleanup() {
+    [ -n "${wm_pid:-}" ] && kill "$wm_pid" 2>/dev/null
+    [ -n "${server_pid:-}" ] && kill "$server_pid" 2>/dev/null
+    pkill -KILL -f "$work/" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+openbox --sm-disable >/dev/null 2>&1 &
+wm_pid=$!
+sleep 0.5
+
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+count() { counts[$1]=$((${counts[$1]:-0} + 1)); }
+
+# A text of the given number of sentences in a file.
+sentences() {
+    for i in $(seq "$1"); do printf 'Sentence number %d of the fault test is read aloud. ' "$i"; done
+    printf '\n'
+}
+sentences 150 >"$work/long.txt"
+printf 'old document\r\n' >"$work/old-document"
+
+# Starts the program with its settings in a fresh folder; sets pid, config and window.
+start_program() {
+    config=$(mktemp -d "$work/config.XXXXXX")
+    XDG_CONFIG_HOME=$config PATH="$work/stubs:$PATH" "$bin/parlora" >"$config/log" 2>&1 &
+    pid=$!
+    window=""
+    for _ in $(seq 100); do
+        window=$(xdotool search --onlyvisible --pid "$pid" --name '^Parlora2008$' 2>/dev/null | head -n1)
+        [ -n "$window" ] && break
+        sleep 0.1
+    done
+    [ -n "$window" ] || { fail "the window did not appear"; return 1; }
+    xdotool windowactivate --sync "$window" 2>/dev/null
+    sleep 0.3
+}
+
+keys() { xdotool key --clearmodifiers --delay 60 "$@"; }
+typed() { xdotool type --delay 5 "$1"; }
+
+# Types an address into the address bar and opens it.
+open_address() {
+    keys alt+d
+    typed "$1"
+    keys Return
+}
+
+# Answers the file dialog that is showing with the path.
+answer_dialog() {
+    local dialog=""
+    for _ in $(seq 50); do
+        dialog=$(xdotool getactivewindow 2>/dev/null)
+        [ -n "$dialog" ] && [ "$dialog" != "$window" ] && break
+        sleep 0.1
+    done
+    sleep 0.3
+    keys ctrl+a
+    typed "$1"
+    keys Return
+}
+
+# Waits for the program to end; sets status.
+wait_exit() {
+    for _ in $(seq 150); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 "$pid" 2>/dev/null; then
+        kill -KILL "$pid"
+        status=hung
+    fi
+    wait "$pid" 2>/dev/null
+    status=${status:-$?}
+}
+
+close_by() {
+    case $1 in
+    SIGTERM | SIGINT | SIGHUP) kill -s "$1" "$pid" ;;
+    title-bar) wmctrl -i -c "$window" ;;
+    menu) keys alt+f x ;;
+    esac
+}
+
+settings_written() {
+    [ -s "$config/parlora/set.ini" ] && grep -q 'SpeakKey=All' "$config/parlora/set.ini"
+}
+
+# Closing during a long operation: it is cancelled, nothing half-done stays, exit status 0.
+check_close() {
+    local operation=$1 road=$2 out=$3
+    unset status
+    close_by "$road"
+    wait_exit
+    [ "$status" = 0 ] || fail "$operation, $road: exit status $status"
+    [ -z "$(ls -A "$out" 2>/dev/null)" ] || fail "$operation, $road: left $(ls -A "$out")"
+    settings_written || fail "$operation, $road: settings not written"
+    [ -f "$config/parlora/files.ini" ] || fail "$operation, $road: recent list not written"
+    if pgrep -f "$work/stubs" >/dev/null; then
+        fail "$operation, $road: the converter still runs"
+        pkill -KILL -f "$work/stubs"
+    fi
+    count "close-$operation"
+}
+
+close_during_export() {
+    local road=$1 out
+    out=$(mktemp -d "$work/out.XXXXXX")
+    start_program || return
+    open_address "$work/long.txt"
+    sleep 0.5
+    keys alt+f w
+    answer_dialog "$out/talk.wav"
+    sleep 0.2
+    check_close export "$road" "$out"
+}
+
+# A converter that takes its time, as a large Word document does.
+mkdir -p "$work/stubs"
+printf '#!/bin/sh\nsleep 60\n' >"$work/stubs/antiword"
+chmod +x "$work/stubs/antiword"
+printf 'not really a Word document' >"$work/slow.doc"
+
+close_during_conversion() {
+    local road=$1 out
+    out=$(mktemp -d "$work/out.XXXXXX")
+    start_program || return
+    open_address "$work/slow.doc"
+    sleep 0.4
+    check_close conversion "$road" "$out"
+}
+
+# A web server that accepts and never answers.
+python3 -c '
+import socket, time
+s = socket.socket(); s.bind(("127.0.0.1", 0)); s.listen(16)
+print(s.getsockname()[1], flush=True)
+conns = []
+while True:
+    conns.append(s.accept())
+' >"$work/port" &
+server_pid=$!
+for _ in $(seq 50); do [ -s "$work/port" ] && break; sleep 0.1; done
+
+close_during_page_load() {
+    local road=$1 out
+    out=$(mktemp -d "$work/out.XXXXXX")
+    start_program || return
+    open_address "http://127.0.0.1:$(cat "$work/port")/"
+    sleep 1
+    check_close "page load" "$road" "$out"
+}
+
+for road in SIGTERM SIGINT SIGHUP title-bar menu; do
+    for _ in $(seq "$cycles"); do
+        close_during_export "$road"
+        close_during_conversion "$road"
+        close_during_page_load "$road"
+    done
+done
+
+random_ms() { echo "0.$(printf '%03d' $((RANDOM % $1)))"; }
+
+# kill -9 while the settings are written at exit: the old file or the new one, whole.
+old_settings=$'[set]\r\nRate=3\r\n'
+for _ in $(seq "$trials"); do
+    start_program || continue
+    printf '%s' "$old_settings" >"$config/parlora/set.ini"
+    kill -TERM "$pid"
+    sleep "$(random_ms 60)"
+    kill -KILL "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    current=$(cat "$config/parlora/set.ini")
+    if [ "$current" = "$(printf '%s' "$old_settings")" ]; then
+        count settings-old
+    elif grep -q 'HighlightReading=' "$config/parlora/set.ini" && [ "$(grep -c . "$config/parlora/set.ini")" -ge 15 ]; then
+        count settings-new
+    else
+        fail "settings partial: $(od -c "$config/parlora/set.ini" | head -3)"
+    fi
+    [ -z "$(ls -A "$config/parlora" | grep '^\.part-')" ] || fail "settings: a part was left"
+done
+
+# kill -9 during a document save: the old document or the new one, whole.
+for _ in $(seq "$trials"); do
+    start_program || continue
+    target="$config/saved.txt"
+    cp "$work/old-document" "$target"
+    keys ctrl+a
+    typed "new document"
+    keys alt+f s
+    answer_dialog "$target"
+    sleep "$(random_ms 300)"
+    kill -KILL "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    new=$(printf '\xff\xfen\0e\0w\0 \0d\0o\0c\0u\0m\0e\0n\0t\0\r\0\n\0' | od -An -tx1)
+    if cmp -s "$target" "$work/old-document"; then
+        count save-old
+    elif [ "$(od -An -tx1 "$target")" = "$new" ]; then
+        count save-new
+    else
+        fail "saved document partial: $(od -An -tx1 "$target" | head -2)"
+    fi
+    [ -z "$(ls -A "$config" | grep '^\.part-')" ] || fail "save: a part was left"
+done
+
+# kill -9 during an export: no file, or a whole one; never a part.
+for _ in $(seq "$trials"); do
+    out=$(mktemp -d "$work/out.XXXXXX")
+    start_program || continue
+    open_address "$work/long.txt"
+    sleep 0.5
+    keys alt+f w
+    answer_dialog "$out/talk.wav"
+    sleep "$(random_ms 999)"
+    kill -KILL "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    if [ ! -e "$out/talk.wav" ]; then
+        count export-absent
+    elif python3 -c '
+import struct, sys, os
+data = open(sys.argv[1], "rb").read()
+sys.exit(0 if data[:4] == b"RIFF" and struct.unpack("<I", data[4:8])[0] + 8 == len(data) else 1)
+' "$out/talk.wav"; then
+        count export-complete
+    else
+        fail "export partial: $(ls -l "$out/talk.wav")"
+    fi
+    [ -z "$(ls -A "$out" | grep -v '^talk.wav$')" ] || fail "export: left $(ls -A "$out")"
+done
+
+for key in $(printf '%s\n' "${!counts[@]}" | sort); do
+    printf '%-24s %d\n' "$key" "${counts[$key]}"
+done
+echo "$failures failures"
+[ "$failures" -eq 0 ]
