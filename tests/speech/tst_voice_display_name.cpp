@@ -44,8 +44,7 @@ void TestVoiceDisplayName::names_data() {
         {u"中文（粤语）"_s, u"中文（粤语，粤拼）"_s});
     row("Hakka", u"sit/hak|Hakka Chinese|hak", {u"客家话"_s});
     row("Burmese is not Chinese", u"sit/my|Myanmar (Burmese)|my", {u"缅甸语"_s});
-    row("region of the language tag", u"gmw/en|English (Great Britain)|en-gb",
-        {u"英语（英国）"_s});
+    row("region of the language tag", u"gmw/en|English (Great Britain)|en-gb", {u"英语（英国）"_s});
     row("numeric region", u"roa/es-419|Spanish (Latin America)|es-419",
         {u"西班牙语（拉丁美洲）"_s});
     row("script", u"ira/fa-Latn|Persian (Pinglish)|fa-latn", {u"波斯语（拉丁文）"_s});
