@@ -11,6 +11,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 fail() { echo "atspi_test: $*" >&2; exit 1; }
 [ -n "${DISPLAY:-}" ] || fail "no X server (DISPLAY is not set); run under scripts/with-test-services"
 command -v dbus-run-session >/dev/null || fail "dbus-run-session is missing (scripts/install-deps)"
+command -v dbus-send >/dev/null || fail "dbus-send is missing (scripts/install-deps)"
 [ -x /usr/libexec/at-spi-bus-launcher ] || fail "at-spi-bus-launcher is missing (scripts/install-deps)"
 /usr/bin/python3 -c 'import pyatspi' 2>/dev/null || fail "python3-pyatspi is missing (scripts/install-deps)"
 command -v xdotool >/dev/null || fail "xdotool is missing (scripts/install-deps)"
@@ -21,7 +22,9 @@ if [ "${1:-}" != --in-session ]; then
     mkdir -p -m 0700 "$work/runtime" "$work/config"
     export XDG_RUNTIME_DIR="$work/runtime" XDG_CONFIG_HOME="$work/config" HOME="$work"
     # A session bus of this test only; everything started on it ends with it.
-    exec dbus-run-session -- bash "$0" --in-session "$program"
+    status=0
+    dbus-run-session -- bash "$0" --in-session "$program" || status=$?
+    exit "$status"
 fi
 program=$2
 
