@@ -3,14 +3,19 @@
 #include "app/tool_icons.h"
 #include "editor/rich_editor.h"
 
+#include <QAbstractItemView>
 #include <QActionGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSlider>
 #include <QTextEdit>
 #include <QToolButton>
@@ -76,8 +81,10 @@ QHBoxLayout* trackRow(QLabel* low, QSlider* slider, QLabel* high) {
     return row;
 }
 
-QSlider* trackBar(QWidget* parent, const char* name, int minimum, int maximum, const QString& tip) {
+QSlider* trackBar(QWidget* parent, const char* name, int minimum, int maximum, const QString& tip,
+                  const QString& spokenName) {
     auto* slider = named(new QSlider(Qt::Horizontal, parent), name);
+    slider->setAccessibleName(spokenName);
     slider->setRange(minimum, maximum);
     slider->setToolTip(tip);
     slider->setTickPosition(QSlider::TicksBelow);
@@ -120,6 +127,40 @@ QHBoxLayout* captionRow(QLabel* caption, QLabel* value) {
     return row;
 }
 
+// Names a scroll area's bars for a screen reader, which announces their position.
+void nameScrollBars(QAbstractScrollArea* area, const QString& name) {
+    area->verticalScrollBar()->setAccessibleName(name + QStringLiteral("垂直滚动条"));
+    area->horizontalScrollBar()->setAccessibleName(name + QStringLiteral("水平滚动条"));
+}
+
+// Tab is text in the editor, so Ctrl+Tab and Ctrl+Shift+Tab move the focus on from it as Tab
+// and Shift+Tab do elsewhere in the window.
+class EditorFocusExit : public QObject {
+public:
+    explicit EditorFocusExit(QWidget* editor) : QObject(editor) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress)
+            return QObject::eventFilter(watched, event);
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
+        if (!tab || !(key->modifiers() & Qt::ControlModifier))
+            return QObject::eventFilter(watched, event);
+        const bool back = key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier);
+        QKeyEvent plain(QEvent::KeyPress, back ? Qt::Key_Backtab : Qt::Key_Tab,
+                        back ? Qt::ShiftModifier : Qt::NoModifier);
+        QCoreApplication::sendEvent(static_cast<QWidget*>(watched)->window(), &plain);
+        return true;
+    }
+};
+
+// Puts the widgets one after the other in the window's Tab order.
+void chainFocus(std::initializer_list<QWidget*> widgets) {
+    for (auto next = widgets.begin() + 1; next != widgets.end(); ++next)
+        QWidget::setTabOrder(*(next - 1), *next);
+}
+
 } // namespace
 
 void TFmain::createComponents() {
@@ -150,6 +191,10 @@ void TFmain::createComponents() {
     RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     RichEdit1->setContextMenuPolicy(Qt::CustomContextMenu);
+    RichEdit1->setAccessibleName(QStringLiteral("正文"));
+    RichEdit1->setTabChangesFocus(false);
+    RichEdit1->installEventFilter(new EditorFocusExit(RichEdit1));
+    nameScrollBars(RichEdit1, QStringLiteral("正文"));
     m_editorLook.bind(RichEdit1);
 
     ProgressBar1 = named(new QProgressBar(client), "ProgressBar1");
@@ -157,6 +202,7 @@ void TFmain::createComponents() {
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(false);
     ProgressBar1->setFixedHeight(25);
+    ProgressBar1->setAccessibleName(QStringLiteral("音量电平"));
 
     auto* middle = new QHBoxLayout;
     middle->setSpacing(0);
@@ -173,6 +219,11 @@ void TFmain::createComponents() {
     createEditorMenu();
     createTrayMenu();
     createTrayIcon();
+    // Visual order, except that the editor comes right after the address bar: one Tab from
+    // there reaches it, and Ctrl+Tab leaves it for the property bar.
+    chainFocus({BtnGo, RichEdit1, cbVoices, TntLabel1, TBRate, TBVolume, CBSpeakKeyAll,
+                CBSpeakletterdigit, CBSpeakLetter, CBSpeakdigit, CBSpeakClipBrd, CBShowKeyWord,
+                CBShowClipBrdText});
     RichEdit1->setFocus();
 }
 
@@ -214,9 +265,13 @@ void TFmain::createAddressBar() {
     CUrl->setInsertPolicy(QComboBox::NoInsert);
     CUrl->setFixedWidth(801);
     CUrl->setToolTip(QStringLiteral("在此输入文件位置或网页地址,按回车键或转到按钮."));
+    CUrl->setAccessibleName(QStringLiteral("地址"));
+    CUrl->lineEdit()->setAccessibleName(QStringLiteral("地址"));
+    CUrl->view()->setAccessibleName(QStringLiteral("地址"));
     lblUrl->setBuddy(CUrl);
     BtnGo = named(new QToolButton(PAddressBar), "BtnGo");
     BtnGo->setText(QStringLiteral("转到"));
+    BtnGo->setAccessibleName(QStringLiteral("转到"));
 
     auto* row = new QHBoxLayout(PAddressBar);
     row->setContentsMargins(8, 4, 8, 4);
@@ -234,6 +289,9 @@ void TFmain::createPropertyBar() {
     scroller->setFrameShape(QFrame::NoFrame);
     scroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroller->setWidgetResizable(true);
+    // Its controls take the focus, not the bar; it scrolls to the one that has it.
+    scroller->setFocusPolicy(Qt::NoFocus);
+    nameScrollBars(scroller, QStringLiteral("属性栏"));
     auto* bar = new QWidget(scroller);
     scroller->setWidget(bar);
     PPropertyBar = scroller;
@@ -241,24 +299,30 @@ void TFmain::createPropertyBar() {
     lblengine = label(bar, "lblengine", QStringLiteral("语音引擎:"));
     cbVoices = named(new QComboBox(bar), "cbVoices");
     cbVoices->setToolTip(QStringLiteral("选择要朗读的语音引擎"));
+    // On this desktop a screen reader names a list box by its label and speaks its item.
+    cbVoices->setAccessibleName(QStringLiteral("语音引擎"));
+    cbVoices->view()->setAccessibleName(QStringLiteral("语音引擎"));
+    lblengine->setBuddy(cbVoices);
     // Long voice names are shown whole in the drop-down, not by widening the bar.
     cbVoices->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     cbVoices->setMinimumContentsLength(8);
     TntLabel1 = label(bar, "TntLabel1", QStringLiteral("获取更多语音引擎..."));
-    TntLabel1->setStyleSheet(QStringLiteral("color: blue; text-decoration: underline;"));
-    TntLabel1->setCursor(Qt::PointingHandCursor);
 
     lblRate1 = label(bar, "lblRate1", QStringLiteral("语速:"));
     lblRate = label(bar, "lblRate", QStringLiteral("0"));
-    TBRate = trackBar(bar, "TBRate", -10, 10, QStringLiteral("点击拖动调节朗读语速(默认0)"));
+    TBRate = trackBar(bar, "TBRate", -10, 10, QStringLiteral("点击拖动调节朗读语速(默认0)"),
+                      QStringLiteral("语速"));
     lblMinSpeed = label(bar, "lblMinSpeed", QStringLiteral("-10"));
     lblMaxSpeed = label(bar, "lblMaxSpeed", QStringLiteral("10"));
+    lblRate1->setBuddy(TBRate);
 
     lblVolume1 = label(bar, "lblVolume1", QStringLiteral("音量:"));
     lblVolume = label(bar, "lblVolume", QStringLiteral("0"));
-    TBVolume = trackBar(bar, "TBVolume", 0, 100, QStringLiteral("点击拖动调节朗读音量(默认80)"));
+    TBVolume = trackBar(bar, "TBVolume", 0, 100, QStringLiteral("点击拖动调节朗读音量(默认80)"),
+                        QStringLiteral("音量"));
     lblMinVolume = label(bar, "lblMinVolume", QStringLiteral("0"));
     TntLabel4 = label(bar, "TntLabel4", QStringLiteral("100"));
+    lblVolume1->setBuddy(TBVolume);
 
     CBSpeakKeyAll = checkBox(bar, "CBSpeakKeyAll", QStringLiteral("朗读按键(所有)"));
     CBSpeakletterdigit =

@@ -12,6 +12,7 @@
 #include "platform/speech/espeak_voice.h"
 #include "platform/speech/wav_file_stream.h"
 #include "speech/voice_choice.h"
+#include "speech/voice_display_name.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -135,10 +136,12 @@ int say(const SayOptions& options) {
     EspeakVoice voice;
     if (options.listVoices) {
         const QList<VoiceToken> voices = voice.GetVoices({}, {});
+        const QStringList shownNames = voiceDisplayNames(voices);
         for (qsizetype i = 0; i < voices.size(); ++i)
-            printLine(stdout, QStringLiteral("%1\t%2\t%3")
-                                  .arg(i)
-                                  .arg(voiceLanguage(voices[i]), voices[i].description));
+            printLine(stdout,
+                      QStringLiteral("%1\t%2\t%3\t%4")
+                          .arg(i)
+                          .arg(voiceLanguage(voices[i]), shownNames[i], voices[i].description));
         return 0;
     }
     const VoiceToken token = chooseVoice(voice, options);

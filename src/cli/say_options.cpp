@@ -2,6 +2,7 @@
 
 #include "documents/document_kind.h"
 #include "export/audio_export.h"
+#include "speech/voice_display_name.h"
 
 #include <functional>
 
@@ -108,11 +109,11 @@ QString sayUsage() {
         "\n"
         "  -o, --output=OUT   write the speech to OUT instead: .wav, .mp3, .ogg, .opus or .flac\n"
         "      --lines=DIR    write each paragraph into a WAV file of its own in DIR\n"
-        "      --voice=NAME   the voice by its name, language (cmn, en) or --list-voices number\n"
+        "      --voice=NAME   the voice by a name, language (cmn, en) or --list-voices number\n"
         "      --rate=N       speed from -10 to 10, 0 is normal\n"
         "      --volume=N     volume from 0 to 100\n"
         "      --jobs=N       helper processes that synthesise an export, 0 for none\n"
-        "      --list-voices  list the installed voices\n"
+        "      --list-voices  list the installed voices: number, language, name, engine's name\n"
         "  -q, --quiet        no progress bar\n"
         "  -h, --help         show this help\n"
         "      --version      show the version\n"
@@ -139,17 +140,18 @@ qsizetype voiceNamed(const QList<VoiceToken>& voices, const QString& name) {
     const auto same = [&](const QString& text) {
         return text.compare(name, Qt::CaseInsensitive) == 0;
     };
+    const QStringList shownNames = voiceDisplayNames(voices);
     // The closest kind of match wins, then the voice listed first.
-    const std::function<bool(const VoiceToken&)> fits[] = {
-        [&](const VoiceToken& v) { return same(v.description); },
-        [&](const VoiceToken& v) { return same(v.id) || same(voiceLanguage(v)); },
-        [&](const VoiceToken& v) {
-            return voiceLanguage(v).startsWith(name + u'-', Qt::CaseInsensitive);
+    const std::function<bool(qsizetype)> fits[] = {
+        [&](qsizetype i) { return same(voices[i].description) || same(shownNames[i]); },
+        [&](qsizetype i) { return same(voices[i].id) || same(voiceLanguage(voices[i])); },
+        [&](qsizetype i) {
+            return voiceLanguage(voices[i]).startsWith(name + u'-', Qt::CaseInsensitive);
         },
     };
     for (const auto& fit : fits) {
         for (qsizetype i = 0; i < voices.size(); ++i) {
-            if (fit(voices[i]))
+            if (fit(i))
                 return i;
         }
     }

@@ -2,6 +2,7 @@
 #include "app/tfmain.h"
 #include "platform/speech/speech_voice.h"
 #include "speech/voice_choice.h"
+#include "speech/voice_display_name.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -13,11 +14,9 @@ void TFmain::setVoiceEvents() {
 
 void TFmain::fillVoiceList() {
     m_voiceTokens = SpVoice1->GetVoices(QString(), QString());
-    QStringList texts;
-    for (const VoiceToken& token : m_voiceTokens) {
-        cbVoices->addItem(token.description);
-        texts << token.description;
-    }
+    // Shown in Chinese, in the engine's order, so that a stored index keeps naming its voice.
+    const QStringList texts = voiceDisplayNames(m_voiceTokens);
+    cbVoices->addItems(texts);
     const int selected = voiceIndexToSelect(m_settings.engine, texts);
     if (selected < 0)
         return;

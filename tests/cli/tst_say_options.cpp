@@ -42,11 +42,14 @@ QString summary(const SayOptions& o) {
 }
 
 const QList<VoiceToken> Voices = {
-    {QStringLiteral("sit/cmn"), QStringLiteral("Chinese (Mandarin, latin as English)")},
-    {QStringLiteral("sit/cmn-Latn-pinyin"), QStringLiteral("Chinese (Mandarin, latin as Pinyin)")},
-    {QStringLiteral("gmw/en-US"), QStringLiteral("English (America)")},
-    {QStringLiteral("gmw/en"), QStringLiteral("English (Great Britain)")},
-    {QStringLiteral("roa/es-419"), QStringLiteral("Spanish (Latin America)")},
+    {QStringLiteral("sit/cmn"), QStringLiteral("Chinese (Mandarin, latin as English)"),
+     QStringLiteral("cmn")},
+    {QStringLiteral("sit/cmn-Latn-pinyin"), QStringLiteral("Chinese (Mandarin, latin as Pinyin)"),
+     QStringLiteral("cmn-latn-pinyin")},
+    {QStringLiteral("gmw/en-US"), QStringLiteral("English (America)"), QStringLiteral("en-us")},
+    {QStringLiteral("gmw/en"), QStringLiteral("English (Great Britain)"), QStringLiteral("en-gb")},
+    {QStringLiteral("roa/es-419"), QStringLiteral("Spanish (Latin America)"),
+     QStringLiteral("es-419")},
 };
 
 } // namespace
@@ -116,8 +119,20 @@ void TestSayOptions::voiceNames_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("index"); // -1: refused
     const std::pair<const char*, int> rows[] = {
-        {"3", 3},      {"5", -1}, {"-1", -1}, {"english (america)", 2}, {"en", 3}, {"EN-us", 2},
-        {"gmw/en", 3}, {"es", 4}, {"e", -1},  {"English", -1},
+        {"3", 3},
+        {"5", -1},
+        {"-1", -1},
+        {"english (america)", 2},
+        {"en", 3},
+        {"EN-us", 2},
+        {"gmw/en", 3},
+        {"es", 4},
+        {"e", -1},
+        {"English", -1},
+        // The names the window shows.
+        {"英语（英国）", 3},
+        {"中文（普通话，拼音）", 1},
+        {"英语", -1},
     };
     for (const auto& [name, index] : rows)
         QTest::newRow(name) << QString::fromUtf8(name) << index;

@@ -86,7 +86,8 @@ QList<VoiceToken> listVoices() {
     for (const espeak_VOICE** v = espeak_ListVoices(nullptr); v && *v; ++v) {
         const QString language = QString::fromUtf8((*v)->languages + 1);
         QString name = QString::fromUtf8((*v)->name).replace(u'_', u' ');
-        entries.push_back({voiceGroup(language), {QString::fromUtf8((*v)->identifier), name}});
+        entries.push_back(
+            {voiceGroup(language), {QString::fromUtf8((*v)->identifier), name, language}});
     }
     std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
         if (a.group != b.group)

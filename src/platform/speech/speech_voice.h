@@ -5,10 +5,12 @@
 #include <QString>
 #include <cstddef>
 
-// One installed voice: the engine's identifier and the name shown to the user.
+// One installed voice: the engine's identifier, its own name for the voice (the order of the
+// voice list and the command line's --voice go by it) and the language tag it speaks ("en-gb").
 struct VoiceToken {
     QString id;
     QString description;
+    QString language = {};
     bool operator==(const VoiceToken&) const = default;
 };
 
