@@ -9,6 +9,7 @@
 #include <QTemporaryFile>
 #include <algorithm>
 #include <cstdio>
+#include <sys/stat.h>
 
 namespace {
 
@@ -22,7 +23,28 @@ constexpr int ProgressInterval = 50;
 constexpr int StopTimeout = 2000;
 
 QString cannotCreate(const QString& path) {
-    return QStringLiteral("Unable to create %1").arg(QDir::toNativeSeparators(path));
+    return QStringLiteral("无法创建文件 %1").arg(QDir::toNativeSeparators(path));
+}
+
+QString cannotWrite(const QString& path) {
+    return QStringLiteral("无法写入文件 %1").arg(QDir::toNativeSeparators(path));
+}
+
+// The mode a file created now gets under the user's umask. Read from the process status:
+// umask() reads the mask only by changing it, which would race with other threads.
+mode_t newFileMode() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            bool ok = false;
+            const uint mask = line.startsWith("Umask:") ? line.mid(6).trimmed().toUInt(&ok, 8) : 0;
+            if (ok)
+                return 0666 & ~mode_t(mask);
+        }
+    }
+    const mode_t mask = umask(022);
+    umask(mask);
+    return 0666 & ~mask;
 }
 
 // Runs at the end of a scope, however it is left.
@@ -121,8 +143,9 @@ std::unique_ptr<AudioExport::PartFile> AudioExport::begin(const QString& path, i
     if (!file->part.open())
         throw AppError(cannotCreate(path));
     file->part.close();
-    file->part.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                              QFile::ReadOther);
+    // A temporary file is private; the export is a file like any other the user makes.
+    if (chmod(QFile::encodeName(file->part.fileName()).constData(), newFileMode()) != 0)
+        throw AppError(cannotCreate(path));
     m_stream.setFormatType(format);
     try {
         m_stream.Open(file->part.fileName(), SpeechFileStream::CreateForWrite, false);
@@ -133,7 +156,11 @@ std::unique_ptr<AudioExport::PartFile> AudioExport::begin(const QString& path, i
 }
 
 void AudioExport::complete(PartFile& file) {
-    m_stream.Close();
+    try {
+        m_stream.Close();
+    } catch (const AppError&) {
+        throw AppError(cannotWrite(file.path)); // the user knows the file, not its hidden part
+    }
     if (std::rename(QFile::encodeName(file.part.fileName()).constData(),
                     QFile::encodeName(file.path).constData()) != 0)
         throw AppError(cannotCreate(file.path));

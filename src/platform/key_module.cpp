@@ -1,6 +1,5 @@
 #include "platform/key_module.h"
 
-
 #include <QDir>
 #include <QFile>
 #include <QSocketNotifier>

@@ -9,8 +9,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     KeyStream whole;
-    const std::vector<std::uint32_t> keys =
-        whole.feed(reinterpret_cast<const char*>(data), size);
+    const std::vector<std::uint32_t> keys = whole.feed(reinterpret_cast<const char*>(data), size);
     KeyStream pieces;
     std::vector<std::uint32_t> fromPieces;
     feedInPieces(data, size, [&](const char* bytes, size_t count) {

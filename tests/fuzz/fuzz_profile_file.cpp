@@ -15,8 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A section and key the program uses, in the cases a file may hold them.
     const QString section = size > 0 && data[0] % 2 ? QStringLiteral("SET") : QStringLiteral("Set");
     const QString key = size > 1 && data[1] % 2 ? QStringLiteral("VOICE") : QStringLiteral("Voice");
-    const QString before = profile.readString(QStringLiteral("Other"), QStringLiteral("Voice"),
-                                              QStringLiteral("-"));
+    const QString before =
+        profile.readString(QStringLiteral("Other"), QStringLiteral("Voice"), QStringLiteral("-"));
     profile.readInteger(section, key, 7);
     profile.writeString(section, key, QStringLiteral("written"));
     if (profile.readString(QStringLiteral("SET"), QStringLiteral("voice"), QString()) !=
