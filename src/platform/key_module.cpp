@@ -1,5 +1,7 @@
 #include "platform/key_module.h"
 
+#include "echo/keystroke.h"
+
 #include <QDir>
 #include <QFile>
 #include <QSocketNotifier>
