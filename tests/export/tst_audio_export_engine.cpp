@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cerrno>
 #include <signal.h>
 #include <sndfile.h>
 #include <sys/resource.h>
@@ -238,18 +239,23 @@ void TestAudioExportEngine::killedHelperEndsTheExport() {
     AudioExport exporter(*m_voice, *m_stream, std::move(helpers));
     exporter.setHelperVoice({QStringLiteral("gmw/en"), 0, 100});
     const QString path = m_dir.filePath(QStringLiteral("killed.wav"));
-    bool killed = false;
+    QList<qint64> pids;
     try {
         exporter.exportText(path, longText().repeated(3), Wav, [&](qint64, qint64) {
-            if (!killed)
-                ::kill(pid_t(workers->processIds().constLast()), SIGKILL);
-            killed = true;
+            if (pids.isEmpty()) {
+                pids = workers->processIds();
+                ::kill(pid_t(pids.constLast()), SIGKILL);
+            }
             return true;
         });
         QFAIL("the export went on without its helper");
     } catch (const AppError& error) {
         QCOMPARE(error.message(), QStringLiteral("朗读助手程序在导出完成前停止了"));
     }
+    // The other helper went with it.
+    QCOMPARE(pids.size(), 2);
+    for (const qint64 pid : pids)
+        QVERIFY(::kill(pid_t(pid), 0) == -1 && errno == ESRCH);
     QVERIFY(!QFile::exists(path));
     QCOMPARE(
         QDir(m_dir.path()).entryList({QStringLiteral(".export-*")}, QDir::Files | QDir::Hidden),
