@@ -1,6 +1,6 @@
 #include "interface_language.h"
 
-#include "app/profile_file.h"
+#include "app/language_file.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -15,11 +15,6 @@
 #include <functional>
 
 namespace {
-
-const QString Section = QStringLiteral("Language");
-// Real language files are a few tens of kilobytes; every key is looked up line by line, so a
-// larger file would hold the window up.
-constexpr qint64 MaxFileSize = 128 * 1024;
 
 using Setter = std::function<void(const QString&)>;
 struct TextProperty {
@@ -95,14 +90,11 @@ QStringList languageFiles(const QString& programDirectory, const QString& langua
 }
 
 void translateWindow(QWidget* window, const QString& file) {
-    const ProfileFile profile =
-        QFileInfo(file).size() <= MaxFileSize ? ProfileFile::load(file) : ProfileFile();
+    const LanguageFile language = LanguageFile::load(file);
     const QString windowName = window->objectName();
-    const auto text = [&](const QString& key) {
-        return profile.readString(Section, windowName + u'.' + key, QString());
-    };
 
-    if (const QString caption = text(QStringLiteral("Caption")); !caption.isEmpty())
+    if (const QString caption = language.text(windowName, QStringLiteral("Caption"));
+        !caption.isEmpty())
         window->setWindowTitle(caption);
     window->setFont(QFont(QStringLiteral("Tahoma"), 9));
 
@@ -110,7 +102,8 @@ void translateWindow(QWidget* window, const QString& file) {
         if (component->objectName().isEmpty())
             continue;
         for (const TextProperty& property : textProperties(component)) {
-            const QString value = text(component->objectName() + u'.' + property.name);
+            const QString value =
+                language.text(windowName + u'.' + component->objectName(), property.name);
             if (!value.isEmpty())
                 property.set(value);
         }

@@ -21,9 +21,12 @@ constexpr int ProgressInterval = 50;
 constexpr int StopTimeout = 2000;
 
 // Names the file the user chose, never the part being written.
-QString cannotCreate(const QString& path, const QString& reason) {
-    const QString message = QStringLiteral("无法创建文件 %1").arg(QDir::toNativeSeparators(path));
-    return reason.isEmpty() ? message : message + QStringLiteral("：") + reason;
+QString cannotCreate(const QString& path) {
+    return QStringLiteral("无法创建文件 %1").arg(QDir::toNativeSeparators(path));
+}
+
+QString cannotWrite(const QString& path) {
+    return QStringLiteral("无法写入文件 %1").arg(QDir::toNativeSeparators(path));
 }
 
 // Runs at the end of a scope, however it is left.
@@ -117,12 +120,12 @@ std::unique_ptr<AudioExport::PartFile> AudioExport::begin(const QString& path, i
     removeAbandonedParts(QFileInfo(path).absolutePath());
     auto part = std::make_unique<PartFile>(path);
     if (!part->file.open())
-        throw AppError(cannotCreate(path, part->file.errorString()));
+        throw AppError(cannotCreate(path));
     m_stream.setFormatType(format);
     try {
         m_stream.Open(part->file.writingPath(), SpeechFileStream::CreateForWrite, false);
     } catch (const AppError&) {
-        throw AppError(cannotCreate(path, {}));
+        throw AppError(cannotCreate(path));
     }
     return part;
 }
@@ -131,10 +134,10 @@ void AudioExport::complete(PartFile& part) {
     try {
         m_stream.Close();
     } catch (const AppError&) {
-        throw AppError(cannotCreate(part.file.path(), {}));
+        throw AppError(cannotWrite(part.file.path()));
     }
     if (!part.file.commit())
-        throw AppError(cannotCreate(part.file.path(), part.file.errorString()));
+        throw AppError(cannotCreate(part.file.path()));
 }
 
 bool AudioExport::writeFile(const QString& path, const QString& text, int format,

@@ -1,12 +1,11 @@
 #include "platform/key_module.h"
 
-#include "echo/key_names.h"
+#include "echo/keystroke.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSocketNotifier>
 #include <cerrno>
-#include <cstring>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -82,15 +81,14 @@ bool KeyModule::openPipe() {
 void KeyModule::readPipe() {
     char bytes[256];
     ssize_t count = 0;
-    while ((count = read(m_pipe[0], bytes, sizeof bytes)) > 0)
-        m_pending.append(bytes, count);
-    while (m_pending.size() >= 4) {
-        std::uint32_t lParam = 0;
-        std::memcpy(&lParam, m_pending.constData(), 4);
-        m_pending.remove(0, 4);
-        if (isKeystroke(lParam))
-            Q_EMIT KeyMessage(lParam);
+    std::vector<std::uint32_t> keys;
+    while ((count = read(m_pipe[0], bytes, sizeof bytes)) > 0) {
+        const std::vector<std::uint32_t> more = m_stream.feed(bytes, size_t(count));
+        keys.insert(keys.end(), more.begin(), more.end());
     }
+    // Emitted once the pipe is drained: a receiver may switch the hook off.
+    for (const std::uint32_t lParam : keys)
+        Q_EMIT KeyMessage(lParam);
 }
 
 void KeyModule::HookOff() {
@@ -110,7 +108,7 @@ void KeyModule::release() {
             close(end);
         end = -1;
     }
-    m_pending.clear();
+    m_stream = {};
     if (m_view)
         munmap(m_view, hookblock::Size);
     m_view = nullptr;

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "echo/key_stream.h"
 #include "platform/key_hook.h"
 
-#include <QByteArray>
 #include <QString>
 #include <memory>
 
@@ -34,5 +34,5 @@ private:
     void* m_view = nullptr;
     int m_pipe[2] = {-1, -1};
     std::unique_ptr<QSocketNotifier> m_notifier;
-    QByteArray m_pending; // bytes of a message not yet complete
+    KeyStream m_stream;
 };

@@ -8,8 +8,11 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cerrno>
 #include <signal.h>
 #include <sndfile.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 class TestAudioExportEngine : public QObject {
     Q_OBJECT
@@ -25,6 +28,10 @@ private Q_SLOTS:
     void killedHelperEndsTheExport();
     void compressedFilesHoldTheSameSpeech_data();
     void compressedFilesHoldTheSameSpeech();
+    void filesFollowTheUmask_data();
+    void filesFollowTheUmask();
+    void failuresNameTheChosenFile_data();
+    void failuresNameTheChosenFile();
 
 private:
     std::unique_ptr<EspeakVoice> m_voice;
@@ -232,18 +239,23 @@ void TestAudioExportEngine::killedHelperEndsTheExport() {
     AudioExport exporter(*m_voice, *m_stream, std::move(helpers));
     exporter.setHelperVoice({QStringLiteral("gmw/en"), 0, 100});
     const QString path = m_dir.filePath(QStringLiteral("killed.wav"));
-    bool killed = false;
+    QList<qint64> pids;
     try {
         exporter.exportText(path, longText().repeated(3), Wav, [&](qint64, qint64) {
-            if (!killed)
-                ::kill(pid_t(workers->processIds().constLast()), SIGKILL);
-            killed = true;
+            if (pids.isEmpty()) {
+                pids = workers->processIds();
+                ::kill(pid_t(pids.constLast()), SIGKILL);
+            }
             return true;
         });
         QFAIL("the export went on without its helper");
     } catch (const AppError& error) {
-        QVERIFY(error.message().contains(QStringLiteral("helper")));
+        QCOMPARE(error.message(), QStringLiteral("朗读助手程序在导出完成前停止了"));
     }
+    // The other helper went with it.
+    QCOMPARE(pids.size(), 2);
+    for (const qint64 pid : pids)
+        QVERIFY(::kill(pid_t(pid), 0) == -1 && errno == ESRCH);
     QVERIFY(!QFile::exists(path));
     QCOMPARE(
         QDir(m_dir.path()).entryList({QStringLiteral(".export-*")}, QDir::Files | QDir::Hidden),
@@ -282,6 +294,66 @@ void TestAudioExportEngine::compressedFilesHoldTheSameSpeech() {
     QVERIFY2(std::abs(seconds - expected) < expected * 0.05,
              qPrintable(QStringLiteral("%1 s against %2 s").arg(seconds).arg(expected)));
     QVERIFY(sound.peak > 1000);
+}
+
+void TestAudioExportEngine::filesFollowTheUmask_data() {
+    QTest::addColumn<int>("mask");
+    QTest::addColumn<int>("mode");
+    QTest::newRow("022") << 022 << 0644;
+    QTest::newRow("027") << 027 << 0640;
+    QTest::newRow("077") << 077 << 0600;
+    QTest::newRow("002") << 002 << 0664;
+}
+
+// An exported file gets the permissions any new file of the user gets.
+void TestAudioExportEngine::filesFollowTheUmask() {
+    QFETCH(int, mask);
+    QFETCH(int, mode);
+    const mode_t saved = umask(mode_t(mask));
+    AudioExport exporter(*m_voice, *m_stream);
+    const QString path = m_dir.filePath(QStringLiteral("mode.wav"));
+    const bool exported = exporter.exportText(path, QStringLiteral("Hi."), Wav, always);
+    umask(saved);
+    QVERIFY(exported);
+    struct stat info {};
+    QCOMPARE(stat(QFile::encodeName(path).constData(), &info), 0);
+    QCOMPARE(int(info.st_mode & 07777), mode);
+}
+
+void TestAudioExportEngine::failuresNameTheChosenFile_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no such folder") << "missing/file.wav" << QStringLiteral("无法创建文件 %1");
+    QTest::newRow("a folder in the way") << "taken.wav" << QStringLiteral("无法创建文件 %1");
+    QTest::newRow("the disk refuses") << "big.wav" << QStringLiteral("无法写入文件 %1");
+}
+
+// A failed export names the file the user chose, never its hidden part, and leaves neither.
+void TestAudioExportEngine::failuresNameTheChosenFile() {
+    QFETCH(QString, name);
+    QFETCH(QString, message);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(name);
+    QVERIFY(QDir(folder.path()).mkpath(QStringLiteral("taken.wav/inside")));
+    // Files of this process may grow to 64 KiB: far less than the speech.
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const auto previous = signal(SIGXFSZ, SIG_IGN);
+    if (name == QStringLiteral("big.wav")) {
+        const rlimit limit{64 << 10, saved.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    QString error;
+    try {
+        AudioExport exporter(*m_voice, *m_stream);
+        exporter.exportText(path, longText(), Wav, always);
+    } catch (const AppError& failure) {
+        error = failure.message();
+    }
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, previous);
+    QCOMPARE(error, message.arg(path));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{});
 }
 
 QTEST_GUILESS_MAIN(TestAudioExportEngine)

@@ -3,14 +3,15 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <chrono>
 #include <functional>
 #include <memory>
-
-class QProcess;
+#include <vector>
 
 // Several helper processes that synthesise pieces of a text at once; their audio comes back in
-// text order. Each helper holds at most two pieces and a few megabytes of audio waiting, so
-// memory stays bounded for any text.
+// text order. Each helper holds at most two pieces and a few megabytes of audio waiting: beyond
+// that it is not read, so it waits on its own full pipe and memory stays bounded for any text.
+// Needs no event loop: it may run on any thread.
 class SpeechWorkers {
 public:
     struct Voice {
@@ -23,15 +24,20 @@ public:
     // The number of pieces complete; false stops.
     using Progress = std::function<bool(qsizetype piecesDone)>;
 
-    SpeechWorkers(QString program, int count);
+    // A helper that sends nothing for silenceLimit while its audio is awaited has hung.
+    SpeechWorkers(QString program, int count,
+                  std::chrono::milliseconds silenceLimit = std::chrono::seconds(30));
     ~SpeechWorkers();
+    SpeechWorkers(const SpeechWorkers&) = delete;
+    SpeechWorkers& operator=(const SpeechWorkers&) = delete;
 
     // The helper program beside this executable, and how many helpers this machine runs: one
     // per core, none on a single core.
     static QString defaultProgram();
     static int defaultCount();
 
-    // False when stopped. AppError when a helper cannot start or ends before its work is done.
+    // False when stopped. AppError when a helper cannot start, hangs, sends what no helper
+    // sends, or ends before its work is done; the helpers are gone when it returns or throws.
     bool synthesise(const QStringList& pieces, const Voice& voice, int sampleRate, const Sink& sink,
                     const Progress& progress);
 
@@ -39,12 +45,19 @@ public:
     QList<qint64> processIds() const;
 
 private:
-    void send(QProcess& worker, const QString& piece, const Voice& voice, int sampleRate);
-    bool readExactly(QProcess& worker, char* data, qint64 size, const Progress& progress,
-                     qsizetype piecesDone);
+    struct Helper;
+
+    bool run(const QStringList& pieces, const Voice& voice, int sampleRate, const Sink& sink,
+             const Progress& progress);
+    std::unique_ptr<Helper> start() const;
+    // Sends what waits to be sent and reads what the helpers made, each while its waiting audio
+    // is under the limit; waits up to timeout milliseconds for either.
+    void exchange(int timeout);
     void stopAll(bool done);
 
     QString m_program;
     int m_count;
-    std::vector<std::unique_ptr<QProcess>> m_workers;
+    std::chrono::milliseconds m_silenceLimit;
+    std::vector<std::unique_ptr<Helper>> m_helpers;
+    std::vector<char> m_chunk; // one read's bytes
 };
