@@ -15,6 +15,8 @@ rm -rf "$work"
 mkdir -p "$work/parlora-$version"
 tar -C "$root" --exclude=./build --exclude=./.git -cf - . | tar -C "$work/parlora-$version" -xf -
 
+# debhelper gives the build a HOME of its own, which would hide the compiler cache.
+command -v ccache >/dev/null && export CCACHE_DIR=${CCACHE_DIR:-$(ccache -k cache_dir)}
 (cd "$work/parlora-$version" && dpkg-buildpackage -us -uc -b) >"$work/build.log" 2>&1 ||
     { tail -n 40 "$work/build.log" >&2; echo "build_package: see $work/build.log" >&2; exit 1; }
 cp "$work/$deb" "$root/build/$deb"
