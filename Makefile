@@ -28,11 +28,10 @@ format-check:
 	@clang-format --dry-run --Werror $(SOURCES) || \
 	    { echo "Sources are not formatted: run 'make format'." >&2; exit 1; }
 
-# A Debian package of the optimised build: build/ci/parlora_<version>_<arch>.deb
+# The Debian package, built from debian/: build/parlora_<version>_<arch>.deb
+# (packaging/package_test.sh also checks, installs and removes it).
 package: deps
-	cmake --preset ci >/dev/null
-	cmake --build --preset ci
-	cd build/ci && cpack
+	packaging/build_package.sh
 
 bench: deps
 	cmake --preset ci >/dev/null
