@@ -72,6 +72,7 @@ void TFmain::openAddress() {
     }
     const QUrl url = webAddress(address);
     WebBrowser1->navigate(url);
+    documentOpened(url.toString());
     AddAddress(url.toString());
 }
 
@@ -79,6 +80,7 @@ void TFmain::openAddress() {
 void TFmain::WebBrowser1DocumentComplete(const QString& text) {
     RichEdit1->clear();
     setDocumentText(*RichEdit1->document(), text);
+    documentPageLoaded();
 }
 
 void TFmain::AddAddress(const QString& text) {
