@@ -8,6 +8,7 @@
 #include "platform/speech/espeak_voice.h"
 #include "platform/speech/wav_file_stream.h"
 #include "speech/reading_highlight.h"
+#include "speech/text_units.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -171,7 +172,7 @@ int main(int argc, char* argv[]) {
             if (boundary == SpeechBoundary::End)
                 app.quit();
         });
-    highlight.begin(0, text, text);
+    highlight.begin(0, text, text, sentenceSpans(text));
     voice.Speak(text, SpeechVoice::SpeakAsync);
     app.exec();
 

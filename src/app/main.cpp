@@ -7,9 +7,11 @@
 #include "platform/hidden_browser.h"
 #include "platform/key_module.h"
 #include "platform/notification_area.h"
+#include "platform/portal_global_keys.h"
 #include "platform/speech/espeak_voice.h"
 #include "platform/speech/speech_workers.h"
 #include "platform/speech/wav_file_stream.h"
+#include "platform/x11_global_keys.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -68,6 +70,14 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     // Follow-along highlight.
+
+    // Listening: system-wide keys where the desktop lets a program have them.
+    std::unique_ptr<GlobalKeys> globalKeys;
+    if (QGuiApplication::platformName() == QStringLiteral("xcb"))
+        globalKeys = X11GlobalKeys::open();
+    else if (QGuiApplication::platformName().startsWith(QStringLiteral("wayland")))
+        globalKeys = std::make_unique<PortalGlobalKeys>();
+    platform.globalKeys = globalKeys.get();
 
     // The first window created is the main window: closing it ends the program. It creates the
     // about box after itself. Its destruction writes the settings. It is destroyed only after

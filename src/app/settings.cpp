@@ -35,6 +35,13 @@ Settings readSettings(const ProfileFile& profile) {
     // Follow-along highlight.
     s.highlightReading =
         profile.readBool(Section, QStringLiteral("HighlightReading"), defaults.highlightReading);
+    // System-wide keys, in the form Qt writes them ("Ctrl+Alt+P"); empty: no key.
+    for (GlobalKey& key : s.globalKeys) {
+        const QString id = globalCommandInfo(key.command).id;
+        key.key = QKeySequence::fromString(
+            profile.readString(Section, id, key.key.toString(QKeySequence::PortableText)),
+            QKeySequence::PortableText);
+    }
     return s;
 }
 
@@ -74,4 +81,9 @@ void writeSettings(ProfileFile& profile, const SettingsToSave& values) {
     // Follow-along highlight.
     if (values.highlightReading)
         profile.writeBool(Section, QStringLiteral("HighlightReading"), *values.highlightReading);
+    if (values.globalKeys) {
+        for (const GlobalKey& key : *values.globalKeys)
+            profile.writeString(Section, globalCommandInfo(key.command).id,
+                                key.key.toString(QKeySequence::PortableText));
+    }
 }

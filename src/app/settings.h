@@ -1,6 +1,7 @@
 #pragma once
 
 #include "color_value.h"
+#include "speech/global_commands.h"
 
 #include <QString>
 #include <optional>
@@ -23,7 +24,8 @@ struct Settings {
     bool addressBar = true;
     bool progressBar = true;
     bool propertyBar = true;
-    bool highlightReading = true; // follow-along highlight while reading
+    bool highlightReading = true;                      // follow-along highlight while reading
+    QList<GlobalKey> globalKeys = defaultGlobalKeys(); // one for each command, empty: none
 };
 
 // What the exit writes. A value left empty is not written, so the file keeps what it had: the
@@ -44,6 +46,7 @@ struct SettingsToSave {
     std::optional<bool> showClipBrdText;
     std::optional<qint32> engine;
     std::optional<bool> highlightReading;
+    std::optional<QList<GlobalKey>> globalKeys;
 };
 
 Settings readSettings(const ProfileFile& profile);

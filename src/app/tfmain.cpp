@@ -124,6 +124,7 @@ void TFmain::TntFormCreate() {
         {11, &TFmain::restoreSimpleOptions},
         {12, &TFmain::restoreEditorLook},
         {12, &TFmain::restoreReadingHighlight},
+        {12, &TFmain::applyGlobalKeys},
         {13, &TFmain::joinClipboard},
         {14, &TFmain::loadRecentList},
     };
@@ -248,6 +249,8 @@ void TFmain::TntFormDestroy() {
         profile.save(path);
     });
     guarded([&] { saveRecentList(); });
+    guarded([&] { saveReadingPositions(); });
+    guarded([&] { releaseGlobalKeys(); });
     TrayIcon1->hide();
 }
 

@@ -8,6 +8,7 @@
 #include "platform/document_converter.h"
 #include "platform/platform.h"
 #include "platform/speech/speech_voice.h"
+#include "speech/listening_place.h"
 
 #include <QMainWindow>
 #include <array>
@@ -33,6 +34,7 @@ class QSystemTrayIcon;
 class QTextEdit;
 class QTimer;
 class QToolButton;
+class Listening;
 class ReadingHighlight;
 class TFAbout;
 
@@ -298,6 +300,37 @@ public:
     // The 14 items of each language menu, main menu first.
     QList<QAction*> languageItems;
 
+    // Listening: read from the caret, step by sentence and paragraph, come back where stopped.
+    void NReadFromCaretClick();
+    void NPreviousSentenceClick();
+    void NNextSentenceClick();
+    void NPreviousParagraphClick();
+    void NNextParagraphClick();
+    // A document is in the editor (a file path or web address); its kept place is restored.
+    void documentOpened(const QString& address);
+    // The hidden page's text has arrived for the address given to documentOpened.
+    void documentPageLoaded();
+    void saveReadingPositions();
+    // System-wide keys and 快捷键设置.
+    void GlobalKeyPressed(GlobalCommand command);
+    void NGlobalKeysClick();
+    QAction* NGlobalKeys;
+    QAction* NReadFromCaret;
+    QAction* NPreviousSentence;
+    QAction* NNextSentence;
+    QAction* NPreviousParagraph;
+    QAction* NNextParagraph;
+    QAction* NNReadFromCaret;
+    QAction* NNPreviousSentence;
+    QAction* NNNextSentence;
+    QAction* NNPreviousParagraph;
+    QAction* NNNextParagraph;
+    QAction* NNNReadFromCaret;
+    QAction* NNNPreviousSentence;
+    QAction* NNNNextSentence;
+    QAction* NNNPreviousParagraph;
+    QAction* NNNNextParagraph;
+
 Q_SIGNALS:
     // The window has closed: the program ends once every handler has returned.
     void closed();
@@ -433,4 +466,23 @@ private:
     // Removes the highlight of the reading; the reading goes on unhighlighted.
     void clearReadingHighlight();
     ReadingHighlight* m_readingHighlight = nullptr;
+
+    // Listening: helpers and state.
+    void connectListeningHandlers();
+    // A new reading of text (the editor's from rangeStart), spoken from offset from of it.
+    void readFrom(int rangeStart, const QString& text, int from);
+    // Releases the voice and speaks what the listening holds, with the voice chosen.
+    void speakListening();
+    void stepListening(ListeningStep step);
+    // Continues the reading at an editor position; during a pause when the pause ends.
+    void continueListeningAt(int editorPosition);
+    // Resumes a paused reading, speaking from where a step during the pause moved it.
+    void resumeListening();
+    void restoreReadingPosition(const QString& address);
+    Listening* m_listening = nullptr;
+    void applyGlobalKeys();
+    void releaseGlobalKeys();
+    void readSelectionAnywhere();
+    bool m_globalKeysConnected = false;
+    QString m_awaitedPage; // the address whose page text is on its way
 };

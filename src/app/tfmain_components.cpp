@@ -405,6 +405,15 @@ void TFmain::createMainMenu() {
     NPause = addItem(NSpeakI, "NPause", QStringLiteral("暂停(&U)"));
     NStop = addItem(NSpeakI, "NStop", QStringLiteral("停止(&O)"));
     NHighlight = addCheckItem(NSpeakI, "NHighlight", QStringLiteral("朗读时突出显示"));
+    addSeparator(NSpeakI, "N30");
+    NReadFromCaret = addItem(NSpeakI, "NReadFromCaret", QStringLiteral("从光标处朗读"), Qt::Key_F6);
+    NPreviousSentence = addItem(NSpeakI, "NPreviousSentence", QStringLiteral("上一句"), Qt::Key_F7);
+    NNextSentence = addItem(NSpeakI, "NNextSentence", QStringLiteral("下一句"), Qt::Key_F8);
+    NPreviousParagraph =
+        addItem(NSpeakI, "NPreviousParagraph", QStringLiteral("上一段"), Qt::SHIFT | Qt::Key_F7);
+    NNextParagraph =
+        addItem(NSpeakI, "NNextParagraph", QStringLiteral("下一段"), Qt::SHIFT | Qt::Key_F8);
+    NGlobalKeys = addItem(NSpeakI, "NGlobalKeys", QStringLiteral("快捷键设置..."));
     addSeparator(NSpeakI, "N5");
     NSpeakKeyAll = addCheckItem(NSpeakI, "NSpeakKeyAll", QStringLiteral("朗读按键(所有)"));
     keyModeGroup = new QActionGroup(this);
@@ -456,6 +465,12 @@ void TFmain::createTrayMenu() {
     NNNAloud = addItem(PMBar, "NNNAloud", QStringLiteral("开始朗读"));
     NNNPause = addItem(PMBar, "NNNPause", QStringLiteral("暂停朗读"));
     NNNStop = addItem(PMBar, "NNNStop", QStringLiteral("停止朗读"));
+    NNNReadFromCaret = addItem(PMBar, "NNNReadFromCaret", QStringLiteral("从光标处朗读\tF6"));
+    NNNPreviousSentence = addItem(PMBar, "NNNPreviousSentence", QStringLiteral("上一句\tF7"));
+    NNNNextSentence = addItem(PMBar, "NNNNextSentence", QStringLiteral("下一句\tF8"));
+    NNNPreviousParagraph =
+        addItem(PMBar, "NNNPreviousParagraph", QStringLiteral("上一段\tShift+F7"));
+    NNNNextParagraph = addItem(PMBar, "NNNNextParagraph", QStringLiteral("下一段\tShift+F8"));
     addSeparator(PMBar, "N13");
     NNNExport = addItem(PMBar, "NNNExport", QStringLiteral("导出为WAV文件"));
     NNNExportLineWav = addItem(PMBar, "NNNExportLineWav", QStringLiteral("导出每行为WAV文件"));
@@ -505,4 +520,11 @@ void TFmain::createEditorMenu() {
     NNAloud = addItem(PMRight, "NNAloud", QStringLiteral("朗读(&S)"));
     NNPause = addItem(PMRight, "NNPause", QStringLiteral("暂停(&U)"));
     NNStop = addItem(PMRight, "NNStop", QStringLiteral("停止(&O)"));
+    // The keys belong to the main menu's items; the pop-ups only show them.
+    NNReadFromCaret = addItem(PMRight, "NNReadFromCaret", QStringLiteral("从光标处朗读\tF6"));
+    NNPreviousSentence = addItem(PMRight, "NNPreviousSentence", QStringLiteral("上一句\tF7"));
+    NNNextSentence = addItem(PMRight, "NNNextSentence", QStringLiteral("下一句\tF8"));
+    NNPreviousParagraph =
+        addItem(PMRight, "NNPreviousParagraph", QStringLiteral("上一段\tShift+F7"));
+    NNNextParagraph = addItem(PMRight, "NNNextParagraph", QStringLiteral("下一段\tShift+F8"));
 }

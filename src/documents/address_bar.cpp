@@ -76,6 +76,7 @@ void TFmain::openAddress() {
         return;
     const QUrl url = webAddress(address);
     openWebPage(url);
+    documentOpened(url.toString());
     AddAddress(url.toString());
 }
 
@@ -96,6 +97,7 @@ void TFmain::WebBrowser1DocumentComplete(const QString& text) {
     m_placingPageText = true;
     replaceDocumentText(*RichEdit1->document(), text);
     m_placingPageText = false;
+    documentPageLoaded();
     if (!m_pageLifetime->isActive())
         m_pageLifetime->start();
 }

@@ -103,6 +103,7 @@ void TFmain::openPath(const QString& path) {
     case DocumentKind::Other:
         return;
     }
+    documentOpened(path);
     RememberAddress(path);
 }
 

@@ -6,6 +6,8 @@
 namespace {
 // X and XKB key codes are the Linux key codes plus 8.
 constexpr quint32 XKeyCodeOffset = 8;
+// How late the first press of the key that started a command may reach us, in milliseconds.
+constexpr int LatePress = 100;
 } // namespace
 
 std::uint32_t HeldKeys::keyOf(std::uint32_t lParam) {
@@ -37,6 +39,7 @@ void HeldKeys::windowKeysLost() {
 void HeldKeys::commandStarted() {
     m_held.unite(m_windowDown);
     m_held.unite(m_hookDown);
+    m_sinceCommand.start();
 }
 
 bool HeldKeys::echoes(std::uint32_t lParam) {
@@ -46,6 +49,9 @@ bool HeldKeys::echoes(std::uint32_t lParam) {
         m_hookDown.remove(key);
     else
         m_hookDown.insert(key);
+    const bool firstPress = !released && !(lParam & keystroke::PreviousState);
+    if (firstPress && m_sinceCommand.isValid() && !m_sinceCommand.hasExpired(LatePress))
+        m_held.insert(key);
     if (!m_held.contains(key))
         return true;
     // The first press of a held key can reach us after the command it started; it stays held

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QSet>
 #include <cstdint>
 
@@ -20,7 +21,8 @@ public:
     // The window lost the keyboard; it will not see the releases.
     void windowKeysLost();
 
-    // A command starts: every key down now is held by it.
+    // A command starts: every key down now is held by it, and so is a key whose first press
+    // reaches us just after (a system-wide key's grab reports it before the key events do).
     void commandStarted();
 
     // A system-wide key event; false when it must not be echoed. Keeps track of the keys down.
@@ -30,4 +32,5 @@ private:
     QSet<std::uint32_t> m_windowDown;
     QSet<std::uint32_t> m_hookDown;
     QSet<std::uint32_t> m_held;
+    QElapsedTimer m_sinceCommand;
 };

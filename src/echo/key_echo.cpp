@@ -3,6 +3,7 @@
 #include "app/tfmain.h"
 #include "echo/key_names.h"
 #include "platform/key_hook.h"
+#include "speech/listening.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -92,6 +93,7 @@ bool TFmain::skipThenSpeak(const QString& text) {
         return false;
     }
     m_paused = false;
+    m_listening->end();
     clearReadingHighlight(); // the reading it marked is cut off
     SpVoice1->Speak(text, SpeechVoice::SpeakAsync);
     return true;

@@ -13,6 +13,7 @@ class SpeechVoice;
 class NotificationArea;
 class KeyHook;
 class SpeechFileStream;
+class GlobalKeys;
 
 // The outside world of the main window. main() wires the real services, tests wire fakes.
 struct Platform {
@@ -41,4 +42,7 @@ struct Platform {
     QString programDirectory = {}; // the program file's folder, ending in "/"
 
     // Follow-along highlight.
+
+    // Listening.
+    GlobalKeys* globalKeys = nullptr; // none: the desktop offers no system-wide keys
 };

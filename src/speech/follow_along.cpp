@@ -1,5 +1,6 @@
 // Follow-along highlight: the sentence and word being heard are marked in the editor.
 #include "app/tfmain.h"
+#include "speech/listening.h"
 #include "speech/reading_highlight.h"
 
 #include <QAction>
@@ -10,6 +11,7 @@ void TFmain::connectHighlightHandlers() {
     NHighlight->setChecked(m_readingHighlight->isEnabled());
     connectItem(NHighlight, &TFmain::NHighlightClick);
     connect(SpVoice1, &SpeechVoice::Boundary, this, &TFmain::SpVoice1Boundary);
+    connectListeningHandlers();
 }
 
 void TFmain::restoreReadingHighlight() {
@@ -29,12 +31,15 @@ void TFmain::SpVoice1Boundary(int, qint64, SpeechBoundary boundary, int characte
                               int length) {
     switch (boundary) {
     case SpeechBoundary::Sentence:
+        m_listening->heard(characterPosition);
         m_readingHighlight->sentence(characterPosition);
         break;
     case SpeechBoundary::Word:
+        m_listening->heard(characterPosition);
         m_readingHighlight->word(characterPosition, length);
         break;
     case SpeechBoundary::End:
+        m_listening->finished();
         clearReadingHighlight();
         break;
     }

@@ -2,6 +2,7 @@
 #include "app/progress_job.h"
 #include "app/tfmain.h"
 #include "platform/speech/speech_voice.h"
+#include "speech/listening.h"
 #include "speech/reading_highlight.h"
 #include "speech/voice_choice.h"
 
@@ -33,35 +34,46 @@ void TFmain::BtnAloudClick() {
     noteCommandStarted();
     const QTextCursor cursor = RichEdit1->textCursor();
     const QString selection = cursor.selectedText();
-    const QString source = selection.isEmpty() ? RichEdit1->toPlainText() : selection;
-    const QString text = withCrLfBreaks(source);
+    if (selection.isEmpty())
+        readFrom(0, RichEdit1->toPlainText(), 0);
+    else
+        readFrom(cursor.selectionStart(), selection, 0);
+}
+
+void TFmain::readFrom(int rangeStart, const QString& text, int from) {
+    m_listening->begin(rangeStart, text, from);
     m_paused = false;
     clearReadingHighlight();
-    swallowErrors([&] {
-        SpVoice1->ReleaseVoice();
-        const auto voice = selectedVoice();
-        if (!voice)
-            return; // no voice installed: nothing to speak with
-        SpVoice1->setVoice(*voice);
-        SpVoice1->Speak(text, SpeechVoice::SpeakAsync);
-        m_readingHighlight->begin(selection.isEmpty() ? 0 : cursor.selectionStart(), source, text);
-    });
+    swallowErrors([&] { speakListening(); });
+}
+
+void TFmain::speakListening() {
+    SpVoice1->ReleaseVoice();
+    const auto voice = selectedVoice();
+    if (!voice)
+        return; // no voice installed: nothing to speak with
+    SpVoice1->setVoice(*voice);
+    SpVoice1->Speak(m_listening->spoken(), SpeechVoice::SpeakAsync);
+    m_readingHighlight->begin(m_listening->spokenStart(), m_listening->spokenSource(),
+                              m_listening->spoken(), m_listening->sentences());
 }
 
 void TFmain::BtnPauseClick() {
     if (voiceIsExporting())
         return;
     if (m_paused) {
-        if (swallowErrors([&] { SpVoice1->Resume(); }))
+        if (swallowErrors([&] { resumeListening(); }))
             m_paused = false;
     } else if (swallowErrors([&] { SpVoice1->Pause(); })) {
         m_paused = true;
+        m_listening->pause();
     }
 }
 
 void TFmain::BtnStopClick() {
     if (voiceIsExporting())
         return;
+    m_listening->stop();
     if (swallowErrors([&] { SpVoice1->ReleaseVoice(); }))
         m_paused = false;
     clearReadingHighlight();

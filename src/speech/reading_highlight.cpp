@@ -1,7 +1,6 @@
 #include "reading_highlight.h"
 
 #include <QScrollBar>
-#include <QTextBoundaryFinder>
 #include <QTextEdit>
 #include <algorithm>
 
@@ -9,9 +8,6 @@ namespace {
 
 const QColor SentenceBackground(0xff, 0xf1, 0xb8);
 const QColor WordBackground(0xff, 0xc8, 0x3d);
-
-// How far ahead a sentence's end is looked for; a longer sentence grows with its words.
-constexpr int SentenceLookAhead = 1000;
 
 QTextEdit::ExtraSelection marked(QTextEdit* editor, int start, int end, const QColor& color) {
     QTextEdit::ExtraSelection selection;
@@ -59,13 +55,15 @@ void ReadingHighlight::setEnabled(bool enabled) {
         clear();
 }
 
-void ReadingHighlight::begin(int start, const QString& source, const QString& spoken) {
+void ReadingHighlight::begin(int start, const QString& source, const QString& spoken,
+                             const QList<TextSpan>& sentences) {
     clear();
     if (!m_enabled)
         return;
     m_spoken = spoken;
     m_start = start;
     m_positions = editorPositions(source, spoken);
+    m_sentences = sentences;
     m_following = true;
     m_userScrolled = false;
 }
@@ -76,6 +74,7 @@ void ReadingHighlight::clear() {
     m_following = false;
     m_spoken.clear();
     m_positions.clear();
+    m_sentences.clear();
     m_sentenceStart = m_sentenceEnd = m_wordStart = m_wordEnd = -1;
 }
 
@@ -84,23 +83,18 @@ int ReadingHighlight::toEditor(int spokenPosition) const {
     return m_start + m_positions[size_t(std::clamp(spokenPosition, 0, last))];
 }
 
-// The engine says where a sentence begins; where it ends is found in the text.
-int ReadingHighlight::sentenceEnd(int spokenPosition) const {
-    const QString ahead = m_spoken.mid(spokenPosition, SentenceLookAhead);
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Sentence, ahead);
-    qsizetype end = finder.toNextBoundary();
-    if (end < 0)
-        end = ahead.size();
-    while (end > 0 && ahead.at(end - 1).isSpace())
-        --end;
-    return spokenPosition + int(end);
+void ReadingHighlight::markSentenceAt(int spokenPosition) {
+    const int index = spanAt(m_sentences, toEditor(spokenPosition));
+    if (index < 0)
+        return;
+    m_sentenceStart = m_sentences[index].start;
+    m_sentenceEnd = m_sentences[index].end;
 }
 
 void ReadingHighlight::sentence(int position) {
     if (!m_following)
         return;
-    m_sentenceStart = toEditor(position);
-    m_sentenceEnd = toEditor(sentenceEnd(position));
+    markSentenceAt(position);
     m_wordStart = m_wordEnd = -1;
     show();
 }
@@ -110,10 +104,8 @@ void ReadingHighlight::word(int position, int length) {
         return;
     m_wordStart = toEditor(position);
     m_wordEnd = toEditor(position + length);
-    if (m_sentenceStart >= 0) { // the engine's sentence may run on past the text's
-        m_sentenceStart = std::min(m_sentenceStart, m_wordStart);
-        m_sentenceEnd = std::max(m_sentenceEnd, m_wordEnd);
-    }
+    if (m_wordStart < m_sentenceStart || m_wordStart >= m_sentenceEnd)
+        markSentenceAt(position);
     show();
 }
 

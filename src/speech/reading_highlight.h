@@ -1,5 +1,7 @@
 #pragma once
 
+#include "speech/text_units.h"
+
 #include <QObject>
 #include <QString>
 #include <vector>
@@ -13,8 +15,10 @@ std::vector<int> editorPositions(const QString& source, const QString& spoken);
 
 // Follows a reading in the editor: the sentence being heard gets a soft background and the
 // word a stronger one. Both are extra selections, so the document, its undo history and the
-// user's caret and selection stay as they are. The view follows the sentence unless the user
-// scrolled during the reading. An edit of the text ends the following.
+// user's caret and selection stay as they are. Sentences are the program's own (text_units.h):
+// where the engine's sentence events disagree, the sentence holding the heard word is marked. The
+// view follows the sentence unless the user scrolled during the reading. An edit of the text ends
+// the following.
 class ReadingHighlight : public QObject {
     Q_OBJECT
 public:
@@ -25,8 +29,10 @@ public:
     void setEnabled(bool enabled);
     bool isFollowing() const { return m_following; }
 
-    // A reading of spoken, made from source, which starts at editor position start.
-    void begin(int start, const QString& source, const QString& spoken);
+    // A reading of spoken, made from source, which starts at editor position start; the
+    // sentences of the text read, in editor positions, may begin before it.
+    void begin(int start, const QString& source, const QString& spoken,
+               const QList<TextSpan>& sentences);
     // Positions and lengths in the spoken text.
     void sentence(int position);
     void word(int position, int length);
@@ -35,7 +41,8 @@ public:
 
 private:
     int toEditor(int spokenPosition) const;
-    int sentenceEnd(int spokenPosition) const;
+    // Marks the sentence that holds a position of the spoken text.
+    void markSentenceAt(int spokenPosition);
     void show();
     void keepInView();
 
@@ -47,7 +54,8 @@ private:
     QString m_spoken;
     int m_start = 0;
     std::vector<int> m_positions;
-    int m_sentenceStart = -1; // editor positions; -1: none
+    QList<TextSpan> m_sentences; // editor positions
+    int m_sentenceStart = -1;    // editor positions; -1: none
     int m_sentenceEnd = -1;
     int m_wordStart = -1;
     int m_wordEnd = -1;

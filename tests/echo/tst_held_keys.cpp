@@ -36,7 +36,7 @@ private Q_SLOTS:
 
 void TestHeldKeys::echoes_data() {
     // Steps: "w+S" the window sees S pressed, "w-S" released, "lost" the window loses the
-    // keyboard, "cmd" a command starts, "p S"/"r S"/"u S" the hook reports press, repeat, up.
+    // keyboard, "cmd" a command starts, "wait" a moment passes, "p S"/"r S"/"u S" the hook reports press, repeat, up.
     // Echoed: for each hook event, whether it may be echoed.
     QTest::addColumn<QStringList>("steps");
     QTest::addColumn<QList<bool>>("echoed");
@@ -50,10 +50,13 @@ void TestHeldKeys::echoes_data() {
     QTest::newRow("key held only outside the window") << QStringList{"p A", "cmd", "r A", "u A"}
                                                       << QList<bool>{true, false, false};
     QTest::newRow("other keys keep echoing")
-        << QStringList{"w+S", "cmd", "p A", "u A", "u S"} << QList<bool>{true, true, false};
-    QTest::newRow("released before the command") << QStringList{"w+E", "p E", "w-E", "u E", "cmd",
-                                                                "p E", "u E"}
-                                                 << QList<bool>{true, true, true, true};
+        << QStringList{"w+S", "cmd", "wait", "p A", "u A", "u S"} << QList<bool>{true, true, false};
+    QTest::newRow("released before the command")
+        << QStringList{"w+E", "p E", "w-E", "u E", "cmd", "wait", "p E", "u E"}
+        << QList<bool>{true, true, true, true};
+    QTest::newRow("a system-wide key's own press comes after its command")
+        << QStringList{"cmd", "p S", "r S", "u S", "p S", "u S"}
+        << QList<bool>{false, false, false, true, true};
     QTest::newRow("keyboard lost before the command")
         << QStringList{"w+S", "lost", "cmd", "p S", "u S"} << QList<bool>{true, true};
 }
@@ -68,6 +71,8 @@ void TestHeldKeys::echoes() {
         const unsigned scan = keys.value(step.right(1));
         if (step == "cmd")
             held.commandStarted();
+        else if (step == "wait")
+            QTest::qSleep(150);
         else if (step == "lost")
             held.windowKeysLost();
         else if (step.startsWith("w+"))

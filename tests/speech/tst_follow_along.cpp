@@ -255,7 +255,8 @@ void TestFollowAlong::menuItemAndStoredKey() {
     w->NHighlight->trigger(); // on again: the next reading is followed
     w->BtnAloud->click();
     m_fakes->voice.hear(SpeechBoundary::Word, 0, 3);
-    QCOMPARE(highlighted(), QStringList{QStringLiteral("One")});
+    // A word heard before its sentence is reported marks the sentence too.
+    QCOMPARE(highlighted(), (QStringList{QStringLiteral("One two."), QStringLiteral("One")}));
 }
 
 QTEST_MAIN(TestFollowAlong)

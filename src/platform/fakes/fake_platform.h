@@ -5,6 +5,7 @@
 #include "platform/dialogs.h"
 #include "platform/document_converter.h"
 #include "platform/fakes/fake_file_stream.h"
+#include "platform/fakes/fake_global_keys.h"
 #include "platform/fakes/fake_key_hook.h"
 #include "platform/fakes/fake_voice.h"
 #include "platform/hidden_browser.h"
@@ -161,6 +162,9 @@ struct FakePlatform {
 
     // Follow-along highlight.
 
+    // Listening.
+    FakeGlobalKeys globalKeys;
+
     Platform bundle() {
         Platform platform{&dialogs, &dataDirectory, &systemInfo, &shell, &voice};
 
@@ -182,6 +186,9 @@ struct FakePlatform {
         platform.programDirectory = programDirectory.path() + u'/';
 
         // Follow-along highlight.
+
+        // Listening.
+        platform.globalKeys = &globalKeys;
 
         return platform;
     }

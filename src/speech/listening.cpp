@@ -1,0 +1,121 @@
+#include "listening.h"
+
+#include "speech/reading_highlight.h"
+#include "speech/voice_choice.h"
+
+#include <QTextEdit>
+
+Listening::Listening(QTextEdit* editor, ListeningPlace::Clock clock)
+    : QObject(editor), m_editor(editor), m_place(std::move(clock)) {
+    connect(editor->document(), &QTextDocument::contentsChange, this, [this] { end(); });
+}
+
+QString Listening::begin(int rangeStart, const QString& text, int from) {
+    end();
+    m_rangeStart = rangeStart;
+    m_place.begin(text, from);
+    m_sentences = m_place.sentences();
+    for (TextSpan& sentence : m_sentences)
+        sentence = {sentence.start + rangeStart, sentence.end + rangeStart};
+    keepCaret();
+    return moveTo(rangeStart + from);
+}
+
+QString Listening::moveTo(int editorPosition) {
+    m_from = std::clamp(editorPosition - m_rangeStart, 0, int(m_place.text().size()));
+    m_place.moveTo(m_from);
+    const QString source = spokenSource();
+    m_spoken = withCrLfBreaks(source);
+    m_positions = editorPositions(source, m_spoken);
+    m_speakAtResume = false;
+    return m_spoken;
+}
+
+bool Listening::contains(int editorPosition) const {
+    return isReading() && editorPosition >= m_rangeStart &&
+           editorPosition <= m_rangeStart + m_place.text().size();
+}
+
+std::optional<int> Listening::toEditorRange(std::optional<int> position) const {
+    if (!position)
+        return std::nullopt;
+    return m_rangeStart + *position;
+}
+
+void Listening::heard(int spokenPosition) {
+    if (!isReading() || m_positions.empty())
+        return;
+    const int last = int(m_positions.size()) - 1;
+    m_place.heard(m_from + m_positions[size_t(std::clamp(spokenPosition, 0, last))]);
+}
+
+void Listening::keepCaret() {
+    const QTextCursor caret = m_editor->textCursor();
+    m_caretPosition = caret.position();
+    m_caretAnchor = caret.anchor();
+}
+
+void Listening::stop() {
+    if (!isReading())
+        return;
+    const QTextCursor caret = m_editor->textCursor();
+    if (caret.position() == m_caretPosition && caret.anchor() == m_caretAnchor &&
+        m_place.sentenceStart() >= 0) {
+        QTextCursor moved(m_editor->document());
+        moved.setPosition(heardEditorPosition());
+        m_editor->setTextCursor(moved);
+    }
+    end();
+}
+
+void Listening::finished() {
+    if (!isReading())
+        return;
+    if (!m_place.step(ListeningStep::NextSentence) && !m_document.isEmpty() && m_kept) {
+        m_kept->forget(m_document);
+        m_keptChanged = true;
+        m_place.end();
+        return;
+    }
+    end();
+}
+
+void Listening::end() {
+    if (!isReading())
+        return;
+    keepPlace();
+    m_place.end();
+    m_speakAtResume = false;
+}
+
+// The place is kept with the text of the reading's range, which still holds the text read
+// even when an edit of the editor ended the reading.
+void Listening::keepPlace() {
+    if (m_document.isEmpty() || !m_kept || m_place.sentenceStart() < 0)
+        return;
+    const int inRange = m_place.sentenceStart();
+    m_kept->remember(
+        {m_document, m_rangeStart + inRange, textFingerprint(m_place.text(), inRange)});
+    m_keptChanged = true;
+}
+
+void Listening::loadPositions(const QString& path) {
+    if (!m_kept)
+        m_kept = ReadingPositions::load(path);
+}
+
+std::optional<int> Listening::documentOpened(const QString& address, const QString& text) {
+    end();
+    m_document = address;
+    if (!m_kept)
+        return std::nullopt;
+    const std::optional<ReadingPosition> kept = m_kept->find(address);
+    return kept ? findReadingPosition(text, *kept) : std::nullopt;
+}
+
+void Listening::savePositions(const QString& path) {
+    end();
+    if (m_kept && m_keptChanged)
+        m_kept->save(path);
+    m_keptChanged = false;
+}
