@@ -39,13 +39,17 @@ void setDocumentText(QTextDocument& document, const QString& text) {
     document.setPlainText(splitLines(text).join(u'\n'));
 }
 
+void replaceDocument(QTextDocument& document, const QTextDocument& read) {
+    document.clear();
+    QTextCursor(&document).insertFragment(QTextDocumentFragment(&read));
+}
+
 void loadDocumentBytes(const QByteArray& bytes, bool plainText, QTextDocument& document) {
     // Read apart and inserted whole: an editor would lay its document out again after every
     // piece the reader adds.
     QTextDocument rich;
     if (!plainText && readRtf(bytes, rich)) {
-        document.clear();
-        QTextCursor(&document).insertFragment(QTextDocumentFragment(&rich));
+        replaceDocument(document, rich);
         return;
     }
     setDocumentText(document, decodeText(bytes));

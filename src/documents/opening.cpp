@@ -6,6 +6,7 @@
 #include "documents/document_file.h"
 #include "documents/document_kind.h"
 #include "documents/file_drop_target.h"
+#include "documents/formatted_document.h"
 #include "platform/dialogs.h"
 #include "platform/document_converter.h"
 #include "platform/hidden_browser.h"
@@ -13,6 +14,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QToolButton>
 
@@ -20,10 +22,13 @@ namespace {
 
 // The open dialog's filters: every known kind first, then each kind, then any file.
 const QString OpenFilters = QStringLiteral(
-    "所有文件(*.txt,*.ini,*.rtf,*.doc,*.pdf,*.htm,*.html,*.mht,*.xml "
-    "(*.txt *.ini *.rtf *.doc *.pdf *.htm *.html *.mht *.xml);;"
+    "所有文件(*.txt,*.ini,*.rtf,*.doc,*.pdf,*.htm,*.html,*.mht,*.xml,*.docx,*.docm,*.odt,*.epub,"
+    "*.md,*.markdown,*.fb2 (*.txt *.ini *.rtf *.doc *.pdf *.htm *.html *.mht *.xml *.docx *.docm "
+    "*.odt *.epub *.md *.markdown *.fb2);;"
     "文本文件(*.txt);;Ini文件(*.ini);;Rtf文件 (*.rtf);;Word文档(*.doc);;Pdf文件(*.pdf);;"
-    "Htm 文件(*.htm);;Html文件 (*.html);;Mht文件 (*.mht);;XML文件 (*.xml);;任何文件 (*.*)");
+    "Htm 文件(*.htm);;Html文件 (*.html);;Mht文件 (*.mht);;XML文件 (*.xml);;"
+    "Word 2007文档 (*.docx *.docm);;OpenDocument文本 (*.odt);;EPUB电子书 (*.epub);;"
+    "Markdown文件 (*.md *.markdown);;FictionBook电子书 (*.fb2);;任何文件 (*.*)");
 
 // The busy cursor for as long as a converter runs.
 class BusyCursor {
@@ -86,6 +91,16 @@ void TFmain::openPath(const QString& path) {
     case DocumentKind::Pdf:
         ConvertPdfDocument(path);
         break;
+    case DocumentKind::WordXml:
+    case DocumentKind::OpenDocument:
+    case DocumentKind::Epub:
+    case DocumentKind::Markdown:
+    case DocumentKind::FictionBook: {
+        QTextDocument read;
+        loadFormattedDocument(path, read);
+        replaceDocument(*RichEdit1->document(), read);
+        break;
+    }
     case DocumentKind::Other:
         return;
     }
