@@ -29,6 +29,7 @@ class QSlider;
 class QSystemTrayIcon;
 class QTextEdit;
 class QToolButton;
+class QUrl;
 class ReadingHighlight;
 class TFAbout;
 
@@ -69,6 +70,7 @@ public:
     void BtnOpenClick();
     void NNNOpenClick();
     void FilesDropped(const QStringList& paths); // local files dropped on the window
+    void LinkDropped(const QUrl& link);          // a web link dropped from a browser
     void ConvertWordDocument(const QString& path);
     void ConvertPdfDocument(const QString& path);
     void BtnGoClick();

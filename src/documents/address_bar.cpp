@@ -75,6 +75,12 @@ void TFmain::openAddress() {
     AddAddress(url.toString());
 }
 
+// A link dragged from a browser opens as if typed into the box.
+void TFmain::LinkDropped(const QUrl& link) {
+    CUrl->setEditText(link.toString());
+    openAddress();
+}
+
 // Every completed page replaces the editor's content with its text.
 void TFmain::WebBrowser1DocumentComplete(const QString& text) {
     RichEdit1->clear();

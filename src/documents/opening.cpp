@@ -69,7 +69,8 @@ void TFmain::FilesDropped(const QStringList& paths) {
 
 void TFmain::acceptFileDrops() {
     auto* target = new FileDropTarget(
-        [this](const QStringList& paths) { guarded([&] { FilesDropped(paths); }); }, this);
+        [this](const QStringList& paths) { guarded([&] { FilesDropped(paths); }); },
+        [this](const QUrl& link) { guarded([&] { LinkDropped(link); }); }, this);
     installEventFilter(target);
     RichEdit1->viewport()->installEventFilter(target);
     setAcceptDrops(true);
