@@ -41,7 +41,7 @@ bench: deps
 
 # Each fuzzer runs for FUZZ_SECONDS, from its seed corpus and what earlier runs found.
 FUZZ_SECONDS ?= 120
-FUZZERS = text_decoder rtf_reader
+FUZZERS = text_decoder rtf_reader document_readers
 
 fuzz:
 	@scripts/install-deps fuzz

@@ -40,8 +40,13 @@ void setDocumentText(QTextDocument& document, const QString& text) {
 }
 
 void replaceDocument(QTextDocument& document, const QTextDocument& read) {
-    document.clear();
-    QTextCursor(&document).insertFragment(QTextDocumentFragment(&read));
+    // One edit: one undo step, and an editor lays the new text out once.
+    QTextCursor cursor(&document);
+    cursor.beginEditBlock();
+    cursor.select(QTextCursor::Document);
+    cursor.removeSelectedText();
+    cursor.insertFragment(QTextDocumentFragment(&read));
+    cursor.endEditBlock();
 }
 
 void loadDocumentBytes(const QByteArray& bytes, bool plainText, QTextDocument& document) {

@@ -17,7 +17,8 @@ QByteArray readDocumentFile(const QString& path);
 // or detected encoding; without, RTF is read formatted and anything else as text.
 void loadDocumentBytes(const QByteArray& bytes, bool plainText, QTextDocument& document);
 
-// Replaces the document's content with what another document holds, formats and all.
+// Replaces the document's content with what another document holds, formats and all, as one
+// undo step.
 void replaceDocument(QTextDocument& document, const QTextDocument& read);
 
 // Sets the document to the text, one paragraph a line (CR, LF or CR LF).
