@@ -275,6 +275,9 @@ void TestDocumentsWindow::formattedDocumentsOpenFromTheAddressBox() {
     QCOMPARE(document->begin().next().text(), second);
     QVERIFY(document->find(QStringLiteral("bold")).charFormat().fontWeight() >= QFont::Bold);
     QCOMPARE(items(), QStringList{path});
+    // One step undoes the open.
+    w->RichEdit1->undo();
+    QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("typed"));
 }
 
 // A document that cannot be read is reported and the editor keeps its text.
