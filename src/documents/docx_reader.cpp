@@ -356,11 +356,10 @@ void StoryReader::beginParagraph(const ParagraphProperties& p) {
     if (outline && *outline >= 0 && *outline < 9)
         f.paragraph.headingLevel = *outline + 1;
     std::optional<Numbering> numbering = p.numbering;
-    for (QString id = p.styleId; !numbering && !id.isEmpty() && m_styles.contains(id);
-         id = m_styles[id].basedOn) {
+    QString id = p.styleId;
+    for (int step = 0; !numbering && step < 20 && m_styles.contains(id); ++step) {
         numbering = m_styles[id].paragraph.numbering;
-        if (id == m_styles[id].basedOn)
-            break;
+        id = m_styles[id].basedOn;
     }
     if (numbering) {
         const TextStyle run = m_run;

@@ -123,10 +123,12 @@ void RichText::write(QTextDocument& document) const {
         QTextBlockFormat block;
         block.setHeadingLevel(std::min(paragraph.headingLevel, 6));
         const QTextCharFormat mark = charFormat({}, paragraph.headingLevel);
-        if (first)
-            cursor.setBlockFormat(block), cursor.setBlockCharFormat(mark);
-        else
+        if (first) {
+            cursor.setBlockFormat(block);
+            cursor.setBlockCharFormat(mark);
+        } else {
             cursor.insertBlock(block, mark);
+        }
         first = false;
         for (const TextRun& run : paragraph.runs)
             cursor.insertText(run.text, charFormat(run.style, paragraph.headingLevel));
