@@ -171,6 +171,13 @@ void TestDocumentReaders::hostileInputIsRefused_data() {
                                  QByteArray("E\0n\0c\0r\0y\0p\0t\0e\0d\0P\0a\0c\0k\0a\0g\0e\0", 32);
     QTest::newRow("encrypted docx")
         << write(QStringLiteral("locked.docx"), encrypted) << QStringLiteral("文档已加密");
+    ZipEntries lockedOdt = odtEntries(SampleOdtText);
+    lockedOdt[1].second =
+        "<manifest:manifest xmlns:manifest=\"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0\">"
+        "<manifest:file-entry manifest:full-path=\"content.xml\"><manifest:encryption-data/>"
+        "</manifest:file-entry></manifest:manifest>";
+    QTest::newRow("encrypted odt")
+        << writeZipFile(QStringLiteral("locked.odt"), lockedOdt) << QStringLiteral("文档已加密");
     const QString whole = writeZipFile(QStringLiteral("whole.docx"), docxEntries(SampleDocxBody));
     QFile file(whole);
     QVERIFY(file.open(QIODevice::ReadOnly));
