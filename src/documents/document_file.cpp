@@ -40,13 +40,17 @@ void setDocumentText(QTextDocument& document, const QString& text) {
 }
 
 void replaceDocument(QTextDocument& document, const QTextDocument& read) {
-    // One edit: one undo step, and an editor lays the new text out once.
+    // One edit: one undo step. Without a page the editor's layout ignores the edit; the page
+    // put back then lays the whole text out lazily, from the top, instead of all at once.
+    const QSizeF page = document.pageSize();
+    document.setPageSize(QSizeF(0, 0));
     QTextCursor cursor(&document);
     cursor.beginEditBlock();
     cursor.select(QTextCursor::Document);
     cursor.removeSelectedText();
     cursor.insertFragment(QTextDocumentFragment(&read));
     cursor.endEditBlock();
+    document.setPageSize(page);
 }
 
 void loadDocumentBytes(const QByteArray& bytes, bool plainText, QTextDocument& document) {
