@@ -40,7 +40,8 @@ bench: deps
 
 # Each fuzzer runs for FUZZ_SECONDS, from its seed corpus and what earlier runs found.
 FUZZ_SECONDS ?= 120
-FUZZERS = text_decoder rtf_reader profile_file language_file recent_list key_stream helper_stream
+FUZZERS = text_decoder rtf_reader profile_file language_file recent_list key_stream \
+    helper_stream document_readers
 
 fuzz:
 	@scripts/install-deps fuzz

@@ -35,6 +35,7 @@ class QTextEdit;
 class QTimer;
 class QToolButton;
 class Listening;
+class QUrl;
 class ReadingHighlight;
 class TFAbout;
 
@@ -75,6 +76,7 @@ public:
     void BtnOpenClick();
     void NNNOpenClick();
     void FilesDropped(const QStringList& paths); // local files dropped on the window
+    void LinkDropped(const QUrl& link);          // a web link dropped from a browser
     void ConvertWordDocument(const QString& path);
     void ConvertPdfDocument(const QString& path);
     void BtnGoClick();

@@ -3,6 +3,7 @@
 #include "app/app_error.h"
 #include "documents/document_file.h"
 #include "documents/document_kind.h"
+#include "documents/formatted_document.h"
 #include "platform/document_converter.h"
 #include "platform/hidden_browser.h"
 
@@ -58,6 +59,15 @@ QString DocumentReader::text(const QString& path) {
             return m_converter.wordText(path, m_interrupted);
         case DocumentKind::Pdf:
             return m_converter.pdfText(path, m_interrupted);
+        case DocumentKind::WordXml:
+        case DocumentKind::OpenDocument:
+        case DocumentKind::Epub:
+        case DocumentKind::Markdown:
+        case DocumentKind::FictionBook: {
+            QTextDocument document;
+            loadFormattedDocument(path, document);
+            return document.toPlainText();
+        }
         case DocumentKind::Text:
         case DocumentKind::Other:
             break;

@@ -9,7 +9,8 @@ class DocumentConverter;
 class HiddenBrowser;
 
 // The text of each file parlora-say reads, taken as the window opens that kind of file: text
-// and RTF by the editor's loader, Word and PDF by the converters, web pages by the hidden page.
+// and RTF by the editor's loader, Word and PDF by the converters, web pages by the hidden page,
+// .docx, .odt, .epub, Markdown and .fb2 by the program's own readers.
 // Files of other kinds, and standard input ("-"), are read as text.
 class DocumentReader {
 public:

@@ -1,10 +1,10 @@
 // The address box: local paths and web addresses, the hidden page's text, the recent list.
 #include "app/tfmain.h"
 
+#include "app/progress_job.h"
 #include "documents/address_text.h"
 #include "documents/document_file.h"
 #include "documents/recent_list_file.h"
-#include "app/progress_job.h"
 #include "platform/data_directory.h"
 #include "platform/hidden_browser.h"
 
@@ -85,6 +85,12 @@ void TFmain::openWebPage(const QUrl& address) {
     m_pageAddress = address.toString();
     m_pageLifetime->stop();
     WebBrowser1->navigate(address);
+}
+
+// A link dragged from a browser opens as if typed into the box.
+void TFmain::LinkDropped(const QUrl& link) {
+    CUrl->setEditText(link.toString());
+    openAddress();
 }
 
 // Every completed page, its own later navigations and frames too, replaces the editor's

@@ -51,26 +51,32 @@ void loadDocumentBytes(const QByteArray& bytes, bool plainText, QTextDocument& d
     replaceDocumentText(document, decodeText(bytes));
 }
 
-void replaceDocumentContent(QTextDocument& target, const QTextDocument& source) {
+namespace {
+// One edit: one undo step. Without a page the editor's layout ignores the edit; the page put
+// back then lays the whole text out lazily, from the top, instead of all at once.
+template <typename Insert> void replaceAll(QTextDocument& target, const Insert& insert) {
+    const QSizeF page = target.pageSize();
+    target.setPageSize(QSizeF(0, 0));
     QTextCursor cursor(&target);
     cursor.beginEditBlock();
     cursor.select(QTextCursor::Document);
     cursor.removeSelectedText();
     cursor.setBlockFormat({});
     cursor.setCharFormat({});
-    cursor.insertFragment(QTextDocumentFragment(&source));
+    insert(cursor);
     cursor.endEditBlock();
+    target.setPageSize(page);
+}
+} // namespace
+
+void replaceDocumentContent(QTextDocument& target, const QTextDocument& source) {
+    replaceAll(target,
+               [&](QTextCursor& cursor) { cursor.insertFragment(QTextDocumentFragment(&source)); });
 }
 
 void replaceDocumentText(QTextDocument& target, const QString& text) {
-    QTextCursor cursor(&target);
-    cursor.beginEditBlock();
-    cursor.select(QTextCursor::Document);
-    cursor.removeSelectedText();
-    cursor.setBlockFormat({});
-    cursor.setCharFormat({});
-    cursor.insertText(splitLines(text).join(u'\n'));
-    cursor.endEditBlock();
+    replaceAll(target,
+               [&](QTextCursor& cursor) { cursor.insertText(splitLines(text).join(u'\n')); });
 }
 
 void checkOpenedTextSize(const QString& source, const QString& text) {

@@ -18,11 +18,14 @@ QString pathExtension(const QString& path) {
 DocumentKind documentKind(const QString& path) {
     const QString extension = lowerAscii(pathExtension(path));
     const std::pair<const char16_t*, DocumentKind> kinds[] = {
-        {u".txt", DocumentKind::Text},     {u".rtf", DocumentKind::Text},
-        {u".ini", DocumentKind::Text},     {u".htm", DocumentKind::WebPage},
-        {u".html", DocumentKind::WebPage}, {u".mht", DocumentKind::WebPage},
-        {u".xml", DocumentKind::WebPage},  {u".doc", DocumentKind::Word},
-        {u".pdf", DocumentKind::Pdf},
+        {u".txt", DocumentKind::Text},          {u".rtf", DocumentKind::Text},
+        {u".ini", DocumentKind::Text},          {u".htm", DocumentKind::WebPage},
+        {u".html", DocumentKind::WebPage},      {u".mht", DocumentKind::WebPage},
+        {u".xml", DocumentKind::WebPage},       {u".doc", DocumentKind::Word},
+        {u".pdf", DocumentKind::Pdf},           {u".docx", DocumentKind::WordXml},
+        {u".docm", DocumentKind::WordXml},      {u".odt", DocumentKind::OpenDocument},
+        {u".epub", DocumentKind::Epub},         {u".md", DocumentKind::Markdown},
+        {u".markdown", DocumentKind::Markdown}, {u".fb2", DocumentKind::FictionBook},
     };
     for (const auto& [known, kind] : kinds) {
         if (extension == known)

@@ -2,8 +2,20 @@
 
 #include <QString>
 
-// What an open does with a file, decided by its extension alone.
-enum class DocumentKind { Text, WebPage, Word, Pdf, Other };
+// What an open does with a file, decided by its extension alone. The last five are read by the
+// program itself into a formatted document (formatted_document.h).
+enum class DocumentKind {
+    Text,
+    WebPage,
+    Word,
+    Pdf,
+    WordXml,
+    OpenDocument,
+    Epub,
+    Markdown,
+    FictionBook,
+    Other
+};
 
 // Only A to Z change; other letters keep their form.
 QString lowerAscii(QString text);

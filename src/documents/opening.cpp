@@ -7,12 +7,14 @@
 #include "documents/document_file.h"
 #include "documents/document_kind.h"
 #include "documents/file_drop_target.h"
+#include "documents/formatted_document.h"
 #include "platform/dialogs.h"
 #include "platform/document_converter.h"
 #include "platform/hidden_browser.h"
 
 #include <QComboBox>
 #include <QFileInfo>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QToolButton>
 
@@ -20,10 +22,13 @@ namespace {
 
 // The open dialog's filters: every known kind first, then each kind, then any file.
 const QString OpenFilters = QStringLiteral(
-    "所有文件(*.txt,*.ini,*.rtf,*.doc,*.pdf,*.htm,*.html,*.mht,*.xml "
-    "(*.txt *.ini *.rtf *.doc *.pdf *.htm *.html *.mht *.xml);;"
+    "所有文件(*.txt,*.ini,*.rtf,*.doc,*.pdf,*.htm,*.html,*.mht,*.xml,*.docx,*.docm,*.odt,*.epub,"
+    "*.md,*.markdown,*.fb2 (*.txt *.ini *.rtf *.doc *.pdf *.htm *.html *.mht *.xml *.docx *.docm "
+    "*.odt *.epub *.md *.markdown *.fb2);;"
     "文本文件(*.txt);;Ini文件(*.ini);;Rtf文件 (*.rtf);;Word文档(*.doc);;Pdf文件(*.pdf);;"
-    "Htm 文件(*.htm);;Html文件 (*.html);;Mht文件 (*.mht);;XML文件 (*.xml);;任何文件 (*.*)");
+    "Htm 文件(*.htm);;Html文件 (*.html);;Mht文件 (*.mht);;XML文件 (*.xml);;"
+    "Word 2007文档 (*.docx *.docm);;OpenDocument文本 (*.odt);;EPUB电子书 (*.epub);;"
+    "Markdown文件 (*.md *.markdown);;FictionBook电子书 (*.fb2);;任何文件 (*.*)");
 
 ProgressJob::Texts conversionTexts() {
     return {QStringLiteral("转换"), QStringLiteral("正在转换文档，请稍候"),
@@ -75,7 +80,8 @@ void TFmain::openDroppedPaths() {
 
 void TFmain::acceptFileDrops() {
     auto* target = new FileDropTarget(
-        [this](const QStringList& paths) { guarded([&] { FilesDropped(paths); }); }, this);
+        [this](const QStringList& paths) { guarded([&] { FilesDropped(paths); }); },
+        [this](const QUrl& link) { guarded([&] { LinkDropped(link); }); }, this);
     installEventFilter(target);
     RichEdit1->viewport()->installEventFilter(target);
     setAcceptDrops(true);
@@ -100,6 +106,16 @@ void TFmain::openPath(const QString& path) {
     case DocumentKind::Pdf:
         ConvertPdfDocument(path);
         return;
+    case DocumentKind::WordXml:
+    case DocumentKind::OpenDocument:
+    case DocumentKind::Epub:
+    case DocumentKind::Markdown:
+    case DocumentKind::FictionBook: {
+        QTextDocument read;
+        loadFormattedDocument(path, read);
+        replaceDocumentContent(*RichEdit1->document(), read);
+        break;
+    }
     case DocumentKind::Other:
         return;
     }
@@ -114,38 +130,41 @@ void TFmain::loadIntoEditor(const QString& path) {
 
 // A document the converters cannot read is reported; the path is still remembered.
 void TFmain::ConvertWordDocument(const QString& path) {
-    convertInBackground(path, [converter = m_platform.converter, path](
-                                  const ConversionCancelled& cancelled) -> ConversionResult {
-        try {
-            return {converter->wordText(path, cancelled), {}};
-        } catch (const AppError& error) {
-            return {{}, error.message()};
-        }
-    });
+    convertInBackground(path,
+                        [converter = m_platform.converter,
+                         path](const ConversionCancelled& cancelled) -> ConversionResult {
+                            try {
+                                return {converter->wordText(path, cancelled), {}};
+                            } catch (const AppError& error) {
+                                return {{}, error.message()};
+                            }
+                        });
 }
 
 // A PDF without text is a failure of the open: the path is not remembered.
 void TFmain::ConvertPdfDocument(const QString& path) {
-    convertInBackground(path, [converter = m_platform.converter, path](
-                                  const ConversionCancelled& cancelled) -> ConversionResult {
-        return {converter->pdfText(path, cancelled), {}};
-    });
+    convertInBackground(path,
+                        [converter = m_platform.converter,
+                         path](const ConversionCancelled& cancelled) -> ConversionResult {
+                            return {converter->pdfText(path, cancelled), {}};
+                        });
 }
 
 // The conversion runs as the window's long operation; its text replaces the editor's when it
 // comes, and the path is remembered unless the conversion failed outright.
 void TFmain::convertInBackground(const QString& path, const Conversion& convert) {
-    longOperation().start(conversionTexts(), [this, path, convert](BackgroundJob::Control& control) {
-        const ConversionResult result = convert([&control] { return control.cancelled(); });
-        if (result.failure.isEmpty())
-            checkOpenedTextSize(path, result.text);
-        return [this, path, result] {
+    longOperation().start(
+        conversionTexts(), [this, path, convert](BackgroundJob::Control& control) {
+            const ConversionResult result = convert([&control] { return control.cancelled(); });
             if (result.failure.isEmpty())
-                replaceDocumentText(*RichEdit1->document(), result.text);
-            else
-                reportError(*m_platform.dialogs, this, result.failure);
-            RememberAddress(path);
-            openDroppedPaths();
-        };
-    });
+                checkOpenedTextSize(path, result.text);
+            return [this, path, result] {
+                if (result.failure.isEmpty())
+                    replaceDocumentText(*RichEdit1->document(), result.text);
+                else
+                    reportError(*m_platform.dialogs, this, result.failure);
+                RememberAddress(path);
+                openDroppedPaths();
+            };
+        });
 }

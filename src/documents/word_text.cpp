@@ -2,6 +2,8 @@
 
 #include "text_codec.h"
 
+#include <QStringDecoder>
+
 QString wordConverterText(const QByteArray& output) {
     // Never guessed: one badly encoded character must not turn the whole text into another
     // encoding.
@@ -15,4 +17,12 @@ QString wordConverterText(const QByteArray& output) {
         line = cells.join(u'\t');
     }
     return lines.join(u'\n');
+}
+
+bool isUsableWordConverterOutput(const QByteArray& output, const QByteArray& errors) {
+    if (!errors.trimmed().isEmpty())
+        return false;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8(output);
+    return !utf8.hasError() && !text.contains(QChar::ReplacementCharacter);
 }

@@ -22,6 +22,7 @@ namespace {
 struct Run {
     int exitCode = -1;
     QByteArray output;
+    QByteArray errors;
 };
 
 constexpr int PollInterval = 50; // milliseconds between two looks at the cancel request
@@ -76,6 +77,7 @@ Run runConverter(const QString& program, const QStringList& arguments, int timeo
         process.exitStatus() == QProcess::NormalExit && process.error() != QProcess::FailedToStart;
     run.exitCode = ended ? process.exitCode() : -1;
     run.output = output + process.readAllStandardOutput();
+    run.errors = process.readAllStandardError();
     return run;
 }
 
@@ -90,7 +92,7 @@ QString fastWordText(const QString& antiword, const QString& path, int timeoutMs
                                  {QStringLiteral("-m"), QStringLiteral("UTF-8.txt"),
                                   QStringLiteral("-w"), QStringLiteral("0"), absolute(path)},
                                  timeoutMs, cancelled);
-    if (run.exitCode != 0)
+    if (run.exitCode != 0 || !isUsableWordConverterOutput(run.output, run.errors))
         return {};
     return wordConverterText(run.output);
 }
@@ -132,11 +134,15 @@ QString ProcessConverter::wordText(const QString& path, const ConversionCancelle
         if (!text.trimmed().isEmpty())
             return text;
     }
-    if (!office.isEmpty()) {
-        const QString text = officeWordText(office, path, m_timeoutMs, cancelled);
-        if (!text.trimmed().isEmpty())
-            return text;
+    // What antiword could not read right needs the office suite.
+    if (office.isEmpty()) {
+        throw AppError(QStringLiteral("antiword 无法正确读出Word文档 \"%1\" 的文字，请先安装 "
+                                      "libreoffice-writer-nogui 软件包")
+                           .arg(path));
     }
+    const QString text = officeWordText(office, path, m_timeoutMs, cancelled);
+    if (!text.trimmed().isEmpty())
+        return text;
     throw AppError(
         QStringLiteral("无法读出Word文档 \"%1\" 的文字：文件已损坏、已加密或不是Word文档")
             .arg(path));

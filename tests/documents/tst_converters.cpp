@@ -3,6 +3,8 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -20,6 +22,8 @@ private Q_SLOTS:
     void refusedDocuments();
     void hangingConverterEndsAtTheTimeOut();
     void missingConvertersNameThePackage();
+    void wordDocumentBeyondTheBasicPlane();
+    void unreadableByAntiwordAloneNamesTheOfficePackage();
 
 private:
     QString fixture(const QString& name);
@@ -166,6 +170,48 @@ void TestConverters::missingConvertersNameThePackage() {
         QFAIL("no failure");
     } catch (const AppError& error) {
         QVERIFY2(error.message().contains(QStringLiteral("poppler-utils")),
+                 qPrintable(error.message()));
+    }
+}
+
+// A Word file made here by the office suite from RTF: antiword shows the emoji and the rare
+// character as replacement characters, so the office suite reads it.
+void TestConverters::wordDocumentBeyondTheBasicPlane() {
+    const QString office = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    if (office.isEmpty())
+        QSKIP("LibreOffice is not installed");
+    const QString rtf = m_dir.filePath(QStringLiteral("plane.rtf"));
+    QFile file(rtf);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("{\\rtf1\\ansi\\uc1 Smile \\u-10179?\\u-8704? rare \\u-10176?\\u-9216? "
+               "\\u20013?\\u25991?\\par}");
+    file.close();
+    QProcess convert;
+    convert.start(office, {QStringLiteral("-env:UserInstallation=file://") +
+                               m_dir.filePath(QStringLiteral("profile")),
+                           QStringLiteral("--headless"), QStringLiteral("--convert-to"),
+                           QStringLiteral("doc"), QStringLiteral("--outdir"), m_dir.path(), rtf});
+    QVERIFY(convert.waitForFinished(60'000));
+    const QString text = ProcessConverter().wordText(m_dir.filePath(QStringLiteral("plane.doc")));
+    QVERIFY2(text.contains(QStringLiteral("Smile \U0001F600 rare \U00020000 中文")),
+             qPrintable(text));
+    QVERIFY(!text.contains(QChar::ReplacementCharacter));
+}
+
+void TestConverters::unreadableByAntiwordAloneNamesTheOfficePackage() {
+    stubPath({});
+    QFile script(m_dir.filePath(QStringLiteral("bin/antiword")));
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\nprintf 'text \\357\\277\\275\\n'\n");
+    script.setPermissions(script.permissions() | QFile::ExeOwner);
+    script.close();
+    const QString doc = copy(QStringLiteral("converter_sample.doc"), QStringLiteral("r.doc"));
+    try {
+        ProcessConverter().wordText(doc);
+        QFAIL("no failure");
+    } catch (const AppError& error) {
+        QVERIFY2(error.message().contains(QStringLiteral("libreoffice-writer-nogui")) &&
+                     error.message().contains(doc),
                  qPrintable(error.message()));
     }
 }

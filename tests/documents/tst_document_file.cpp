@@ -63,7 +63,15 @@ void TestDocumentFile::kinds_data() {
     row("mht", "p.mht", ".mht", DocumentKind::WebPage);
     row("xml", "p.xml", ".xml", DocumentKind::WebPage);
     row("doc", "/a b/-x.DOC", ".DOC", DocumentKind::Word);
-    row("docx is other", "x.docx", ".docx", DocumentKind::Other);
+    row("docx", "x.DOCX", ".DOCX", DocumentKind::WordXml);
+    row("docm", "x.docm", ".docm", DocumentKind::WordXml);
+    row("odt", "x.odt", ".odt", DocumentKind::OpenDocument);
+    row("epub", "/b/x.Epub", ".Epub", DocumentKind::Epub);
+    row("md", "x.md", ".md", DocumentKind::Markdown);
+    row("markdown", "x.markdown", ".markdown", DocumentKind::Markdown);
+    row("fb2", "x.fb2", ".fb2", DocumentKind::FictionBook);
+    row("docx with a blank is other", "x.docx ", ".docx ", DocumentKind::Other);
+    row("odp is other", "x.odp", ".odp", DocumentKind::Other);
     row("pdf", "x.pdf", ".pdf", DocumentKind::Pdf);
     row("only A to Z are lowered", "x.TXT\u0130", ".TXT\u0130", DocumentKind::Other);
 }

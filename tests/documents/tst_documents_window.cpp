@@ -1,5 +1,6 @@
 #include "app/tfmain.h"
 #include "platform/fakes/fake_platform.h"
+#include "sample_documents.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -8,6 +9,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QStringEncoder>
+#include <QTextBlock>
 #include <QTextEdit>
 #include <QToolButton>
 #include <QtTest>
@@ -27,6 +29,12 @@ private Q_SLOTS:
     void otherKindsChangeNothing();
     void droppedFilesOpenInOrder();
     void nonFileDropIsRefused();
+    void webLinkDropOpensTheAddress_data();
+    void webLinkDropOpensTheAddress();
+    void droppedTextIsInsertedWhereDropped();
+    void formattedDocumentsOpenFromTheAddressBox_data();
+    void formattedDocumentsOpenFromTheAddressBox();
+    void refusedDocumentLeavesTheText();
     void saveChoosesTheFormAndHowLaterOpensRead();
     void wordDocumentConvertedAndRemembered();
     void damagedPdfIsReportedAndNotRemembered();
@@ -49,6 +57,7 @@ private:
     std::unique_ptr<FakePlatform> m_fakes;
     std::unique_ptr<TFmain> m_window;
     std::unique_ptr<QTemporaryDir> m_dir;
+    QTemporaryDir m_samples; // documents of the data tables, which run before init()
 };
 
 void TestDocumentsWindow::init() {
@@ -91,8 +100,12 @@ void TestDocumentsWindow::openDialogKeepsThePathsCase() {
     QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("hello"));
     QCOMPARE(w->CUrl->currentText(), path);
     QCOMPARE(items(), QStringList{path});
-    QVERIFY(m_fakes->dialogs.fileQuestions.first().startsWith(
-        QStringLiteral("open:所有文件(*.txt,*.ini,*.rtf,*.doc,*.pdf,*.htm,*.html,*.mht,*.xml (")));
+    QVERIFY(m_fakes->dialogs.fileQuestions.first().startsWith(QStringLiteral(
+        "open:所有文件(*.txt,*.ini,*.rtf,*.doc,*.pdf,*.htm,*.html,*.mht,*.xml,*.docx,"
+        "*.docm,*.odt,*.epub,*.md,*.markdown,*.fb2 (")));
+    QVERIFY(m_fakes->dialogs.fileQuestions.first().contains(
+        QStringLiteral(";;Word 2007文档 (*.docx *.docm);;OpenDocument文本 (*.odt);;EPUB电子书 "
+                       "(*.epub);;Markdown文件 (*.md *.markdown);;FictionBook电子书 (*.fb2);;")));
     // The tray's item opens through the same dialog; a cancel changes nothing.
     w->NNNOpen->trigger();
     QCOMPARE(m_fakes->dialogs.fileQuestions.size(), 2);
@@ -194,11 +207,135 @@ void TestDocumentsWindow::droppedFilesOpenInOrder() {
 void TestDocumentsWindow::nonFileDropIsRefused() {
     TFmain* w = start();
     QMimeData data;
-    data.setUrls({QUrl(QStringLiteral("http://example.com/a.txt"))});
+    data.setUrls({QUrl(QStringLiteral("ftp://example.com/a.txt"))});
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     enter.setAccepted(false);
     QApplication::sendEvent(w, &enter);
     QVERIFY(!enter.isAccepted());
+    QCOMPARE(items(), QStringList());
+}
+
+namespace {
+
+// Drag enter, then drop, at the point of the widget; whether the drop was taken.
+bool dropOn(QWidget* widget, QMimeData& data, QPoint at = QPoint(5, 5)) {
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    enter.setAccepted(false);
+    QApplication::sendEvent(widget, &enter);
+    QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &move);
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    drop.setAccepted(false);
+    QApplication::sendEvent(widget, &drop);
+    return drop.isAccepted();
+}
+
+} // namespace
+
+void TestDocumentsWindow::webLinkDropOpensTheAddress_data() {
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("onEditor");
+    const QString link = QStringLiteral("https://example.com/news?id=1\nNews");
+    QTest::newRow("uri-list on the editor")
+        << QStringLiteral("text/uri-list") << QByteArray("https://example.com/news?id=1\r\n")
+        << true;
+    QTest::newRow("moz-url on the window")
+        << QStringLiteral("text/x-moz-url")
+        << QByteArray(reinterpret_cast<const char*>(link.utf16()), link.size() * 2) << false;
+}
+
+// As if typed into the address box: the page is asked for and the address remembered.
+void TestDocumentsWindow::webLinkDropOpensTheAddress() {
+    QFETCH(QString, format);
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, onEditor);
+    TFmain* w = start();
+    w->RichEdit1->setPlainText(QStringLiteral("typed"));
+    QMimeData data;
+    data.setData(format, bytes);
+    data.setText(QStringLiteral("https://example.com/news?id=1"));
+    QVERIFY(dropOn(onEditor ? w->RichEdit1->viewport() : static_cast<QWidget*>(w), data));
+    const QUrl url(QStringLiteral("https://example.com/news?id=1"));
+    QCOMPARE(m_fakes->browser.navigated, QList<QUrl>{url});
+    QCOMPARE(items(), QStringList{url.toString()});
+    QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("typed"));
+}
+
+// Like a paste at the point of the drop.
+void TestDocumentsWindow::droppedTextIsInsertedWhereDropped() {
+    TFmain* w = start();
+    w->resize(600, 400);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    w->RichEdit1->setPlainText(QStringLiteral("ab"));
+    QTextCursor between(w->RichEdit1->document());
+    between.setPosition(1);
+    const QRect at = w->RichEdit1->cursorRect(between);
+    QMimeData data;
+    data.setText(QStringLiteral("中文"));
+    QVERIFY(dropOn(w->RichEdit1->viewport(), data, at.center()));
+    QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("a中文b"));
+    QCOMPARE(items(), QStringList());
+}
+
+void TestDocumentsWindow::formattedDocumentsOpenFromTheAddressBox_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("second");
+    const QString styled = QStringLiteral("Plain bold italic 中文 \U0001F600 \U00020000");
+    const QString docx = m_samples.filePath(QStringLiteral("a.docx"));
+    const QString odt = m_samples.filePath(QStringLiteral("a.odt"));
+    const QString epub = m_samples.filePath(QStringLiteral("a.epub"));
+    const auto sample = [this](const QString& name, const QByteArray& bytes) {
+        QFile file(m_samples.filePath(name));
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(name));
+        return file.fileName();
+    };
+    QVERIFY(writeZip(docx, docxEntries(SampleDocxBody)));
+    QVERIFY(writeZip(odt, odtEntries(SampleOdtText)));
+    QVERIFY(writeZip(epub, epubEntries(true, SampleEpubChapter)));
+    QTest::newRow("docx") << docx << styled;
+    QTest::newRow("odt") << odt << styled;
+    QTest::newRow("epub") << epub << styled + QStringLiteral("\u00A0—");
+    QTest::newRow("md") << sample(QStringLiteral("a.md"), SampleMarkdown) << styled;
+    QTest::newRow("fb2") << sample(QStringLiteral("a.fb2"), SampleFictionBook) << styled;
+}
+
+void TestDocumentsWindow::formattedDocumentsOpenFromTheAddressBox() {
+    QFETCH(QString, path);
+    QFETCH(QString, second);
+    TFmain* w = start();
+    w->RichEdit1->setPlainText(QStringLiteral("typed"));
+    w->CUrl->setEditText(path);
+    w->BtnGo->click();
+    QVERIFY(m_fakes->dialogs.messages.isEmpty());
+    const QTextDocument* document = w->RichEdit1->document();
+    QCOMPARE(document->begin().text(), QStringLiteral("第一章 开始"));
+    QCOMPARE(document->begin().blockFormat().headingLevel(), 1);
+    QCOMPARE(document->begin().next().text(), second);
+    QVERIFY(document->find(QStringLiteral("bold")).charFormat().fontWeight() >= QFont::Bold);
+    QCOMPARE(items(), QStringList{path});
+    // One step undoes the open.
+    w->RichEdit1->undo();
+    QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("typed"));
+}
+
+// A document that cannot be read is reported and the editor keeps its text.
+void TestDocumentsWindow::refusedDocumentLeavesTheText() {
+    TFmain* w = start();
+    w->RichEdit1->setPlainText(QStringLiteral("typed"));
+    const QString path =
+        write(QStringLiteral("locked.docx"),
+              QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) +
+                  QByteArray("E\0n\0c\0r\0y\0p\0t\0e\0d\0P\0a\0c\0k\0a\0g\0e\0", 32));
+    m_fakes->dialogs.openAnswers << path;
+    w->BtnOpen->click();
+    QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("typed"));
+    QCOMPARE(m_fakes->dialogs.messages.size(), 1);
+    QVERIFY2(m_fakes->dialogs.messages[0].text.contains(QStringLiteral("文档已加密")) &&
+                 m_fakes->dialogs.messages[0].text.contains(path),
+             qPrintable(m_fakes->dialogs.messages[0].text));
     QCOMPARE(items(), QStringList());
 }
 
