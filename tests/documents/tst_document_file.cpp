@@ -122,10 +122,11 @@ void TestDocumentFile::unreadableFilesAreReported_data() {
     QTest::addColumn<QString>("reason");
     QTest::newRow("missing") << m_dir.filePath(QStringLiteral("missing.txt"))
                              << QStringLiteral("No such file");
-    QTest::newRow("directory") << m_dir.path() << QStringLiteral("directory");
+    QTest::newRow("directory") << m_dir.path() << QStringLiteral("这不是普通文件");
+    QTest::newRow("device") << QStringLiteral("/dev/zero") << QStringLiteral("这不是普通文件");
     QFile big(m_dir.filePath(QStringLiteral("big.txt")));
     QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(MaxDocumentFileSize + 1));
-    QTest::newRow("larger than the limit") << big.fileName() << QStringLiteral("at most 32 MB");
+    QTest::newRow("larger than the limit") << big.fileName() << QStringLiteral("最多只能打开 32 MB");
 }
 
 void TestDocumentFile::unreadableFilesAreReported() {

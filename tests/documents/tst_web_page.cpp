@@ -3,6 +3,9 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -15,6 +18,7 @@ private Q_SLOTS:
     void pagesGiveTheirText_data();
     void pagesGiveTheirText();
     void popUpsAndPermissionsGetNothing();
+    void localPagesCannotReadOtherFiles();
     void failedLoadGivesTheErrorPagesText();
     void missingModuleIsReported();
 
@@ -98,12 +102,44 @@ void TestWebPage::popUpsAndPermissionsGetNothing() {
               "navigator.geolocation.getCurrentPosition(() => { r.push('where:yes'); done(); },"
               " () => { r.push('where:no'); done(); });"
               "</script></body></html>");
-    load(QUrl::fromLocalFile(page));
+    // Served over HTTP: a local file may not navigate to another local file.
+    QProcess server;
+    server.setWorkingDirectory(m_dir.path());
+    server.setProcessChannelMode(QProcess::MergedChannels);
+    server.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral("-u"), QStringLiteral("-m"), QStringLiteral("http.server"),
+                  QStringLiteral("--bind"), QStringLiteral("127.0.0.1"), QStringLiteral("0")});
+    QRegularExpressionMatch port;
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            server.waitForReadyRead(100);
+            port = QRegularExpression(QStringLiteral("port (\\d+)")).match(server.peek(4096));
+            return port.hasMatch();
+        },
+        10'000));
+    load(QUrl(QStringLiteral("http://127.0.0.1:%1/%2")
+                  .arg(port.captured(1), QFileInfo(page).fileName())));
     QVERIFY(QTest::qWaitFor([&] { return m_texts.size() >= 2; }, 60'000));
     const QString answer = m_texts.last();
     QVERIFY2(answer.contains(QStringLiteral("popup:none")), qPrintable(answer));
     // A request left unanswered gets nothing either.
     QVERIFY2(!answer.contains(QStringLiteral("yes")), qPrintable(answer));
+}
+
+// A downloaded page must not put the user's other files into the editor.
+void TestWebPage::localPagesCannotReadOtherFiles() {
+    write(QStringLiteral("secret.txt"), "the user's secret");
+    const QString page =
+        write(QStringLiteral("reader.html"),
+              "<html><body><script>"
+              "const x = new XMLHttpRequest();"
+              "try { x.open('GET', 'secret.txt', false); x.send(); document.write('read:' + "
+              "x.responseText); } catch (e) { document.write('refused'); }"
+              "</script></body></html>");
+    const QString text = load(QUrl::fromLocalFile(page));
+    QVERIFY2(!text.contains(QStringLiteral("secret")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("refused")) || text.trimmed() == QStringLiteral("read:"),
+             qPrintable(text));
 }
 
 void TestWebPage::failedLoadGivesTheErrorPagesText() {

@@ -43,7 +43,7 @@ void TestHeldKeys::echoes_data() {
     QTest::newRow("no command") << QStringList{"w+S", "p S", "r S", "u S"}
                                 << QList<bool>{true, true, true};
     QTest::newRow("key that started the command, hook late")
-        << QStringList{"w+S", "cmd", "p S", "r S", "u S", "p S", "u S"}
+        << QStringList{"w+S", "cmd", "p S", "r S", "u S", "wait", "p S", "u S"}
         << QList<bool>{false, false, false, true, true};
     QTest::newRow("hook first") << QStringList{"p S", "w+S", "cmd", "r S", "u S"}
                                 << QList<bool>{true, false, false};
@@ -55,10 +55,10 @@ void TestHeldKeys::echoes_data() {
         << QStringList{"w+E", "p E", "w-E", "u E", "cmd", "wait", "p E", "u E"}
         << QList<bool>{true, true, true, true};
     QTest::newRow("a system-wide key's own press comes after its command")
-        << QStringList{"cmd", "p S", "r S", "u S", "p S", "u S"}
+        << QStringList{"cmd", "p S", "r S", "u S", "wait", "p S", "u S"}
         << QList<bool>{false, false, false, true, true};
     QTest::newRow("keyboard lost before the command")
-        << QStringList{"w+S", "lost", "cmd", "p S", "u S"} << QList<bool>{true, true};
+        << QStringList{"w+S", "lost", "cmd", "wait", "p S", "u S"} << QList<bool>{true, true};
 }
 
 void TestHeldKeys::echoes() {

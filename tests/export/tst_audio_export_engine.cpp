@@ -311,7 +311,7 @@ void TestAudioExportEngine::filesFollowTheUmask() {
     QFETCH(int, mode);
     const mode_t saved = umask(mode_t(mask));
     AudioExport exporter(*m_voice, *m_stream);
-    const QString path = m_dir.filePath(QStringLiteral("mode.wav"));
+    const QString path = m_dir.filePath(QStringLiteral("mode-%1.wav").arg(mask, 0, 8));
     const bool exported = exporter.exportText(path, QStringLiteral("Hi."), Wav, always);
     umask(saved);
     QVERIFY(exported);
