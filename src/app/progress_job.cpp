@@ -22,7 +22,7 @@ void ProgressJob::start(const Texts& texts, BackgroundJob::Work work) {
     m_texts = texts;
     m_busyShown.invalidate();
     m_dialog = new JobProgressDialog(m_window, texts.title);
-    m_dialog->setLabelText(texts.labelFormat.arg(0).arg(0));
+    m_dialog->setLabelText(label(0, 0));
     connect(m_dialog, &JobProgressDialog::canceled, &m_job, &BackgroundJob::cancel);
     m_job.start(std::move(work));
 }
@@ -43,11 +43,17 @@ void ProgressJob::abandon() {
     delete m_dialog;
 }
 
+QString ProgressJob::label(qint64 done, qint64 total) const {
+    if (!m_texts.labelFormat.contains(QStringLiteral("%1")))
+        return m_texts.labelFormat;
+    return m_texts.labelFormat.arg(done).arg(total);
+}
+
 void ProgressJob::showProgress(qint64 done, qint64 total) {
     if (!m_dialog || m_job.isCancelled())
         return;
     if (!m_busyShown.isValid() || m_busyShown.hasExpired(BusyShownFor))
-        m_dialog->setLabelText(m_texts.labelFormat.arg(done).arg(total));
+        m_dialog->setLabelText(label(done, total));
     m_dialog->setProgress(total > 0 ? int(done * 1000 / total) : 0);
 }
 

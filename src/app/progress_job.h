@@ -19,7 +19,7 @@ class ProgressJob : public QObject {
 public:
     struct Texts {
         QString title;       // the dialog's caption
-        QString labelFormat; // takes the done and total counts as %1 and %2
+        QString labelFormat; // may take the done and total counts as %1 and %2
         QString busy;        // the answer to a second command meanwhile
         bool usesVoice = false; // the window's voice belongs to the operation while it runs
     };
@@ -39,6 +39,7 @@ public:
     void abandon();
 
 private:
+    QString label(qint64 done, qint64 total) const;
     void showProgress(qint64 done, qint64 total);
     void finish();
 

@@ -55,7 +55,7 @@ start_program() {
     sleep 0.3
 }
 
-keys() { xdotool key --clearmodifiers --delay 60 "$@"; }
+keys() { xdotool key --clearmodifiers --delay 30 "$@"; }
 typed() { xdotool type --delay 5 "$1"; }
 
 # Types an address into the address bar and opens it.
@@ -96,7 +96,7 @@ wait_exit() {
 close_by() {
     case $1 in
     SIGTERM | SIGINT | SIGHUP) kill -s "$1" "$pid" ;;
-    title-bar) wmctrl -i -c "$window" ;;
+    title-bar) wmctrl -i -c "$window" || fail "wmctrl could not close $window" ;;
     menu) keys alt+f x ;;
     esac
 }
@@ -132,7 +132,9 @@ close_during_export() {
     sleep 0.5
     keys alt+f w
     answer_dialog "$out/talk.wav"
-    sleep 0.2
+    # Within the first half second: then the progress dialog is modal, and only a signal or
+    # its own 取消 reach the program.
+    sleep 0.1
     check_close export "$road" "$out"
 }
 
@@ -147,7 +149,7 @@ close_during_conversion() {
     out=$(mktemp -d "$work/out.XXXXXX")
     start_program || return
     open_address "$work/slow.doc"
-    sleep 0.4
+    sleep 0.1
     check_close conversion "$road" "$out"
 }
 
