@@ -178,6 +178,9 @@ int main(int argc, char* argv[]) {
     KeyModule keyModule(QApplication::applicationDirPath());
     long keyMessages = 0;
     QObject::connect(&keyModule, &KeyHook::KeyMessage, [&] { ++keyMessages; });
+    int clipboardSeen = 0;
+    QObject::connect(QGuiApplication::clipboard(), &QClipboard::dataChanged,
+                     [&] { ++clipboardSeen; });
     Platform platform = fakes.bundle();
     platform.dialogs = &dialogs;
     platform.voice = &voice;
@@ -240,18 +243,20 @@ int main(int argc, char* argv[]) {
     QTest::qWait(500);
     const long rssEnd = rssKiB();
 
-    const bool exported = QFileInfo(dialogs.savePath).size() > 44;
+    const qint64 exportedBytes = QFileInfo(dialogs.savePath).size();
+    const bool exported = exportedBytes > 44;
     const double ratio = double(rssEnd) / double(rssTenth);
-    std::printf("cycles %d, keys typed %d (Key module messages %ld), clipboard changes %d, "
-                "exports %d (%d timed out, last file %s)\n",
-                cycles, keysOwed, keyMessages, clipsDone, exportsDone, exportTimeouts,
-                exported ? "written" : "MISSING");
+    std::printf("cycles %d, keys typed %d (Key module messages %ld), clipboard changes %d "
+                "(seen %d), exports %d (%d timed out, last file %lld bytes)\n",
+                cycles, keysOwed, keyMessages, clipsDone, clipboardSeen, exportsDone,
+                exportTimeouts, exportedBytes);
     std::printf("end: VmRSS %ld KiB; end / tenth = %.3f (limit %.2f): %s\n", rssEnd, ratio,
                 AllowedGrowth, ratio <= AllowedGrowth ? "within" : "EXCEEDED");
     const bool sound = ratio <= AllowedGrowth && dialogs.failures == 0 && typer.failures == 0 &&
                        exportTimeouts == 0 && (exports == 0 || exported) &&
                        clipboard.exitStatus() == QProcess::NormalExit &&
-                       clipboard.exitCode() == 0 && (keys == 0 || keyMessages > 0);
+                       clipboard.exitCode() == 0 && (keys == 0 || keyMessages > 0) &&
+                       (clips == 0 || clipboardSeen > 0);
     if (!sound)
         std::fprintf(stderr, "soak: FAILED (messages %d, xdotool failures %d)\n", dialogs.failures,
                      typer.failures);
