@@ -70,7 +70,8 @@ QString AtomicFile::writingPath() const {
 bool AtomicFile::write(const QByteArray& bytes) {
     qsizetype done = 0;
     while (done < bytes.size()) {
-        const ssize_t written = ::write(m_fd, bytes.constData() + done, size_t(bytes.size() - done));
+        const ssize_t written =
+            ::write(m_fd, bytes.constData() + done, size_t(bytes.size() - done));
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0)
@@ -83,7 +84,7 @@ bool AtomicFile::write(const QByteArray& bytes) {
 bool AtomicFile::commit() {
     if (m_fd < 0)
         return false;
-    if (struct stat target {}; ::stat(encoded(m_path).constData(), &target) == 0)
+    if (struct stat target{}; ::stat(encoded(m_path).constData(), &target) == 0)
         ::fchmod(m_fd, target.st_mode & 07777);
     if (::fsync(m_fd) != 0)
         return fail();
@@ -105,7 +106,8 @@ bool AtomicFile::commit() {
 }
 
 void removeAbandonedParts(const QString& folder) {
-    const QStringList parts = QDir(folder).entryList({PartPrefix + u'*'}, QDir::Files | QDir::Hidden);
+    const QStringList parts =
+        QDir(folder).entryList({PartPrefix + u'*'}, QDir::Files | QDir::Hidden);
     for (const QString& name : parts) {
         const QByteArray path = encoded(QDir(folder).filePath(name));
         const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);

@@ -18,9 +18,9 @@ class ProgressJob : public QObject {
     Q_OBJECT
 public:
     struct Texts {
-        QString title;       // the dialog's caption
-        QString labelFormat; // may take the done and total counts as %1 and %2
-        QString busy;        // the answer to a second command meanwhile
+        QString title;          // the dialog's caption
+        QString labelFormat;    // may take the done and total counts as %1 and %2
+        QString busy;           // the answer to a second command meanwhile
         bool usesVoice = false; // the window's voice belongs to the operation while it runs
     };
     // Runs a completion, reporting what it throws; the window's general error report.

@@ -27,8 +27,8 @@ const QString SettingsFile = QStringLiteral("set.ini");
 TFmain::TFmain(const Platform& platform, QWidget* parent)
     : QMainWindow(parent), SpVoice1(platform.voice), m_platform(platform) {
     setObjectName(QStringLiteral("Fmain"));
-    m_longOperation =
-        new ProgressJob(this, [this](const std::function<void()>& completion) { guarded(completion); });
+    m_longOperation = new ProgressJob(
+        this, [this](const std::function<void()>& completion) { guarded(completion); });
     createComponents();
     connectHandlers();
     TntFormCreate();

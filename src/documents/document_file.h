@@ -14,8 +14,8 @@ constexpr qint64 MaxDocumentFileSize = 32 * 1024 * 1024;
 // not a regular file (a pipe or a device would hang the reader or fill the memory).
 QByteArray readDocumentFile(const QString& path);
 
-// Replaces the document's content as one undo step. With plainText the bytes are text by their byte-order mark
-// or detected encoding; without, RTF is read formatted and anything else as text.
+// Replaces the document's content as one undo step. With plainText the bytes are text by their
+// byte-order mark or detected encoding; without, RTF is read formatted and anything else as text.
 void loadDocumentBytes(const QByteArray& bytes, bool plainText, QTextDocument& document);
 
 // Replaces the target's content by the source's, or by the text (one paragraph a line: CR, LF

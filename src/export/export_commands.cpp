@@ -77,7 +77,8 @@ void TFmain::NExportLineWavClick() {
                           [=](BackgroundJob::Control& control) -> BackgroundJob::Completion {
                               if (!exporter->exportLines(folder, lines, reportTo(control)))
                                   return {};
-                              return [=] { shell->openUrl(QUrl::fromLocalFile(folder).toString()); };
+                              return
+                                  [=] { shell->openUrl(QUrl::fromLocalFile(folder).toString()); };
                           });
 }
 

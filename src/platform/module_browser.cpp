@@ -19,8 +19,8 @@ void ModuleBrowser::navigate(const QUrl& address) {
         const auto create =
             reinterpret_cast<CreateHiddenBrowser>(module.resolve("parloraCreateHiddenBrowser"));
         if (!create) {
-            throw AppError(QStringLiteral("无法载入网页模块 \"%1\"。%2")
-                               .arg(path, module.errorString()));
+            throw AppError(
+                QStringLiteral("无法载入网页模块 \"%1\"。%2").arg(path, module.errorString()));
         }
         m_page.reset(create());
         m_page->documentComplete = [this](const QString& text) {

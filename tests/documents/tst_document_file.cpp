@@ -126,7 +126,8 @@ void TestDocumentFile::unreadableFilesAreReported_data() {
     QTest::newRow("device") << QStringLiteral("/dev/zero") << QStringLiteral("这不是普通文件");
     QFile big(m_dir.filePath(QStringLiteral("big.txt")));
     QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(MaxDocumentFileSize + 1));
-    QTest::newRow("larger than the limit") << big.fileName() << QStringLiteral("最多只能打开 32 MB");
+    QTest::newRow("larger than the limit")
+        << big.fileName() << QStringLiteral("最多只能打开 32 MB");
 }
 
 void TestDocumentFile::unreadableFilesAreReported() {

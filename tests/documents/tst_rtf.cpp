@@ -195,8 +195,9 @@ void TestRtf::roundTripKeepsTextAndFormats() {
     QCOMPARE(c.textIndent(), -8.0);
     QCOMPARE(c.topMargin(), 4.0);
     QCOMPARE(c.bottomMargin(), 6.0);
-    QCOMPARE(fragmentWith(reread, QStringLiteral("second")).charFormat().fontFamilies().toStringList(),
-             QStringList{"宋体"});
+    QCOMPARE(
+        fragmentWith(reread, QStringLiteral("second")).charFormat().fontFamilies().toStringList(),
+        QStringList{"宋体"});
     QCOMPARE(writeRtf(reread), rtf);
 }
 

@@ -36,8 +36,8 @@ private Q_SLOTS:
 
 void TestHeldKeys::echoes_data() {
     // Steps: "w+S" the window sees S pressed, "w-S" released, "lost" the window loses the
-    // keyboard, "cmd" a command starts, "wait" a moment passes, "p S"/"r S"/"u S" the hook reports press, repeat, up.
-    // Echoed: for each hook event, whether it may be echoed.
+    // keyboard, "cmd" a command starts, "wait" a moment passes, "p S"/"r S"/"u S" the hook reports
+    // press, repeat, up. Echoed: for each hook event, whether it may be echoed.
     QTest::addColumn<QStringList>("steps");
     QTest::addColumn<QList<bool>>("echoed");
     QTest::newRow("no command") << QStringList{"w+S", "p S", "r S", "u S"}
@@ -47,8 +47,8 @@ void TestHeldKeys::echoes_data() {
         << QList<bool>{false, false, false, true, true};
     QTest::newRow("hook first") << QStringList{"p S", "w+S", "cmd", "r S", "u S"}
                                 << QList<bool>{true, false, false};
-    QTest::newRow("key held only outside the window") << QStringList{"p A", "cmd", "r A", "u A"}
-                                                      << QList<bool>{true, false, false};
+    QTest::newRow("key held only outside the window")
+        << QStringList{"p A", "cmd", "r A", "u A"} << QList<bool>{true, false, false};
     QTest::newRow("other keys keep echoing")
         << QStringList{"w+S", "cmd", "wait", "p A", "u A", "u S"} << QList<bool>{true, true, false};
     QTest::newRow("released before the command")
@@ -93,7 +93,8 @@ void TestHeldKeys::nativeScanCodes_data() {
     QTest::addColumn<quint32>("native");
     QTest::addColumn<quint32>("key");
     QTest::newRow("S") << quint32(39) << HeldKeys::keyOf(press(S));
-    QTest::newRow("right Ctrl is extended") << quint32(97 + 8) << HeldKeys::keyOf(press(0x1d, true));
+    QTest::newRow("right Ctrl is extended")
+        << quint32(97 + 8) << HeldKeys::keyOf(press(0x1d, true));
     QTest::newRow("offscreen events have none") << quint32(0) << quint32(0);
     QTest::newRow("below the offset") << quint32(5) << quint32(0);
 }

@@ -6,9 +6,9 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QLabel>
 #include <QDialog>
 #include <QDir>
+#include <QLabel>
 #include <QSlider>
 #include <QTextEdit>
 #include <QToolButton>

@@ -116,8 +116,8 @@ EspeakEngine::EspeakEngine() {
         if (status != ENS_OK ||
             espeak_ng_InitializeOutput(ENOUTPUT_MODE_SYNCHRONOUS, 20, nullptr) != ENS_OK ||
             espeak_ng_GetSampleRate() != EspeakVoice::SampleRate) {
-            loaded->set_exception(std::make_exception_ptr(
-                AppError(QStringLiteral("无法载入语音引擎的数据"))));
+            loaded->set_exception(
+                std::make_exception_ptr(AppError(QStringLiteral("无法载入语音引擎的数据"))));
             return;
         }
         m_loaded = true;
