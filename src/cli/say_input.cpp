@@ -77,7 +77,7 @@ QString DocumentReader::text(const QString& path) {
         return document.toPlainText();
     } catch (const AppError& error) {
         throw AppError(
-            fileMessage(path == u'-' ? QStringLiteral("standard input") : path, error.message()));
+            fileMessage(path == u'-' ? QStringLiteral("标准输入") : path, error.message()));
     }
 }
 
@@ -102,7 +102,7 @@ QString DocumentReader::webPageText(const QString& path) {
     loop.exec();
     m_browser->documentComplete = nullptr;
     if (!page)
-        throw AppError(QStringLiteral("The page did not finish loading within %1 seconds")
+        throw AppError(QStringLiteral("网页在 %1 秒内没有载入完成")
                            .arg(PageTimeout / 1000));
     return *page;
 }

@@ -85,7 +85,7 @@ VoiceToken chooseVoice(SpeechVoice& voice, const SayOptions& options) {
             names << token.description;
         index = voiceIndexToSelect(stored.engine, names);
         if (index < 0)
-            throw AppError(QStringLiteral("No speech voice is installed"));
+            throw AppError(QStringLiteral("没有安装任何语音"));
     } else {
         index = voiceNamed(voices, options.voice);
     }
@@ -128,7 +128,7 @@ void exportSpeech(SpeechVoice& voice, const VoiceToken& token, const SayOptions&
         return;
     }
     if (!QDir().mkpath(options.linesFolder))
-        throw AppError(QStringLiteral("Unable to create directory %1").arg(options.linesFolder));
+        throw AppError(QStringLiteral("无法创建文件夹 %1").arg(options.linesFolder));
     exporter.exportLines(options.linesFolder, exportLines(text), progress);
 }
 

@@ -28,6 +28,7 @@ private Q_SLOTS:
     void blockNotOurs_data();
     void blockNotOurs();
     void textCopiedByAnotherProgram();
+    void keyThatStartsAReadingIsNotEchoed();
 
 private:
     QProcess m_window; // the program whose window has the keyboard
@@ -207,6 +208,31 @@ void TestDesktopEcho::textCopiedByAnotherProgram() {
     QTest::qWait(500);
     QCOMPARE(fakes.voice.calls.size(), 2);
     QCOMPARE(window.RichEdit1->toPlainText(), QStringLiteral("复制的文字"));
+}
+
+// The S of Alt+S, S is still down when the reading starts: its repeats and its release, seen
+// by the real module, must not cut the reading off; other keys are echoed as ever.
+void TestDesktopEcho::keyThatStartsAReadingIsNotEchoed() {
+    FakePlatform fakes;
+    fakes.voice.voices = {{QStringLiteral("gmw/en"), QStringLiteral("English")}};
+    KeyModule hook(QStringLiteral(KEY_MODULE_DIR));
+    QSignalSpy spy(&hook, &KeyHook::KeyMessage);
+    Platform platform = fakes.bundle();
+    platform.keyHook = &hook;
+    TFmain window(platform);
+    window.RichEdit1->setPlainText(QStringLiteral("A long text to read."));
+    xdotool(typed("keydown:s"));
+    QTRY_COMPARE(spy.size(), 1);
+    window.BtnAloudClick();
+    fakes.voice.calls.clear();
+    xdotool(typed("keydown:s keydown:s keyup:s"));
+    QTRY_COMPARE(spy.size(), 4);
+    QTest::qWait(100);
+    QVERIFY2(fakes.voice.calls.isEmpty(), qPrintable(fakes.voice.calls.join(u' ')));
+    QTest::qWait(150); // past the moment a late first press still counts as the command's
+    xdotool(typed("keydown:a keyup:a"));
+    QTRY_COMPARE(fakes.voice.calls, (QStringList{QStringLiteral("Skip:Sentence:2147483647"),
+                                                 QStringLiteral("Speak:1:A")}));
 }
 
 QTEST_MAIN(TestDesktopEcho)
