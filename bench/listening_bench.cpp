@@ -31,6 +31,7 @@ constexpr int Rate = EspeakVoice::SampleRate;
 constexpr int OpeningMs = 300; // of a sentence's sound, to find it by
 constexpr int SearchMs = 700;  // after the key, where the new sentence is looked for
 constexpr double MinMatch = 0.6;
+constexpr double GoodMatch = 0.9;
 constexpr int PlainMs = 8000; // of reading without a jump, to count its gaps
 
 // The sink's monitor, sample by sample, with the time each sample arrived (ns).
@@ -64,8 +65,8 @@ public:
         return {m_samples.begin() + qsizetype(first), m_samples.begin() + qsizetype(last)};
     }
     // Where, between from and to, the recording's loudness best follows the clip's (normalised
-    // cross-correlation of 1 ms levels, blind to the resampler's phase); -1 when nothing
-    // there resembles it.
+    // cross-correlation of 1 ms levels, blind to the resampler's phase), taking the first
+    // clear match; -1 when nothing there resembles it.
     qint64 find(const std::vector<qint16>& clip, qint64 from, qint64 to) const {
         const std::vector<double> pattern = centred(levels(clip.data(), clip.size()));
         const size_t first = indexAt(from);
@@ -82,9 +83,12 @@ public:
                 a += pattern[k] * pattern[k];
                 b += part[k] * part[k];
             }
-            if (a > 0 && b > 0 && product / std::sqrt(a * b) > best) {
-                best = product / std::sqrt(a * b);
+            const double match = a > 0 && b > 0 ? product / std::sqrt(a * b) : 0;
+            if (match > best) {
+                best = match;
                 found = timeOf(first + at * LevelSamples);
+            } else if (best >= GoodMatch && match < best - 0.2) {
+                break; // the first clear match: later words may resemble the opening too
             }
         }
         return found;
