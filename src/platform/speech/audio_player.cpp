@@ -24,7 +24,7 @@ void AudioPlayer::start() {
     m_timer = new QTimer(this);
     m_timer->setTimerType(Qt::PreciseTimer);
     connect(m_timer, &QTimer::timeout, this, &AudioPlayer::feed);
-    m_timer->start(10);
+    m_timer->start(5); // well inside the device's 25 ms buffer
 }
 
 void AudioPlayer::pause() {

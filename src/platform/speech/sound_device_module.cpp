@@ -27,7 +27,7 @@ public:
     void suspend() override { m_sink->suspend(); }
     void resume() override { m_sink->resume(); }
     // The stream stays open: opening a new one takes the sound server a second or more. What
-    // it still holds (under 60 ms) plays out.
+    // it still holds (the buffer, 25 ms) plays out; a jump is heard within that.
     void reset() override { m_sink->resume(); }
 
 private:
@@ -35,7 +35,8 @@ private:
 
     void open() {
         m_sink = std::make_unique<QAudioSink>(m_device, m_format);
-        m_sink->setBufferSize(m_format.bytesForDuration(60'000));
+        // Small, for a jump to cut off at once; the player tops it up every 5 ms.
+        m_sink->setBufferSize(m_format.bytesForDuration(25'000));
         m_io = m_sink->start();
         m_written = 0;
     }
