@@ -102,8 +102,7 @@ QString DocumentReader::webPageText(const QString& path) {
     loop.exec();
     m_browser->documentComplete = nullptr;
     if (!page)
-        throw AppError(QStringLiteral("网页在 %1 秒内没有载入完成")
-                           .arg(PageTimeout / 1000));
+        throw AppError(QStringLiteral("网页在 %1 秒内没有载入完成").arg(PageTimeout / 1000));
     return *page;
 }
 
