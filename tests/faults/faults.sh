@@ -124,10 +124,8 @@ check_close() {
     count "close-$operation"
 }
 
-close_during_export() {
-    local road=$1 out
-    out=$(mktemp -d "$work/out.XXXXXX")
-    start_program || return
+# Each long operation, started in a fresh program.
+begin_export() {
     open_address "$work/long.txt"
     sleep 0.5
     keys alt+f w
@@ -135,7 +133,22 @@ close_during_export() {
     # Within the first half second: then the progress dialog is modal, and only a signal or
     # its own 取消 reach the program.
     sleep 0.1
-    check_close export "$road" "$out"
+}
+begin_conversion() {
+    open_address "$work/slow.doc"
+    sleep 0.1
+}
+begin_page_load() {
+    open_address "http://127.0.0.1:$(cat "$work/port")/"
+    sleep 1
+}
+
+close_during() {
+    local operation=$1 road=$2
+    out=$(mktemp -d "$work/out.XXXXXX")
+    start_program || return
+    "begin_$operation"
+    check_close "$operation" "$road" "$out"
 }
 
 # A converter that takes its time, as a large Word document does.
@@ -143,15 +156,6 @@ mkdir -p "$work/stubs"
 printf '#!/bin/sh\nsleep 60\n' >"$work/stubs/antiword"
 chmod +x "$work/stubs/antiword"
 printf 'not really a Word document' >"$work/slow.doc"
-
-close_during_conversion() {
-    local road=$1 out
-    out=$(mktemp -d "$work/out.XXXXXX")
-    start_program || return
-    open_address "$work/slow.doc"
-    sleep 0.1
-    check_close conversion "$road" "$out"
-}
 
 # A web server that accepts and never answers.
 python3 -c '
@@ -165,20 +169,11 @@ while True:
 server_pid=$!
 for _ in $(seq 50); do [ -s "$work/port" ] && break; sleep 0.1; done
 
-close_during_page_load() {
-    local road=$1 out
-    out=$(mktemp -d "$work/out.XXXXXX")
-    start_program || return
-    open_address "http://127.0.0.1:$(cat "$work/port")/"
-    sleep 1
-    check_close page-load "$road" "$out"
-}
-
 for road in ${ROADS:-SIGTERM SIGINT SIGHUP title-bar menu}; do
     for _ in $(seq "$cycles"); do
-        close_during_export "$road"
-        close_during_conversion "$road"
-        close_during_page_load "$road"
+        for operation in export conversion page_load; do
+            close_during "$operation" "$road"
+        done
     done
 done
 
