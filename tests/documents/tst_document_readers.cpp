@@ -243,8 +243,12 @@ void TestDocumentReaders::hostileInputIsRefused() {
     const Refusal refusal = readInChild(path);
     QVERIFY2(refusal.message.contains(path), qPrintable(refusal.message));
     QVERIFY2(refusal.message.contains(reason), qPrintable(refusal.message));
+    // AddressSanitizer keeps freed memory in quarantine and maps its shadow; the bound is the
+    // reader's, measured without it.
+#ifndef __SANITIZE_ADDRESS__
     QVERIFY2(refusal.growthMegabytes <= 200,
              qPrintable(QStringLiteral("%1 MB").arg(refusal.growthMegabytes)));
+#endif
 }
 
 void TestDocumentReaders::unsafeEntryNames_data() {
