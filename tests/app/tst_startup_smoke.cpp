@@ -67,6 +67,12 @@ struct Weston {
         program.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
         program.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
         program.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        // Under the sanitizers: the graphics driver that Qt's Wayland platform loads is unloaded
+        // before the leak check, which then reports its lasting allocations under no module
+        // name a suppression could match; the program's own leaks are checked on X11.
+        program.insert(QStringLiteral("LSAN_OPTIONS"),
+                       program.value(QStringLiteral("LSAN_OPTIONS")) +
+                           QStringLiteral(":detect_leaks=0"));
         compositor.setProcessEnvironment(program);
         compositor.start(QStringLiteral("weston"),
                          {QStringLiteral("--backend=") + backend, QStringLiteral("--width=1024"),
