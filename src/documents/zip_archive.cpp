@@ -3,10 +3,10 @@
 #include "app/app_error.h"
 #include "document_file.h"
 
+#include "zip_library.h"
 #include <QDir>
 #include <QFile>
 #include <QUrl>
-#include <zip.h>
 
 namespace {
 
@@ -40,9 +40,9 @@ QString zipReason(int code) {
         return QStringLiteral("内存不足");
     default: {
         zip_error_t error;
-        zip_error_init_with_code(&error, code);
-        const QString text = QString::fromUtf8(zip_error_strerror(&error));
-        zip_error_fini(&error);
+        zipLibrary().errorInit(&error, code);
+        const QString text = QString::fromUtf8(zipLibrary().errorText(&error));
+        zipLibrary().errorFini(&error);
         return QStringLiteral("无法读取压缩包（%1）").arg(text);
     }
     }
@@ -82,19 +82,20 @@ ZipArchive::ZipArchive(const QString& path) {
     file.close();
 
     int code = 0;
-    m_zip = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
+    m_zip =
+        zipLibrary().open(QFile::encodeName(path).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
     if (!m_zip)
         throw AppError(zipReason(code));
-    const zip_int64_t count = zip_get_num_entries(m_zip, 0);
+    const zip_int64_t count = zipLibrary().numEntries(m_zip, 0);
     if (count > MaxEntries) {
-        zip_discard(m_zip);
+        zipLibrary().discard(m_zip);
         throw AppError(QStringLiteral("压缩包中的条目过多（%1 个）").arg(count));
     }
     for (zip_int64_t i = 0; i < count; ++i) {
         const QString name =
-            QString::fromUtf8(zip_get_name(m_zip, zip_uint64_t(i), ZIP_FL_ENC_GUESS));
+            QString::fromUtf8(zipLibrary().name(m_zip, zip_uint64_t(i), ZIP_FL_ENC_GUESS));
         if (isUnsafeEntryName(name)) {
-            zip_discard(m_zip);
+            zipLibrary().discard(m_zip);
             throw AppError(QStringLiteral("压缩包中含有不安全的条目名 \"%1\"").arg(name));
         }
         m_names.insert(name, i);
@@ -103,7 +104,7 @@ ZipArchive::ZipArchive(const QString& path) {
 }
 
 ZipArchive::~ZipArchive() {
-    zip_discard(m_zip);
+    zipLibrary().discard(m_zip);
 }
 
 qint64 ZipArchive::index(const QString& name) const {
@@ -119,12 +120,12 @@ std::unique_ptr<ZipEntryDevice> ZipArchive::open(const QString& name) {
     if (i < 0)
         throw AppError(QStringLiteral("缺少 %1 部分").arg(name));
     zip_stat_t stat;
-    zip_stat_init(&stat);
-    if (zip_stat_index(m_zip, zip_uint64_t(i), 0, &stat) != 0)
-        throw AppError(zipReason(zip_error_code_zip(zip_get_error(m_zip))));
-    zip_file_t* file = zip_fopen_index(m_zip, zip_uint64_t(i), 0);
+    zipLibrary().statInit(&stat);
+    if (zipLibrary().statIndex(m_zip, zip_uint64_t(i), 0, &stat) != 0)
+        throw AppError(zipReason(zipLibrary().errorCode(zipLibrary().error(m_zip))));
+    zip_file_t* file = zipLibrary().openIndex(m_zip, zip_uint64_t(i), 0);
     if (!file)
-        throw AppError(zipReason(zip_error_code_zip(zip_get_error(m_zip))));
+        throw AppError(zipReason(zipLibrary().errorCode(zipLibrary().error(m_zip))));
     const qint64 compressed = (stat.valid & ZIP_STAT_COMP_SIZE) ? qint64(stat.comp_size) : 0;
     auto device = std::make_unique<ZipEntryDevice>(*this, file, compressed);
     device->open(QIODevice::ReadOnly);
@@ -143,7 +144,7 @@ ZipEntryDevice::ZipEntryDevice(ZipArchive& archive, zip_file* file, qint64 compr
     : m_archive(archive), m_file(file), m_compressedSize(compressedSize) {}
 
 ZipEntryDevice::~ZipEntryDevice() {
-    zip_fclose(m_file);
+    zipLibrary().closeFile(m_file);
 }
 
 qint64 ZipEntryDevice::fail(const QString& reason) {
@@ -155,9 +156,9 @@ qint64 ZipEntryDevice::fail(const QString& reason) {
 qint64 ZipEntryDevice::readData(char* data, qint64 maxSize) {
     if (!m_failure.isEmpty())
         return -1;
-    const zip_int64_t n = zip_fread(m_file, data, zip_uint64_t(maxSize));
+    const zip_int64_t n = zipLibrary().read(m_file, data, zip_uint64_t(maxSize));
     if (n < 0)
-        return fail(zipReason(zip_error_code_zip(zip_file_get_error(m_file))));
+        return fail(zipReason(zipLibrary().errorCode(zipLibrary().fileError(m_file))));
     m_ended = n == 0;
     m_inflated += n;
     m_archive.m_inflated += n;

@@ -2,13 +2,11 @@
 
 #include "app/app_error.h"
 #include "audio_player.h"
+#include "espeak_library.h"
 #include "pcm_buffer.h"
 #include "speech_rate.h"
 #include "text_positions.h"
 #include "wav_file_stream.h"
-
-#include <espeak-ng/espeak_ng.h>
-#include <espeak-ng/speak_lib.h>
 
 #include <QElapsedTimer>
 #include <algorithm>
@@ -83,7 +81,7 @@ QList<VoiceToken> listVoices() {
         VoiceToken token;
     };
     std::vector<Entry> entries;
-    for (const espeak_VOICE** v = espeak_ListVoices(nullptr); v && *v; ++v) {
+    for (const espeak_VOICE** v = espeakLibrary().listVoices(nullptr); v && *v; ++v) {
         const QString language = QString::fromUtf8((*v)->languages + 1);
         QString name = QString::fromUtf8((*v)->name).replace(u'_', u' ');
         entries.push_back(
@@ -108,20 +106,27 @@ EspeakEngine::EspeakEngine() {
     m_voices = loaded->get_future().share();
     m_thread = std::thread(&EspeakEngine::run, this);
     post([this, loaded] {
+        const EspeakLibrary* engine = nullptr;
+        try {
+            engine = &espeakLibrary();
+        } catch (const AppError&) {
+            loaded->set_exception(std::current_exception());
+            return;
+        }
         // Through the library's own calls: its short form ends the process when data is missing.
-        espeak_ng_InitializePath(nullptr);
+        engine->initializePath(nullptr);
         espeak_ng_ERROR_CONTEXT context = nullptr;
-        const espeak_ng_STATUS status = espeak_ng_Initialize(&context);
-        espeak_ng_ClearErrorContext(&context);
+        const espeak_ng_STATUS status = engine->initialize(&context);
+        engine->clearErrorContext(&context);
         if (status != ENS_OK ||
-            espeak_ng_InitializeOutput(ENOUTPUT_MODE_SYNCHRONOUS, 20, nullptr) != ENS_OK ||
-            espeak_ng_GetSampleRate() != EspeakVoice::SampleRate) {
+            engine->initializeOutput(ENOUTPUT_MODE_SYNCHRONOUS, 20, nullptr) != ENS_OK ||
+            engine->sampleRate() != EspeakVoice::SampleRate) {
             loaded->set_exception(
                 std::make_exception_ptr(AppError(QStringLiteral("无法载入语音引擎的数据"))));
             return;
         }
         m_loaded = true;
-        espeak_SetSynthCallback(synthCallback);
+        engine->setSynthCallback(synthCallback);
         loaded->set_value(listVoices());
     });
 }
@@ -129,7 +134,7 @@ EspeakEngine::EspeakEngine() {
 EspeakEngine::~EspeakEngine() {
     post([this] {
         if (m_loaded)
-            espeak_Terminate();
+            espeakLibrary().terminate();
         m_quit = true;
     });
     m_thread.join();
@@ -208,15 +213,15 @@ void EspeakVoice::Speak(const QString& text, int) {
     m_engine->post([=, this] {
         if (utterance.generation == m_generation) {
             // By name: a voice loaded from its file speaks Mandarin at about half the speed.
-            espeak_SetVoiceByName(voiceId.toUtf8().constData());
-            espeak_SetParameter(espeakRATE, rate.wordsPerMinute, 0);
-            espeak_SetParameter(espeakWORDGAP, rate.wordGap, 0);
+            espeakLibrary().setVoiceByName(voiceId.toUtf8().constData());
+            espeakLibrary().setParameter(espeakRATE, rate.wordsPerMinute, 0);
+            espeakLibrary().setParameter(espeakWORDGAP, rate.wordGap, 0);
             const QByteArray utf8 = text.toUtf8();
             const TextPositions positions(text);
             Utterance running = utterance;
             running.positions = &positions;
-            espeak_Synth(utf8.constData(), size_t(utf8.size()) + 1, 0, POS_CHARACTER, 0,
-                         espeakCHARS_UTF8, nullptr, &running);
+            espeakLibrary().synth(utf8.constData(), size_t(utf8.size()) + 1, 0, POS_CHARACTER, 0,
+                                  espeakCHARS_UTF8, nullptr, &running);
             if (!running.file) {
                 SpeechMark end;
                 end.kind = int(SpeechBoundary::End);
