@@ -1,8 +1,12 @@
 #include "platform/speech/espeak_voice.h"
+#include "speech/built_language_names.h"
+#include "speech/icu_language_name.h"
 #include "speech/voice_display_name.h"
 
 #include <QSet>
 #include <QtTest>
+#include <algorithm>
+#include <cstring>
 
 using namespace Qt::StringLiterals;
 
@@ -26,6 +30,7 @@ private Q_SLOTS:
     void names_data();
     void names();
     void installedVoicesHaveDistinctChineseNames();
+    void builtNamesAreIcus();
 };
 
 void TestVoiceDisplayName::names_data() {
@@ -70,7 +75,8 @@ void TestVoiceDisplayName::names() {
 }
 
 // What the voice list shows with the engine's data on this system: a Chinese name for every
-// voice, none twice, in the engine's order.
+// voice, none twice, in the engine's order; and every voice's language is in the table made at
+// build time, so that the window never asks ICU when it starts.
 void TestVoiceDisplayName::installedVoicesHaveDistinctChineseNames() {
     EspeakVoice engine;
     const QList<VoiceToken> voices = engine.GetVoices({}, {});
@@ -85,6 +91,24 @@ void TestVoiceDisplayName::installedVoicesHaveDistinctChineseNames() {
         voices.begin();
     QVERIFY(english < voices.size());
     QVERIFY2(names[english].startsWith(u"英语（英国）"_s), qPrintable(names[english]));
+    const auto built = builtLanguageNames();
+    for (const VoiceToken& voice : voices) {
+        const QByteArray tag = voice.language.toLatin1();
+        QVERIFY2(std::any_of(built.begin(), built.end(),
+                             [&](const BuiltLanguageName& entry) { return tag == entry.tag; }),
+                 tag.constData());
+    }
+}
+
+// The table made at build time gives what ICU gives, and is sorted for its binary search.
+void TestVoiceDisplayName::builtNamesAreIcus() {
+    const auto names = builtLanguageNames();
+    QVERIFY(names.size() > 10);
+    for (const BuiltLanguageName& entry : names)
+        QCOMPARE(QString::fromUtf8(entry.name), icuLanguageName(QString::fromLatin1(entry.tag)));
+    QVERIFY(std::is_sorted(names.begin(), names.end(), [](const auto& a, const auto& b) {
+        return std::strcmp(a.tag, b.tag) < 0;
+    }));
 }
 
 QTEST_GUILESS_MAIN(TestVoiceDisplayName)
