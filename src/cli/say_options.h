@@ -18,6 +18,7 @@ struct SayOptions {
     QString output;          // one audio file of the format outputFormat
     int outputFormat = 0;
     QString linesFolder; // one WAV file per paragraph
+    bool noDictionary = false; // the words as written, not as pronunciation.txt says them
     bool listVoices = false;
     bool quiet = false;
     bool help = false;
