@@ -69,7 +69,10 @@ QString pronunciationText(const PronunciationList& list) {
     QStringList lines;
     for (const PronunciationEntry& entry : list.entries) {
         lines << entry.notes;
-        lines << escaped(entry.rule.written) + u'=' + escaped(entry.rule.spoken);
+        // A blank keeps a backslash at the end of the written side from escaping the divider.
+        const QString divider =
+            entry.rule.written.endsWith(u'\\') ? QStringLiteral(" =") : QStringLiteral("=");
+        lines << escaped(entry.rule.written) + divider + escaped(entry.rule.spoken);
     }
     lines << list.trailing;
     return lines.isEmpty() ? QString() : lines.join(u'\n') + u'\n';

@@ -196,6 +196,7 @@ void TestPronunciation::fileKeepsWhatTheUserWrote_data() {
         << "# names\nXYZ=hello\n\n# places\n重庆=虫庆\n# the end\n"
         << 2 << "# names\nXYZ=hello\n\n# places\n重庆=虫庆\n# the end\n";
     QTest::newRow("escapes written back") << "a\\=b=c = d" << 1 << "a\\=b=c \\= d\n";
+    QTest::newRow("backslash ending the written side") << "a\\ =b" << 1 << "a\\ =b\n";
     QTest::newRow("blanks around the sides go") << " XYZ =  hello " << 1 << "XYZ=hello\n";
     QTest::newRow("a line without a rule is kept") << "just words\nX=y\n"
                                                    << 1 << "just words\nX=y\n";
