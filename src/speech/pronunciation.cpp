@@ -82,17 +82,18 @@ bool isSpacedWordCharacter(char32_t c) {
 
 // Case folded one character at a time, keeping every position where it was.
 QString caseFolded(const QString& text) {
-    QString folded;
-    folded.reserve(text.size());
-    for (qsizetype at = 0; at < text.size();) {
-        const qsizetype units = unitsAt(text, at);
-        const char32_t c = codePointAt(text, at);
-        const char32_t f = QChar::toCaseFolded(c);
-        if (QChar::requiresSurrogates(f) == (units == 2))
-            folded += QString::fromUcs4(&f, 1);
-        else
-            folded += QStringView(text).sliced(at, units);
-        at += units;
+    QString folded(text.size(), Qt::Uninitialized);
+    QChar* out = folded.data();
+    for (qsizetype at = 0; at < text.size(); ++at) {
+        if (!startsPair(text, at)) {
+            out[at] = text.at(at).toCaseFolded();
+            continue;
+        }
+        const char32_t f = QChar::toCaseFolded(codePointAt(text, at));
+        const bool pair = QChar::requiresSurrogates(f);
+        out[at] = pair ? QChar(QChar::highSurrogate(f)) : text.at(at);
+        out[at + 1] = pair ? QChar(QChar::lowSurrogate(f)) : text.at(at + 1);
+        ++at;
     }
     return folded;
 }
@@ -105,7 +106,11 @@ struct Found {
 
 Found nextMatch(const QRegularExpression& expression, const QString& subject, qsizetype from) {
     while (from <= subject.size()) {
-        const QRegularExpressionMatch match = expression.match(subject, from);
+        // The subject is valid UTF-16 (see patternSubject): checking it again on every search
+        // would take as long as the text each time.
+        const QRegularExpressionMatch match =
+            expression.match(subject, from, QRegularExpression::NormalMatch,
+                             QRegularExpression::DontCheckSubjectStringMatchOption);
         if (!match.hasMatch())
             return {};
         if (match.capturedLength() > 0)
@@ -115,6 +120,23 @@ Found nextMatch(const QRegularExpression& expression, const QString& subject, qs
             (match.capturedStart() < subject.size() ? unitsAt(subject, match.capturedStart()) : 1);
     }
     return {};
+}
+
+// The text as the patterns search it: the editor's paragraph and line separators are line
+// breaks, and a lone surrogate (never a character) is a replacement character. Every
+// position stays where it was.
+QString patternSubject(const QString& text) {
+    QString subject = text;
+    for (qsizetype at = 0; at < subject.size(); ++at) {
+        const QChar c = subject.at(at);
+        if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator)
+            subject[at] = u'\n';
+        else if (startsPair(subject, at))
+            ++at;
+        else if (c.isSurrogate())
+            subject[at] = QChar::ReplacementCharacter;
+    }
+    return subject;
 }
 
 } // namespace
@@ -159,18 +181,38 @@ PronunciationDictionary::PronunciationDictionary(const QList<PronunciationRule>&
             m_patterns.push_back({*form.expression, rule.spoken, order});
             continue;
         }
-        m_plain.push_back(
-            {caseFolded(rule.written), rule.spoken,
-             isSpacedWordCharacter(codePointAt(rule.written, 0)),
-             isSpacedWordCharacter(codePointBefore(rule.written, rule.written.size())), order});
+        addPlain(caseFolded(rule.written),
+                 {rule.spoken, isSpacedWordCharacter(codePointAt(rule.written, 0)),
+                  isSpacedWordCharacter(codePointBefore(rule.written, rule.written.size())),
+                  order});
     }
-    std::vector<size_t> longestFirst(m_plain.size());
-    std::iota(longestFirst.begin(), longestFirst.end(), size_t(0));
-    std::stable_sort(longestFirst.begin(), longestFirst.end(), [this](size_t a, size_t b) {
-        return m_plain[a].folded.size() > m_plain[b].folded.size();
-    });
-    for (const size_t index : longestFirst)
-        m_plainByFirstUnit[m_plain[index].folded.at(0)].push_back(index);
+}
+
+size_t PronunciationDictionary::Node::place(char16_t unit) const {
+    return size_t(std::lower_bound(children.begin(), children.end(), unit,
+                                   [](const auto& child, char16_t u) { return child.first < u; }) -
+                  children.begin());
+}
+
+// A second rule with the same written side never wins: the first one is kept.
+void PronunciationDictionary::addPlain(const QString& folded, const Plain& rule) {
+    int node = 0;
+    for (const QChar unit : folded) {
+        const size_t place = m_nodes[size_t(node)].place(unit.unicode());
+        auto& children = m_nodes[size_t(node)].children;
+        if (place < children.size() && children[place].first == unit.unicode()) {
+            node = children[place].second;
+            continue;
+        }
+        const int added = int(m_nodes.size());
+        children.insert(children.begin() + qsizetype(place), {unit.unicode(), added});
+        m_nodes.emplace_back();
+        node = added;
+    }
+    if (m_nodes[size_t(node)].rule < 0) {
+        m_nodes[size_t(node)].rule = int(m_plain.size());
+        m_plain.push_back(rule);
+    }
 }
 
 void PronunciationDictionary::Match::consider(qsizetype candidateLength, int candidateOrder,
@@ -184,22 +226,23 @@ void PronunciationDictionary::Match::consider(qsizetype candidateLength, int can
 
 void PronunciationDictionary::matchPlain(const QString& text, const QString& folded, qsizetype at,
                                          Match& best) const {
-    const auto candidates = m_plainByFirstUnit.constFind(folded.at(at));
-    if (candidates == m_plainByFirstUnit.constEnd())
-        return;
-    for (const size_t index : *candidates) {
-        const Plain& rule = m_plain[index];
-        const qsizetype length = rule.folded.size();
-        if (length < best.length)
+    int node = 0;
+    for (qsizetype end = at; end < folded.size();) {
+        const Node& here = m_nodes[size_t(node)];
+        const char16_t unit = folded.at(end).unicode();
+        const size_t place = here.place(unit);
+        if (place == here.children.size() || here.children[place].first != unit)
             return;
-        if (at + length > folded.size() || QStringView(folded).sliced(at, length) != rule.folded)
+        node = here.children[place].second;
+        ++end;
+        if (m_nodes[size_t(node)].rule < 0)
             continue;
+        const Plain& rule = m_plain[size_t(m_nodes[size_t(node)].rule)];
         if (rule.wordStart && at > 0 && isSpacedWordCharacter(codePointBefore(text, at)))
             continue;
-        if (rule.wordEnd && at + length < text.size() &&
-            isSpacedWordCharacter(codePointAt(text, at + length)))
+        if (rule.wordEnd && end < text.size() && isSpacedWordCharacter(codePointAt(text, end)))
             continue;
-        best.consider(length, rule.order, rule.spoken);
+        best.consider(end - at, rule.order, rule.spoken);
     }
 }
 
@@ -214,10 +257,7 @@ SpokenText PronunciationDictionary::spoken(const QString& written) const {
     result.text.reserve(written.size());
     result.positions.reserve(size_t(written.size()) + 1);
     const QString folded = caseFolded(written);
-    // Regular expressions see the editor's paragraph and line separators as line breaks.
-    QString subject = written;
-    subject.replace(QChar(QChar::ParagraphSeparator), u'\n')
-        .replace(QChar(QChar::LineSeparator), u'\n');
+    const QString subject = m_patterns.empty() ? QString() : patternSubject(written);
     std::vector<Found> next;
     for (const Pattern& pattern : m_patterns)
         next.push_back(nextMatch(pattern.expression, subject, 0));

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QHash>
 #include <QList>
 #include <QRegularExpression>
 #include <QString>
@@ -52,12 +51,20 @@ public:
 
 private:
     struct Plain {
-        QString folded; // case-folded written side
         QString spoken;
         bool wordStart; // must not follow a letter or digit of a spaced script
         bool wordEnd;
         int order;
     };
+    // The plain rules' case-folded written sides as a tree of their units: every match at a
+    // place is found in one walk as long as the longest rule.
+    struct Node {
+        std::vector<std::pair<char16_t, int>> children; // by unit
+        int rule = -1;                                  // the plain rule that ends here
+        // Where the child for a unit is, or would go.
+        size_t place(char16_t unit) const;
+    };
+    void addPlain(const QString& folded, const Plain& rule);
     struct Pattern {
         QRegularExpression expression;
         QString spoken;
@@ -72,8 +79,8 @@ private:
     void matchPlain(const QString& text, const QString& folded, qsizetype at, Match& best) const;
 
     std::vector<Plain> m_plain;
-    QHash<QChar, std::vector<size_t>> m_plainByFirstUnit; // longest first
-    std::vector<Pattern> m_patterns;                      // in file order
+    std::vector<Node> m_nodes{Node{}};
+    std::vector<Pattern> m_patterns; // in file order
 };
 
 // The text as the dictionary makes it, for a caller that needs no positions.

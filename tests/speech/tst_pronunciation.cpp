@@ -60,6 +60,12 @@ void TestPronunciation::substitutions_data() {
     QTest::newRow("longest match wins") << "New=Neu\nNew York=Noo Yawk"
                                         << "New York, New Jersey"
                                         << "Noo Yawk, Neu Jersey";
+    QTest::newRow("a longer rule that is no whole word gives way") << "New=Neu\nNew York=Noo Yawk"
+                                                                   << "New Yorker"
+                                                                   << "Neu Yorker";
+    QTest::newRow("the same written side twice: the first") << "XYZ=first\nxyz=second"
+                                                            << "xYz"
+                                                            << "first";
     QTest::newRow("longest plain beats a shorter pattern") << "re:[a-z]+=word\nhello world=greeting"
                                                            << "hello world"
                                                            << "greeting";
