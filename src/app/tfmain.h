@@ -9,6 +9,7 @@
 #include "platform/platform.h"
 #include "platform/speech/speech_voice.h"
 #include "speech/listening_place.h"
+#include "speech/pronunciation_file.h"
 
 #include <QMainWindow>
 #include <array>
@@ -332,6 +333,9 @@ public:
     QAction* NNNNextSentence;
     QAction* NNNPreviousParagraph;
     QAction* NNNNextParagraph;
+    // 发音词典.
+    void NPronunciationClick();
+    QAction* NPronunciation;
 
 Q_SIGNALS:
     // The window has closed: the program ends once every handler has returned.
@@ -487,4 +491,13 @@ private:
     void readSelectionAnywhere();
     bool m_globalKeysConnected = false;
     QString m_awaitedPage; // the address whose page text is on its way
+    // Cuts off any reading and speaks the text as it stands with the voice chosen.
+    void speakAside(const QString& text);
+
+    // Pronunciation dictionary: helpers and state.
+    void connectPronunciationHandlers();
+    // The rules of the file as it is now; none when the data folder cannot be had.
+    SharedPronunciation pronunciation();
+    PronunciationFile& pronunciationFile();
+    std::unique_ptr<PronunciationFile> m_pronunciationFile;
 };

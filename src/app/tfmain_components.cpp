@@ -414,6 +414,7 @@ void TFmain::createMainMenu() {
     NNextParagraph =
         addItem(NSpeakI, "NNextParagraph", QStringLiteral("下一段"), Qt::SHIFT | Qt::Key_F8);
     NGlobalKeys = addItem(NSpeakI, "NGlobalKeys", QStringLiteral("快捷键设置..."));
+    NPronunciation = addItem(NSpeakI, "NPronunciation", QStringLiteral("发音词典(&D)..."));
     addSeparator(NSpeakI, "N5");
     NSpeakKeyAll = addCheckItem(NSpeakI, "NSpeakKeyAll", QStringLiteral("朗读按键(所有)"));
     keyModeGroup = new QActionGroup(this);

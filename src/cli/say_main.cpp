@@ -11,6 +11,7 @@
 #include "platform/document_converter.h"
 #include "platform/speech/espeak_voice.h"
 #include "platform/speech/wav_file_stream.h"
+#include "speech/pronunciation_file.h"
 #include "speech/voice_choice.h"
 #include "speech/voice_display_name.h"
 
@@ -60,10 +61,14 @@ int badUsage(const UsageError& error) {
     return BadUsage;
 }
 
+// A file of the window's data folder.
+QString windowFile(const QString& name) {
+    return XdgDataDirectory(QStringLiteral("parlora")).location() + name;
+}
+
 // The window's voice, speed and volume; the window's defaults when it never stored any.
 Settings storedSettings(bool quiet) {
-    const QString path =
-        XdgDataDirectory(QStringLiteral("parlora")).location() + QStringLiteral("set.ini");
+    const QString path = windowFile(QStringLiteral("set.ini"));
     try {
         return readSettings(ProfileFile::load(path));
     } catch (const AppError& error) {
@@ -95,6 +100,14 @@ VoiceToken chooseVoice(SpeechVoice& voice, const SayOptions& options) {
     return voices[index];
 }
 
+// The window's pronunciation dictionary, unless the options leave it out.
+PronunciationDictionary dictionaryOf(const SayOptions& options) {
+    if (options.noDictionary)
+        return {};
+    return PronunciationDictionary(
+        PronunciationFile(windowFile(PronunciationFile::FileName)).read().rules());
+}
+
 // Plays the text on the sound device until it has all been heard or a signal stops it.
 void speak(SpeechVoice& voice, const QString& text) {
     voice.Speak(withCrLfBreaks(text), SpeechVoice::SpeakAsync);
@@ -108,7 +121,7 @@ void speak(SpeechVoice& voice, const QString& text) {
 }
 
 void exportSpeech(SpeechVoice& voice, const VoiceToken& token, const SayOptions& options,
-                  const QString& text) {
+                  const QString& text, const PronunciationDictionary& dictionary) {
     WavFileStream stream(EspeakVoice::SampleRate);
     const int jobs = options.jobs.value_or(SpeechWorkers::defaultCount());
     AudioExport exporter(
@@ -124,12 +137,15 @@ void exportSpeech(SpeechVoice& voice, const VoiceToken& token, const SayOptions&
         return !interrupted();
     };
     if (!toLines) {
-        exporter.exportText(options.output, text, options.outputFormat, progress);
+        exporter.exportText(options.output, spokenText(dictionary, text), options.outputFormat,
+                            progress);
         return;
     }
     if (!QDir().mkpath(options.linesFolder))
         throw AppError(QStringLiteral("无法创建文件夹 %1").arg(options.linesFolder));
-    exporter.exportLines(options.linesFolder, exportLines(text), progress);
+    // The files are named after the lines as written.
+    exporter.exportLines(options.linesFolder, exportLines(text), progress,
+                         [&](const QString& line) { return spokenText(dictionary, line); });
 }
 
 int say(const SayOptions& options) {
@@ -154,10 +170,11 @@ int say(const SayOptions& options) {
             return 0;
     }
     const QString text = texts.join(u'\n');
+    const PronunciationDictionary dictionary = dictionaryOf(options);
     if (options.output.isEmpty() && options.linesFolder.isEmpty())
-        speak(voice, text);
+        speak(voice, spokenText(dictionary, text));
     else
-        exportSpeech(voice, token, options, text);
+        exportSpeech(voice, token, options, text, dictionary);
     return 0;
 }
 

@@ -82,6 +82,8 @@ SayOptions parseSayOptions(const QStringList& arguments) {
             options.volume = wholeNumber(option, value(), 0, 100);
         else if (option == QStringLiteral("--jobs"))
             options.jobs = wholeNumber(option, value(), 0, 64);
+        else if (option == QStringLiteral("--no-dictionary"))
+            flag(options.noDictionary);
         else if (option == QStringLiteral("--list-voices"))
             flag(options.listVoices);
         else if (option == QStringLiteral("-q") || option == QStringLiteral("--quiet"))
@@ -113,6 +115,9 @@ QString sayUsage() {
         "      --rate=N       speed from -10 to 10, 0 is normal\n"
         "      --volume=N     volume from 0 to 100\n"
         "      --jobs=N       helper processes that synthesise an export, 0 for none\n"
+        "      --no-dictionary\n"
+        "                     say the words as written, not as the pronunciation\n"
+        "                     dictionary of the Parlora window says them\n"
         "      --list-voices  list the installed voices: number, language, name, engine's name\n"
         "  -q, --quiet        no progress bar\n"
         "  -h, --help         show this help\n"

@@ -17,7 +17,8 @@ struct SayOptions {
     std::optional<int> jobs; // export helper processes; 0 synthesises in this process
     QString output;          // one audio file of the format outputFormat
     int outputFormat = 0;
-    QString linesFolder; // one WAV file per paragraph
+    QString linesFolder;       // one WAV file per paragraph
+    bool noDictionary = false; // the words as written, not as pronunciation.txt says them
     bool listVoices = false;
     bool quiet = false;
     bool help = false;

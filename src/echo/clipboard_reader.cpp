@@ -1,6 +1,7 @@
 // Clipboard reader: text that any program copies is spoken and shown as the options say.
 #include "app/progress_job.h"
 #include "app/tfmain.h"
+#include "speech/pronunciation.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -26,7 +27,8 @@ void TFmain::ClipboardChange() {
     const QMimeData* data = clipboard->mimeData();
     if (!data || !data->hasText())
         return;
-    if (CBSpeakClipBrd->isChecked() && !skipThenSpeak(clipboard->text()))
+    if (CBSpeakClipBrd->isChecked() &&
+        !skipThenSpeak(spokenText(*pronunciation(), clipboard->text())))
         return;
     if (CBShowClipBrdText->isChecked())
         RichEdit1->setPlainText(clipboard->text());

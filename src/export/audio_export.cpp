@@ -84,7 +84,7 @@ bool AudioExport::exportText(const QString& path, const QString& text, int forma
 }
 
 bool AudioExport::exportLines(const QString& folder, const QStringList& lines,
-                              const Progress& progress) {
+                              const Progress& progress, const SpokenForm& spokenForm) {
     AtExit done{[this] { finish(); }};
     const qint64 total = lines.size();
     QStringList files;
@@ -94,7 +94,7 @@ bool AudioExport::exportLines(const QString& folder, const QStringList& lines,
         if (lines[n].isEmpty())
             continue;
         files << QDir(folder).filePath(lineFileName(int(n), lines[n]));
-        spoken << trimmedLine(lines[n]);
+        spoken << (spokenForm ? spokenForm(trimmedLine(lines[n])) : trimmedLine(lines[n]));
         numbers << n;
     }
     numbers << total;

@@ -44,9 +44,12 @@ public:
 
     // False when cancelled. AppError when the file cannot be written.
     bool exportText(const QString& path, const QString& text, int format, const Progress& progress);
+    // How a trimmed line is said; by default as it is written.
+    using SpokenForm = std::function<QString(const QString& line)>;
     // One file per non-empty line in the folder, named by lineFileName. On cancel or failure
     // the files already finished stay. False when cancelled.
-    bool exportLines(const QString& folder, const QStringList& lines, const Progress& progress);
+    bool exportLines(const QString& folder, const QStringList& lines, const Progress& progress,
+                     const SpokenForm& spokenForm = {});
 
 private:
     // The file being written: a hidden file beside the target, which replaces the target once

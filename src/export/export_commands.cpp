@@ -6,6 +6,7 @@
 #include "export/export_names.h"
 #include "platform/dialogs.h"
 #include "platform/shell.h"
+#include "speech/pronunciation.h"
 
 #include <QSlider>
 #include <QTextEdit>
@@ -53,10 +54,11 @@ void TFmain::NExportClick() {
     if (text.isEmpty())
         return;
     AudioExport* exporter = &audioExport();
+    const SharedPronunciation dictionary = pronunciation();
     longOperation().start(exportTexts(QStringLiteral("正在导出：已完成 %1 / %2 个字符")),
                           [=](BackgroundJob::Control& control) {
-                              exporter->exportText(target.path, text, target.format,
-                                                   reportTo(control));
+                              exporter->exportText(target.path, spokenText(*dictionary, text),
+                                                   target.format, reportTo(control));
                               return BackgroundJob::Completion{};
                           });
 }
@@ -73,13 +75,17 @@ void TFmain::NExportLineWavClick() {
         return;
     AudioExport* exporter = &audioExport();
     Shell* shell = m_platform.shell;
-    longOperation().start(exportTexts(QStringLiteral("正在导出：已完成 %1 / %2 行")),
-                          [=](BackgroundJob::Control& control) -> BackgroundJob::Completion {
-                              if (!exporter->exportLines(folder, lines, reportTo(control)))
-                                  return {};
-                              return
-                                  [=] { shell->openUrl(QUrl::fromLocalFile(folder).toString()); };
-                          });
+    const SharedPronunciation dictionary = pronunciation();
+    const auto spokenLine = [dictionary](const QString& line) {
+        return spokenText(*dictionary, line);
+    };
+    longOperation().start(
+        exportTexts(QStringLiteral("正在导出：已完成 %1 / %2 行")),
+        [=](BackgroundJob::Control& control) -> BackgroundJob::Completion {
+            if (!exporter->exportLines(folder, lines, reportTo(control), spokenLine))
+                return {};
+            return [=] { shell->openUrl(QUrl::fromLocalFile(folder).toString()); };
+        });
 }
 
 // Every export starts from a fresh engine with the chosen voice, rate and volume; false (and

@@ -5,7 +5,7 @@
 #include "platform/global_keys.h"
 #include "speech/global_keys_dialog.h"
 #include "speech/listening.h"
-#include "speech/voice_choice.h"
+#include "speech/pronunciation.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -50,7 +50,7 @@ void TFmain::GlobalKeyPressed(GlobalCommand command) {
 }
 
 // The text selected in any program (the primary selection where the desktop has one, else the
-// clipboard), spoken as it is; the editor's text stays as it was.
+// clipboard), spoken as the dictionary says; the editor's text stays as it was.
 void TFmain::readSelectionAnywhere() {
     if (voiceIsExporting())
         return;
@@ -59,18 +59,7 @@ void TFmain::readSelectionAnywhere() {
         clipboard->supportsSelection() ? clipboard->text(QClipboard::Selection) : QString();
     if (text.isEmpty())
         text = clipboard->text();
-    m_listening->end();
-    m_paused = false;
-    clearReadingHighlight();
-    try {
-        SpVoice1->ReleaseVoice();
-        if (const auto voice = selectedVoice()) {
-            SpVoice1->setVoice(*voice);
-            SpVoice1->Speak(withCrLfBreaks(text), SpeechVoice::SpeakAsync);
-        }
-    } catch (const std::exception&) {
-        // Like read aloud: a reading that cannot start is not reported.
-    }
+    speakAside(spokenText(*pronunciation(), text));
 }
 
 // The keys chosen are asked for at once and written to the settings file.

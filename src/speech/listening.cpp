@@ -6,29 +6,31 @@
 #include <QTextEdit>
 
 Listening::Listening(QTextEdit* editor, ListeningPlace::Clock clock)
-    : QObject(editor), m_editor(editor), m_place(std::move(clock)) {
+    : QObject(editor), m_editor(editor), m_place(std::move(clock)),
+      m_dictionary(std::make_shared<const PronunciationDictionary>()) {
     connect(editor->document(), &QTextDocument::contentsChange, this, [this] { end(); });
 }
 
-QString Listening::begin(int rangeStart, const QString& text, int from) {
+void Listening::begin(int rangeStart, const QString& text, int from,
+                      SharedPronunciation dictionary) {
     end();
+    m_dictionary = std::move(dictionary);
     m_rangeStart = rangeStart;
     m_place.begin(text, from);
     m_sentences = m_place.sentences();
     for (TextSpan& sentence : m_sentences)
         sentence = {sentence.start + rangeStart, sentence.end + rangeStart};
     keepCaret();
-    return moveTo(rangeStart + from);
+    moveTo(rangeStart + from);
 }
 
-QString Listening::moveTo(int editorPosition) {
+void Listening::moveTo(int editorPosition) {
     m_from = std::clamp(editorPosition - m_rangeStart, 0, int(m_place.text().size()));
     m_place.moveTo(m_from);
-    const QString source = spokenSource();
-    m_spoken = withCrLfBreaks(source);
-    m_positions = editorPositions(source, m_spoken);
+    const SpokenText pronounced = m_dictionary->spoken(m_place.text().mid(m_from));
+    const QString voiceText = withCrLfBreaks(pronounced.text);
+    m_spoken = pronounced.then(voiceText, editorPositions(pronounced.text, voiceText));
     m_speakAtResume = false;
-    return m_spoken;
 }
 
 bool Listening::contains(int editorPosition) const {
@@ -43,10 +45,9 @@ std::optional<int> Listening::toEditorRange(std::optional<int> position) const {
 }
 
 void Listening::heard(int spokenPosition) {
-    if (!isReading() || m_positions.empty())
+    if (!isReading())
         return;
-    const int last = int(m_positions.size()) - 1;
-    m_place.heard(m_from + m_positions[size_t(std::clamp(spokenPosition, 0, last))]);
+    m_place.heard(m_from + m_spoken.writtenStart(spokenPosition));
 }
 
 void Listening::keepCaret() {

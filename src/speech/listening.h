@@ -1,6 +1,7 @@
 #pragma once
 
 #include "speech/listening_place.h"
+#include "speech/pronunciation.h"
 #include "speech/reading_positions.h"
 
 #include <QObject>
@@ -19,20 +20,19 @@ public:
     explicit Listening(QTextEdit* editor, ListeningPlace::Clock clock = {});
 
     // A reading of text (the editor's, from editor position rangeStart) heard from offset from
-    // of it on. Returns the text to speak, breaks as CR LF.
-    QString begin(int rangeStart, const QString& text, int from);
-    // The same reading, continued from an editor position within its range; the text to speak.
-    QString moveTo(int editorPosition);
+    // of it on, said as the dictionary says.
+    void begin(int rangeStart, const QString& text, int from, SharedPronunciation dictionary);
+    // The same reading, continued from an editor position within its range.
+    void moveTo(int editorPosition);
     bool isReading() const { return m_place.isReading(); }
     bool contains(int editorPosition) const;
     // Where a step leads, as an editor position; nothing past the end of the range.
     std::optional<int> step(ListeningStep step) const { return toEditorRange(m_place.step(step)); }
 
-    // What is being spoken: its first editor position, the editor text it was made from, and
-    // the text given to the voice.
+    // What is being spoken: its first editor position, and the text given to the voice (breaks
+    // as CR LF) with the offsets from that position it was made from.
     int spokenStart() const { return m_rangeStart + m_from; }
-    QString spokenSource() const { return m_place.text().mid(m_from); }
-    const QString& spoken() const { return m_spoken; }
+    const SpokenText& spoken() const { return m_spoken; }
     // The sentences of the whole range, in editor positions.
     const QList<TextSpan>& sentences() const { return m_sentences; }
     // A sentence or word at a position of the spoken text is heard.
@@ -69,9 +69,9 @@ private:
     ListeningPlace m_place;
     int m_rangeStart = 0;
     int m_from = 0;
-    QString m_spoken;
+    SharedPronunciation m_dictionary;
+    SpokenText m_spoken;
     QList<TextSpan> m_sentences;
-    std::vector<int> m_positions; // for each spoken position, its offset in the spoken source
     bool m_speakAtResume = false;
     int m_caretPosition = -1; // the caret and anchor the reading left alone
     int m_caretAnchor = -1;

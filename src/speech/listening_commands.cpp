@@ -49,6 +49,7 @@ void TFmain::connectListeningHandlers() {
     for (QAction* item : {NNextParagraph, NNNextParagraph, NNNNextParagraph})
         connectItem(item, &TFmain::NNextParagraphClick);
     connectItem(NGlobalKeys, &TFmain::NGlobalKeysClick);
+    connectPronunciationHandlers();
     RichEdit1->viewport()->installEventFilter(new WordDoubleClick(this, [this] {
         const int word = RichEdit1->textCursor().selectionStart();
         if (!m_listening->contains(word))
@@ -106,8 +107,8 @@ void TFmain::continueListeningAt(int editorPosition) {
     m_listening->moveTo(editorPosition);
     if (m_paused) {
         m_listening->setSpeakAtResume(true);
-        m_readingHighlight->begin(m_listening->spokenStart(), m_listening->spokenSource(),
-                                  m_listening->spoken(), m_listening->sentences());
+        m_readingHighlight->begin(m_listening->spokenStart(), m_listening->spoken(),
+                                  m_listening->sentences());
         m_readingHighlight->sentence(0);
         return;
     }

@@ -41,7 +41,7 @@ void TFmain::BtnAloudClick() {
 }
 
 void TFmain::readFrom(int rangeStart, const QString& text, int from) {
-    m_listening->begin(rangeStart, text, from);
+    m_listening->begin(rangeStart, text, from, pronunciation());
     m_paused = false;
     clearReadingHighlight();
     swallowErrors([&] { speakListening(); });
@@ -53,9 +53,22 @@ void TFmain::speakListening() {
     if (!voice)
         return; // no voice installed: nothing to speak with
     SpVoice1->setVoice(*voice);
-    SpVoice1->Speak(m_listening->spoken(), SpeechVoice::SpeakAsync);
-    m_readingHighlight->begin(m_listening->spokenStart(), m_listening->spokenSource(),
-                              m_listening->spoken(), m_listening->sentences());
+    SpVoice1->Speak(m_listening->spoken().text, SpeechVoice::SpeakAsync);
+    m_readingHighlight->begin(m_listening->spokenStart(), m_listening->spoken(),
+                              m_listening->sentences());
+}
+
+void TFmain::speakAside(const QString& text) {
+    m_listening->end();
+    m_paused = false;
+    clearReadingHighlight();
+    swallowErrors([&] {
+        SpVoice1->ReleaseVoice();
+        if (const auto voice = selectedVoice()) {
+            SpVoice1->setVoice(*voice);
+            SpVoice1->Speak(withCrLfBreaks(text), SpeechVoice::SpeakAsync);
+        }
+    });
 }
 
 void TFmain::BtnPauseClick() {

@@ -55,14 +55,13 @@ void ReadingHighlight::setEnabled(bool enabled) {
         clear();
 }
 
-void ReadingHighlight::begin(int start, const QString& source, const QString& spoken,
+void ReadingHighlight::begin(int start, const SpokenText& spoken,
                              const QList<TextSpan>& sentences) {
     clear();
     if (!m_enabled)
         return;
     m_spoken = spoken;
     m_start = start;
-    m_positions = editorPositions(source, spoken);
     m_sentences = sentences;
     m_following = true;
     m_userScrolled = false;
@@ -72,15 +71,9 @@ void ReadingHighlight::clear() {
     if (m_sentenceStart >= 0 || m_wordStart >= 0)
         m_editor->setExtraSelections({});
     m_following = false;
-    m_spoken.clear();
-    m_positions.clear();
+    m_spoken = {};
     m_sentences.clear();
     m_sentenceStart = m_sentenceEnd = m_wordStart = m_wordEnd = -1;
-}
-
-int ReadingHighlight::toEditor(int spokenPosition) const {
-    const int last = int(m_positions.size()) - 1;
-    return m_start + m_positions[size_t(std::clamp(spokenPosition, 0, last))];
 }
 
 void ReadingHighlight::markSentenceAt(int spokenPosition) {
@@ -103,7 +96,7 @@ void ReadingHighlight::word(int position, int length) {
     if (!m_following)
         return;
     m_wordStart = toEditor(position);
-    m_wordEnd = toEditor(position + length);
+    m_wordEnd = m_start + m_spoken.writtenEnd(position + length);
     if (m_wordStart < m_sentenceStart || m_wordStart >= m_sentenceEnd)
         markSentenceAt(position);
     show();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "speech/pronunciation.h"
 #include "speech/text_units.h"
 
 #include <QObject>
@@ -29,10 +30,9 @@ public:
     void setEnabled(bool enabled);
     bool isFollowing() const { return m_following; }
 
-    // A reading of spoken, made from source, which starts at editor position start; the
+    // A reading of spoken, whose positions map to offsets from editor position start; the
     // sentences of the text read, in editor positions, may begin before it.
-    void begin(int start, const QString& source, const QString& spoken,
-               const QList<TextSpan>& sentences);
+    void begin(int start, const SpokenText& spoken, const QList<TextSpan>& sentences);
     // Positions and lengths in the spoken text.
     void sentence(int position);
     void word(int position, int length);
@@ -40,7 +40,9 @@ public:
     void clear();
 
 private:
-    int toEditor(int spokenPosition) const;
+    int toEditor(int spokenPosition) const {
+        return m_start + m_spoken.writtenStart(spokenPosition);
+    }
     // Marks the sentence that holds a position of the spoken text.
     void markSentenceAt(int spokenPosition);
     void show();
@@ -51,9 +53,8 @@ private:
     bool m_following = false;
     bool m_userScrolled = false;
     bool m_scrolling = false;
-    QString m_spoken;
+    SpokenText m_spoken;
     int m_start = 0;
-    std::vector<int> m_positions;
     QList<TextSpan> m_sentences; // editor positions
     int m_sentenceStart = -1;    // editor positions; -1: none
     int m_sentenceEnd = -1;

@@ -34,8 +34,9 @@ QString summary(const SayOptions& o) {
     add("jobs", number(o.jobs));
     add("out", o.output.isEmpty() ? QString() : o.output + u'/' + QString::number(o.outputFormat));
     add("lines", o.linesFolder);
-    for (const auto& [name, set] : {std::pair{"list", o.listVoices}, std::pair{"quiet", o.quiet},
-                                    std::pair{"help", o.help}, std::pair{"version", o.version}})
+    for (const auto& [name, set] :
+         {std::pair{"list", o.listVoices}, std::pair{"quiet", o.quiet}, std::pair{"help", o.help},
+          std::pair{"version", o.version}, std::pair{"as-written", o.noDictionary}})
         if (set)
             s << QString::fromLatin1(name);
     return s.join(u' ');
@@ -66,6 +67,7 @@ void TestSayOptions::goodCommandLines_data() {
         {"--lines out f -q --list-voices -h --version",
          "files=f lines=out list quiet help version"},
         {"-- --rate -q", "files=--rate,-q"},
+        {"--no-dictionary -o a.wav x", "files=x out=a.wav/18 as-written"},
     };
     for (const auto& [arguments, expected] : rows)
         QTest::newRow(arguments) << QString::fromUtf8(arguments) << QString::fromUtf8(expected);
@@ -97,6 +99,7 @@ void TestSayOptions::badCommandLines_data() {
         {"--lines", "--lines needs a value"},
         {"-o a.wav --lines d", "-o and --lines"},
         {"--quiet=yes", "--quiet takes no value"},
+        {"--no-dictionary=yes", "--no-dictionary takes no value"},
         {"--speed 3", "unknown option --speed"},
         {"-rate 3", "unknown option -rate"},
     };

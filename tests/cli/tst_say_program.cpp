@@ -17,6 +17,8 @@ private Q_SLOTS:
     void exitStatuses_data();
     void exitStatuses();
     void storedSettingsAreTheDefaults();
+    void dictionarySaysTheWords_data();
+    void dictionarySaysTheWords();
     void interruptionLeavesNoPartialFile_data();
     void interruptionLeavesNoPartialFile();
 
@@ -211,6 +213,53 @@ void TestSayProgram::storedSettingsAreTheDefaults() {
     QVERIFY(sound(wav).peak > 1000);
     QFile file(m_dir->filePath(QStringLiteral("config/parlora/set.ini")));
     QVERIFY(file.open(QIODevice::ReadOnly) && file.readAll() == settings);
+}
+
+void TestSayProgram::dictionarySaysTheWords_data() {
+    QTest::addColumn<QString>("voice");
+    QTest::addColumn<QByteArray>("rules");
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QByteArray>("substituted"); // the text as the dictionary makes it
+    QTest::newRow("Latin") << "en" << QByteArray("XYZ=hello world\n") << QByteArray("XYZ")
+                           << QByteArray("hello world");
+    QTest::newRow("Chinese") << "cmn" << QByteArray("# 多音字\n行长=航掌\n")
+                             << QByteArray("银行行长说。") << QByteArray("银行航掌说。");
+}
+
+// The window's dictionary applies to an export unless --no-dictionary says otherwise: the
+// audio is as long as that of the substituted text, and the file of each line is still named
+// after the line as written.
+void TestSayProgram::dictionarySaysTheWords() {
+    QFETCH(QString, voice);
+    QFETCH(QByteArray, rules);
+    QFETCH(QByteArray, text);
+    QFETCH(QByteArray, substituted);
+    QDir(m_dir->path()).mkpath(QStringLiteral("config/parlora"));
+    write(QStringLiteral("config/parlora/pronunciation.txt"), rules);
+    write(QStringLiteral("a.txt"), text);
+    write(QStringLiteral("b.txt"), substituted);
+    const QString options = QStringLiteral("--voice ") + voice;
+    QCOMPARE(say(options + QStringLiteral(" -o a.wav a.txt")), std::pair(0, QString()));
+    QCOMPARE(say(options + QStringLiteral(" -o b.wav b.txt")), std::pair(0, QString()));
+    QCOMPARE(say(options + QStringLiteral(" --no-dictionary -o c.wav a.txt")),
+             std::pair(0, QString()));
+    QCOMPARE(say(options + QStringLiteral(" --lines lines a.txt")), std::pair(0, QString()));
+
+    const sf_count_t dictionary = sound(m_dir->filePath(QStringLiteral("a.wav"))).frames;
+    const sf_count_t reference = sound(m_dir->filePath(QStringLiteral("b.wav"))).frames;
+    const sf_count_t asWritten = sound(m_dir->filePath(QStringLiteral("c.wav"))).frames;
+    const QString counts = QStringLiteral("%1 %2 %3").arg(dictionary).arg(reference).arg(asWritten);
+    QVERIFY2(reference > 4000 && std::abs(dictionary - reference) <= reference / 50,
+             qPrintable(counts));
+    const auto bytes = [&](const QString& name) {
+        QFile file(m_dir->filePath(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    QVERIFY2(bytes(QStringLiteral("c.wav")) != bytes(QStringLiteral("a.wav")), qPrintable(counts));
+    const QString line = QStringLiteral("lines/0.") + QString::fromUtf8(text) + ".wav";
+    const sf_count_t lineFrames = sound(m_dir->filePath(line)).frames;
+    QVERIFY2(std::abs(lineFrames - reference) <= reference / 50,
+             qPrintable(QString::number(lineFrames)));
 }
 
 void TestSayProgram::interruptionLeavesNoPartialFile_data() {
