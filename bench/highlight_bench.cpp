@@ -7,6 +7,7 @@
 // samples follow at the sample rate: playback runs without a gap, as synthesis is far faster.
 #include "platform/speech/espeak_voice.h"
 #include "platform/speech/wav_file_stream.h"
+#include "speech/pronunciation.h"
 #include "speech/reading_highlight.h"
 #include "speech/text_units.h"
 
@@ -172,7 +173,7 @@ int main(int argc, char* argv[]) {
             if (boundary == SpeechBoundary::End)
                 app.quit();
         });
-    highlight.begin(0, text, text, sentenceSpans(text));
+    highlight.begin(0, PronunciationDictionary().spoken(text), sentenceSpans(text));
     voice.Speak(text, SpeechVoice::SpeakAsync);
     app.exec();
 
