@@ -10,6 +10,71 @@
 
 #include <unistd.h>
 
+namespace {
+
+QImage linePicture(const QString& text) {
+    QImage picture(1200, 200, QImage::Format_Grayscale8);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    QFont font(QStringLiteral("Noto Sans CJK SC"));
+    font.setPixelSize(50);
+    painter.setFont(font);
+    painter.drawText(picture.rect(), Qt::AlignCenter, text);
+    return picture;
+}
+
+// A baseline TIFF file of uncompressed grey pages (Qt writes one page a file only).
+QByteArray tiffPages(const QList<QImage>& pages) {
+    QByteArray file("II*\0", 4);
+    const auto put = [&file](quint32 value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            file.append(char(value >> (8 * i)));
+    };
+    put(8, 4); // the first page's directory follows the header
+    for (qsizetype index = 0; index < pages.size(); ++index) {
+        const QImage& page = pages[index];
+        const quint32 strip = quint32(file.size()) + 2 + 9 * 12 + 4;
+        const quint32 size = quint32(page.width() * page.height());
+        const std::pair<quint16, quint32> entries[] = {{256, page.width()},
+                                                       {257, page.height()},
+                                                       {258, 8},
+                                                       {259, 1},
+                                                       {262, 1},
+                                                       {273, strip},
+                                                       {277, 1},
+                                                       {278, page.height()},
+                                                       {279, size}};
+        put(9, 2);
+        for (const auto& [tag, value] : entries) {
+            put(tag, 2);
+            put(4, 2); // a long
+            put(1, 4);
+            put(value, 4);
+        }
+        put(index + 1 < pages.size() ? strip + size : 0, 4);
+        for (int y = 0; y < page.height(); ++y)
+            file.append(reinterpret_cast<const char*>(page.constScanLine(y)), page.width());
+    }
+    return file;
+}
+
+// The recognisers this process started and that are still there (ended or not).
+int recognizerChildren() {
+    int count = 0;
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // pid (name) state ppid ...
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (line.contains("(parlora-ocr-wor") && fields.value(1).toLongLong() == ::getpid())
+            ++count;
+    }
+    return count;
+}
+} // namespace
+
 // Scanned pages and pictures read by the recogniser installed on this machine.
 class TestPageRecognition : public QObject {
     Q_OBJECT
@@ -18,6 +83,7 @@ private Q_SLOTS:
     void cleanup();
     void pictureIsRead();
     void scannedPdfIsRead();
+    void everyPageOfATiffIsRead();
     void onlyPagesWithoutTextAreRecognised();
     void cancelEndsTheRecogniser();
     void refused_data();
@@ -95,6 +161,21 @@ void TestPageRecognition::scannedPdfIsRead() {
     QVERIFY2(errors <= 0.05, qPrintable(QStringLiteral("%1\n%2").arg(errors).arg(text)));
 }
 
+void TestPageRecognition::everyPageOfATiffIsRead() {
+    const QString path = m_dir.filePath(QStringLiteral("two pages.tiff"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(tiffPages({linePicture(QStringLiteral("First page words")),
+                          linePicture(QStringLiteral("第二页的文字"))}));
+    file.close();
+    QList<std::pair<int, int>> reports;
+    Recognition recognition;
+    recognition.pageStarted = [&](int page, int pages) { reports.append({page, pages}); };
+    const QString text = ProcessConverter().pictureText(path, {}, recognition);
+    QCOMPARE(reports, (QList<std::pair<int, int>>{{1, 2}, {2, 2}}));
+    QCOMPARE(text, QStringLiteral("First page words\n第二页的文字"));
+}
+
 // A page with text keeps it as the extractor gives it; an empty page and a scan under a page
 // number are recognised, counted as the pages to recognise.
 void TestPageRecognition::onlyPagesWithoutTextAreRecognised() {
@@ -114,24 +195,6 @@ void TestPageRecognition::onlyPagesWithoutTextAreRecognised() {
     QVERIFY2(characterErrorRate(QStringLiteral("3 ") + scanned, paragraphs[1]) <= 0.1,
              qPrintable(paragraphs[1]));
 }
-
-namespace {
-// The recognisers this process started and that are still there (ended or not).
-int recognizerChildren() {
-    int count = 0;
-    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        // pid (name) state ppid ...
-        const QByteArray line = stat.readAll();
-        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-        if (line.contains("(parlora-ocr-wor") && fields.value(1).toLongLong() == ::getpid())
-            ++count;
-    }
-    return count;
-}
-} // namespace
 
 // Cancelled once the page has begun: the recogniser ends within a look at the request, long
 // before it could have read the page.
