@@ -7,9 +7,9 @@ constexpr int ReportInterval = 40; // milliseconds
 }
 
 void BackgroundJob::Control::report(qint64 done, qint64 total) {
-    if (done < total && !m_sinceReport.hasExpired(ReportInterval))
+    if (done < total && m_sinceReport.isValid() && !m_sinceReport.hasExpired(ReportInterval))
         return;
-    m_sinceReport.restart();
+    m_sinceReport.start();
     QMetaObject::invokeMethod(
         &m_job, [job = &m_job, done, total] { Q_EMIT job->progress(done, total); },
         Qt::QueuedConnection);

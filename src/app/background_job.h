@@ -16,9 +16,10 @@ public:
     // What the work sees of its job: whether to stop, and how far it has come.
     class Control {
     public:
-        explicit Control(BackgroundJob& job) : m_job(job) { m_sinceReport.start(); }
+        explicit Control(BackgroundJob& job) : m_job(job) {}
         bool cancelled() const { return m_job.m_cancelled.load(); }
-        // Passed on to the owner at most every few tens of milliseconds, and always at the end.
+        // Passed on to the owner at most every few tens of milliseconds, and always the first
+        // and the last.
         void report(qint64 done, qint64 total);
 
     private:

@@ -22,6 +22,7 @@ public:
         QString labelFormat;    // may take the done and total counts as %1 and %2
         QString busy;           // the answer to a second command meanwhile
         bool usesVoice = false; // the window's voice belongs to the operation while it runs
+        QString starting = {};  // when set, the label until the first report of a total
     };
     // Runs a completion, reporting what it throws; the window's general error report.
     using Guard = std::function<void(const std::function<void()>&)>;

@@ -80,6 +80,7 @@ public:
     void LinkDropped(const QUrl& link);          // a web link dropped from a browser
     void ConvertWordDocument(const QString& path);
     void ConvertPdfDocument(const QString& path);
+    void RecognisePicture(const QString& path);
     void BtnGoClick();
     void CUrlKeyDown(int key);
     void CUrlSelect(int index);
@@ -400,7 +401,9 @@ private:
         QString text;
         QString failure; // a message for the user; the path is remembered all the same
     };
-    using Conversion = std::function<ConversionResult(const ConversionCancelled& cancelled)>;
+    // Scanned pages and pictures are recognised in the chosen voice's language.
+    using Conversion = std::function<ConversionResult(const ConversionCancelled& cancelled,
+                                                      const Recognition& recognition)>;
     void convertInBackground(const QString& path, const Conversion& convert);
     void openAddress();
     void openWebPage(const QUrl& address);

@@ -42,8 +42,10 @@ void checkReadable(const QString& path) {
 
 } // namespace
 
-DocumentReader::DocumentReader(DocumentConverter& converter, std::function<bool()> interrupted)
-    : m_converter(converter), m_interrupted(std::move(interrupted)) {}
+DocumentReader::DocumentReader(DocumentConverter& converter, std::function<bool()> interrupted,
+                               QString voiceLanguage)
+    : m_converter(converter), m_interrupted(std::move(interrupted)),
+      m_voiceLanguage(std::move(voiceLanguage)) {}
 
 DocumentReader::~DocumentReader() = default;
 
@@ -58,7 +60,9 @@ QString DocumentReader::text(const QString& path) {
         case DocumentKind::Word:
             return m_converter.wordText(path, m_interrupted);
         case DocumentKind::Pdf:
-            return m_converter.pdfText(path, m_interrupted);
+            return m_converter.pdfText(path, m_interrupted, {m_voiceLanguage});
+        case DocumentKind::Picture:
+            return m_converter.pictureText(path, m_interrupted, {m_voiceLanguage});
         case DocumentKind::WordXml:
         case DocumentKind::OpenDocument:
         case DocumentKind::Epub:

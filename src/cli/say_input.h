@@ -10,12 +10,14 @@ class HiddenBrowser;
 
 // The text of each file parlora-say reads, taken as the window opens that kind of file: text
 // and RTF by the editor's loader, Word and PDF by the converters, web pages by the hidden page,
-// .docx, .odt, .epub, Markdown and .fb2 by the program's own readers.
+// .docx, .odt, .epub, Markdown and .fb2 by the program's own readers, pictures by recognition
+// in the voice's language.
 // Files of other kinds, and standard input ("-"), are read as text.
 class DocumentReader {
 public:
-    // interrupted is asked while a web page loads; true abandons the page.
-    DocumentReader(DocumentConverter& converter, std::function<bool()> interrupted);
+    // interrupted is asked while a web page loads or a converter runs; true abandons it.
+    DocumentReader(DocumentConverter& converter, std::function<bool()> interrupted,
+                   QString voiceLanguage = {});
     ~DocumentReader();
 
     // AppError naming the file when it cannot be read.
@@ -27,6 +29,7 @@ private:
 
     DocumentConverter& m_converter;
     std::function<bool()> m_interrupted;
+    QString m_voiceLanguage;
     std::unique_ptr<HiddenBrowser> m_browser; // loaded with the first web page
 };
 

@@ -162,7 +162,7 @@ int say(const SayOptions& options) {
     }
     const VoiceToken token = chooseVoice(voice, options);
     ProcessConverter converter;
-    DocumentReader reader(converter, interrupted);
+    DocumentReader reader(converter, interrupted, token.language);
     QStringList texts;
     for (const QString& file : options.files) {
         texts << reader.text(file);

@@ -26,6 +26,10 @@ DocumentKind documentKind(const QString& path) {
         {u".docm", DocumentKind::WordXml},      {u".odt", DocumentKind::OpenDocument},
         {u".epub", DocumentKind::Epub},         {u".md", DocumentKind::Markdown},
         {u".markdown", DocumentKind::Markdown}, {u".fb2", DocumentKind::FictionBook},
+        {u".png", DocumentKind::Picture},       {u".jpg", DocumentKind::Picture},
+        {u".jpeg", DocumentKind::Picture},      {u".tif", DocumentKind::Picture},
+        {u".tiff", DocumentKind::Picture},      {u".bmp", DocumentKind::Picture},
+        {u".webp", DocumentKind::Picture},
     };
     for (const auto& [known, kind] : kinds) {
         if (extension == known)

@@ -2,8 +2,9 @@
 
 #include <QString>
 
-// What an open does with a file, decided by its extension alone. The last five are read by the
-// program itself into a formatted document (formatted_document.h).
+// What an open does with a file, decided by its extension alone. WordXml to FictionBook are read
+// by the program itself into a formatted document (formatted_document.h); pictures are read by
+// text recognition.
 enum class DocumentKind {
     Text,
     WebPage,
@@ -14,6 +15,7 @@ enum class DocumentKind {
     Epub,
     Markdown,
     FictionBook,
+    Picture,
     Other
 };
 

@@ -20,6 +20,7 @@ bool isFormattedKind(DocumentKind kind) {
     case DocumentKind::WebPage:
     case DocumentKind::Word:
     case DocumentKind::Pdf:
+    case DocumentKind::Picture:
     case DocumentKind::Other:
         break;
     }

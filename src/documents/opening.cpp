@@ -23,16 +23,20 @@ namespace {
 // The open dialog's filters: every known kind first, then each kind, then any file.
 const QString OpenFilters = QStringLiteral(
     "所有文件(*.txt,*.ini,*.rtf,*.doc,*.pdf,*.htm,*.html,*.mht,*.xml,*.docx,*.docm,*.odt,*.epub,"
-    "*.md,*.markdown,*.fb2 (*.txt *.ini *.rtf *.doc *.pdf *.htm *.html *.mht *.xml *.docx *.docm "
-    "*.odt *.epub *.md *.markdown *.fb2);;"
+    "*.md,*.markdown,*.fb2,*.png,*.jpg,*.jpeg,*.tif,*.tiff,*.bmp,*.webp (*.txt *.ini *.rtf *.doc "
+    "*.pdf *.htm *.html *.mht *.xml *.docx *.docm *.odt *.epub *.md *.markdown *.fb2 *.png *.jpg "
+    "*.jpeg *.tif *.tiff *.bmp *.webp);;"
     "文本文件(*.txt);;Ini文件(*.ini);;Rtf文件 (*.rtf);;Word文档(*.doc);;Pdf文件(*.pdf);;"
     "Htm 文件(*.htm);;Html文件 (*.html);;Mht文件 (*.mht);;XML文件 (*.xml);;"
     "Word 2007文档 (*.docx *.docm);;OpenDocument文本 (*.odt);;EPUB电子书 (*.epub);;"
-    "Markdown文件 (*.md *.markdown);;FictionBook电子书 (*.fb2);;任何文件 (*.*)");
+    "Markdown文件 (*.md *.markdown);;FictionBook电子书 (*.fb2);;"
+    "图片 (*.png *.jpg *.jpeg *.tif *.tiff *.bmp *.webp);;任何文件 (*.*)");
 
+// Scanned pages are counted once the recognition begins; until then the conversion has no
+// count to show.
 ProgressJob::Texts conversionTexts() {
-    return {QStringLiteral("转换"), QStringLiteral("正在转换文档，请稍候"),
-            QStringLiteral("正在转换，请稍候")};
+    return {QStringLiteral("转换"), QStringLiteral("正在识别文字：第 %1 页，共 %2 页"),
+            QStringLiteral("正在转换，请稍候"), false, QStringLiteral("正在转换文档，请稍候")};
 }
 
 } // namespace
@@ -106,6 +110,9 @@ void TFmain::openPath(const QString& path) {
     case DocumentKind::Pdf:
         ConvertPdfDocument(path);
         return;
+    case DocumentKind::Picture:
+        RecognisePicture(path);
+        return;
     case DocumentKind::WordXml:
     case DocumentKind::OpenDocument:
     case DocumentKind::Epub:
@@ -130,32 +137,49 @@ void TFmain::loadIntoEditor(const QString& path) {
 
 // A document the converters cannot read is reported; the path is still remembered.
 void TFmain::ConvertWordDocument(const QString& path) {
-    convertInBackground(path,
-                        [converter = m_platform.converter,
-                         path](const ConversionCancelled& cancelled) -> ConversionResult {
-                            try {
-                                return {converter->wordText(path, cancelled), {}};
-                            } catch (const AppError& error) {
-                                return {{}, error.message()};
-                            }
-                        });
+    convertInBackground(
+        path,
+        [converter = m_platform.converter, path](const ConversionCancelled& cancelled,
+                                                 const Recognition&) -> ConversionResult {
+            try {
+                return {converter->wordText(path, cancelled), {}};
+            } catch (const AppError& error) {
+                return {{}, error.message()};
+            }
+        });
 }
 
 // A PDF without text is a failure of the open: the path is not remembered.
 void TFmain::ConvertPdfDocument(const QString& path) {
     convertInBackground(path,
                         [converter = m_platform.converter,
-                         path](const ConversionCancelled& cancelled) -> ConversionResult {
-                            return {converter->pdfText(path, cancelled), {}};
+                         path](const ConversionCancelled& cancelled,
+                               const Recognition& recognition) -> ConversionResult {
+                            return {converter->pdfText(path, cancelled, recognition), {}};
+                        });
+}
+
+// So is a picture without text.
+void TFmain::RecognisePicture(const QString& path) {
+    convertInBackground(path,
+                        [converter = m_platform.converter,
+                         path](const ConversionCancelled& cancelled,
+                               const Recognition& recognition) -> ConversionResult {
+                            return {converter->pictureText(path, cancelled, recognition), {}};
                         });
 }
 
 // The conversion runs as the window's long operation; its text replaces the editor's when it
 // comes, and the path is remembered unless the conversion failed outright.
 void TFmain::convertInBackground(const QString& path, const Conversion& convert) {
+    const std::optional<VoiceToken> voice = selectedVoice();
+    const Recognition recognition{voice ? voice->language : QString()};
     longOperation().start(
-        conversionTexts(), [this, path, convert](BackgroundJob::Control& control) {
-            const ConversionResult result = convert([&control] { return control.cancelled(); });
+        conversionTexts(), [this, path, convert, recognition](BackgroundJob::Control& control) {
+            Recognition reported = recognition;
+            reported.pageStarted = [&control](int page, int pages) { control.report(page, pages); };
+            const ConversionResult result =
+                convert([&control] { return control.cancelled(); }, reported);
             if (result.failure.isEmpty())
                 checkOpenedTextSize(path, result.text);
             return [this, path, result] {

@@ -1,97 +1,29 @@
 #include "document_converter.h"
 
+#include "converter_run.h"
+
 #include "app/app_error.h"
 #include "documents/document_file.h"
 #include "documents/text_codec.h"
+#include "documents/text_recognition.h"
 #include "documents/word_text.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QUrl>
 
-#include <csignal>
-#include <unistd.h>
-
 namespace {
-
-struct Run {
-    int exitCode = -1;
-    QByteArray output;
-    QByteArray errors;
-};
-
-constexpr int PollInterval = 50; // milliseconds between two looks at the cancel request
-
-// The converter runs in a process group of its own, so that ending it also ends what it started
-// (the office suite's launcher script leaves its real program running otherwise).
-void endProcessTree(QProcess& process) {
-    if (const qint64 pid = process.processId(); pid > 0)
-        ::kill(-pid_t(pid), SIGKILL);
-    process.kill();
-    process.waitForFinished(5000);
-}
-
-// The converter's output; AppError when it does not end within the time-out, when it writes
-// more than can be opened, or when it is cancelled (the message is then never shown).
-Run runConverter(const QString& program, const QStringList& arguments, int timeoutMs,
-                 const ConversionCancelled& cancelled) {
-    QProcess process;
-    process.setProgram(program);
-    process.setArguments(arguments);
-    process.setChildProcessModifier([] { ::setpgid(0, 0); });
-    QElapsedTimer clock;
-    clock.start();
-    process.start();
-    process.waitForStarted();
-    QByteArray output;
-    while (process.state() != QProcess::NotRunning) {
-        process.waitForFinished(PollInterval);
-        output += process.readAllStandardOutput();
-        if (output.size() > MaxDocumentFileSize) {
-            endProcessTree(process);
-            throw AppError(QStringLiteral("转换程序 %1 给出的文字超过 %2 MB，无法打开")
-                               .arg(QFileInfo(program).fileName())
-                               .arg(MaxDocumentFileSize / (1024 * 1024)));
-        }
-        if (cancelled && cancelled()) {
-            endProcessTree(process);
-            throw AppError(QStringLiteral("转换已取消"));
-        }
-        if (process.state() != QProcess::NotRunning && clock.hasExpired(timeoutMs)) {
-            endProcessTree(process);
-            throw AppError(QStringLiteral("转换程序 %1 运行超过 %2 秒，已被停止")
-                               .arg(QFileInfo(program).fileName())
-                               .arg(timeoutMs / 1000.0));
-        }
-    }
-    // What the converter started in the background ends with it.
-    if (const qint64 pid = process.processId(); pid > 0)
-        ::kill(-pid_t(pid), SIGKILL);
-    Run run;
-    const bool ended =
-        process.exitStatus() == QProcess::NormalExit && process.error() != QProcess::FailedToStart;
-    run.exitCode = ended ? process.exitCode() : -1;
-    run.output = output + process.readAllStandardOutput();
-    run.errors = process.readAllStandardError();
-    return run;
-}
-
-// Leading dashes and relative names never reach a converter as options.
-QString absolute(const QString& path) {
-    return QFileInfo(path).absoluteFilePath();
-}
 
 QString fastWordText(const QString& antiword, const QString& path, int timeoutMs,
                      const ConversionCancelled& cancelled) {
-    const Run run = runConverter(antiword,
-                                 {QStringLiteral("-m"), QStringLiteral("UTF-8.txt"),
-                                  QStringLiteral("-w"), QStringLiteral("0"), absolute(path)},
-                                 timeoutMs, cancelled);
+    const ConverterRun run =
+        runConverter(antiword,
+                     {QStringLiteral("-m"), QStringLiteral("UTF-8.txt"), QStringLiteral("-w"),
+                      QStringLiteral("0"), absoluteConverterPath(path)},
+                     timeoutMs, cancelled);
     if (run.exitCode != 0 || !isUsableWordConverterOutput(run.output, run.errors))
         return {};
     return wordConverterText(run.output);
@@ -102,13 +34,13 @@ QString officeWordText(const QString& office, const QString& path, int timeoutMs
                        const ConversionCancelled& cancelled) {
     QTemporaryDir work;
     const QString out = work.filePath(QStringLiteral("out"));
-    const Run run =
+    const ConverterRun run =
         runConverter(office,
                      {QStringLiteral("-env:UserInstallation=") +
                           QUrl::fromLocalFile(work.filePath(QStringLiteral("profile"))).toString(),
                       QStringLiteral("--headless"), QStringLiteral("--convert-to"),
                       QStringLiteral("txt:Text (encoded):UTF8"), QStringLiteral("--outdir"), out,
-                      absolute(path)},
+                      absoluteConverterPath(path)},
                      timeoutMs, cancelled);
     QFile text(QDir(out).filePath(QFileInfo(path).completeBaseName() + QStringLiteral(".txt")));
     if (run.exitCode != 0 || !text.open(QIODevice::ReadOnly))
@@ -148,14 +80,16 @@ QString ProcessConverter::wordText(const QString& path, const ConversionCancelle
             .arg(path));
 }
 
-QString ProcessConverter::pdfText(const QString& path, const ConversionCancelled& cancelled) {
+QString ProcessConverter::pdfText(const QString& path, const ConversionCancelled& cancelled,
+                                  const Recognition& recognition) {
     const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
     if (pdftotext.isEmpty())
         throw AppError(QStringLiteral("没有找到PDF文件的转换程序，请先安装 poppler-utils 软件包"));
-    const Run run = runConverter(pdftotext,
-                                 {QStringLiteral("-q"), QStringLiteral("-enc"),
-                                  QStringLiteral("UTF-8"), absolute(path), QStringLiteral("-")},
-                                 m_timeoutMs, cancelled);
+    const ConverterRun run =
+        runConverter(pdftotext,
+                     {QStringLiteral("-q"), QStringLiteral("-enc"), QStringLiteral("UTF-8"),
+                      absoluteConverterPath(path), QStringLiteral("-")},
+                     m_timeoutMs, cancelled);
     if (run.exitCode == 3)
         throw AppError(QStringLiteral("PDF文件 \"%1\" 已加密，不允许取出文字").arg(path));
     if (run.exitCode != 0)
@@ -163,7 +97,9 @@ QString ProcessConverter::pdfText(const QString& path, const ConversionCancelled
             QStringLiteral("无法读出PDF文件 \"%1\" 的文字：文件已损坏、有打开密码或不是PDF文件")
                 .arg(path));
     // Page breaks are form feeds; a voice has nothing to say about them.
-    QString text = QString::fromUtf8(run.output).replace(u'\f', u'\n');
+    const QString text = recognisePdfPages(path, extractedPages(QString::fromUtf8(run.output)),
+                                           cancelled, recognition)
+                             .join(u'\n');
     if (text.trimmed().isEmpty())
         throw AppError(QStringLiteral("PDF文件 \"%1\" 中没有可以朗读的文字").arg(path));
     return text;

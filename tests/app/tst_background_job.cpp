@@ -14,6 +14,7 @@ private Q_SLOTS:
     void oneWorkAtATime();
     void cancelIsSeenAndTheCompletionStillComes();
     void abandonDropsTheCompletion();
+    void reportsAreThinnedButNotTheFirstAndLast();
 };
 
 void TestBackgroundJob::completesOnTheOwnersThread() {
@@ -104,6 +105,24 @@ void TestBackgroundJob::abandonDropsTheCompletion() {
     QVERIFY(!job.isRunning());
     QTest::qWait(50);
     QCOMPARE(finished.size(), 0);
+}
+
+// The first tells where a long step begins (a page that takes seconds); those in between are
+// dropped when they come faster than the owner can show them.
+void TestBackgroundJob::reportsAreThinnedButNotTheFirstAndLast() {
+    BackgroundJob job;
+    QSignalSpy progress(&job, &BackgroundJob::progress);
+    QSignalSpy finished(&job, &BackgroundJob::finished);
+    job.start([](BackgroundJob::Control& control) {
+        for (int done = 1; done <= 100; ++done)
+            control.report(done, 100);
+        return [] {};
+    });
+    QVERIFY(finished.wait(5000));
+    QTRY_VERIFY(progress.size() >= 2);
+    QVERIFY(progress.size() < 100);
+    QCOMPARE(progress.first(), (QList<QVariant>{qint64(1), qint64(100)}));
+    QCOMPARE(progress.last(), (QList<QVariant>{qint64(100), qint64(100)}));
 }
 
 QTEST_GUILESS_MAIN(TestBackgroundJob)

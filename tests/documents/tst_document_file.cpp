@@ -73,6 +73,14 @@ void TestDocumentFile::kinds_data() {
     row("docx with a blank is other", "x.docx ", ".docx ", DocumentKind::Other);
     row("odp is other", "x.odp", ".odp", DocumentKind::Other);
     row("pdf", "x.pdf", ".pdf", DocumentKind::Pdf);
+    row("png", "/scans/Page 1.PNG", ".PNG", DocumentKind::Picture);
+    row("jpg", "x.jpg", ".jpg", DocumentKind::Picture);
+    row("jpeg", "x.Jpeg", ".Jpeg", DocumentKind::Picture);
+    row("tif", "x.tif", ".tif", DocumentKind::Picture);
+    row("tiff", "x.TIFF", ".TIFF", DocumentKind::Picture);
+    row("bmp", "x.bmp", ".bmp", DocumentKind::Picture);
+    row("webp", "x.webp", ".webp", DocumentKind::Picture);
+    row("gif is other", "x.gif", ".gif", DocumentKind::Other);
     row("only A to Z are lowered", "x.TXT\u0130", ".TXT\u0130", DocumentKind::Other);
 }
 

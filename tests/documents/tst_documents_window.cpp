@@ -1,20 +1,49 @@
+#include "app/app_error.h"
 #include "app/tfmain.h"
+#include "platform/document_converter.h"
 #include "platform/fakes/fake_platform.h"
 #include "sample_documents.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QCompleter>
+#include <QDialog>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPainter>
+#include <QPushButton>
 #include <QStringEncoder>
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QToolButton>
 #include <QtTest>
 
+#include <atomic>
 #include <sys/stat.h>
+
+namespace {
+
+// Recognises slowly: tells the second of three pages, then waits for the cancel.
+class SlowRecognizer : public ProcessConverter {
+public:
+    QString pictureText(const QString&, const ConversionCancelled& cancelled,
+                        const Recognition& recognition) override {
+        voiceLanguage = recognition.voiceLanguage;
+        recognition.pageStarted(2, 3);
+        QElapsedTimer clock;
+        clock.start();
+        while (!cancelled() && !clock.hasExpired(20000))
+            QThread::msleep(10);
+        cancelSeen = cancelled();
+        throw AppError(QStringLiteral("转换已取消"));
+    }
+    QString voiceLanguage;
+    std::atomic<bool> cancelSeen{false};
+};
+
+} // namespace
 
 // The window's document roads, with the dialogs and the web page faked.
 class TestDocumentsWindow : public QObject {
@@ -38,6 +67,8 @@ private Q_SLOTS:
     void saveChoosesTheFormAndHowLaterOpensRead();
     void wordDocumentConvertedAndRemembered();
     void damagedPdfIsReportedAndNotRemembered();
+    void droppedPictureIsRecognisedAndRemembered();
+    void recognitionShowsItsPagesAndCancels();
     void addressBarOpensLocalFilesAsTyped();
     void addressBarSendsWebAddressesToThePage();
     void pageStopsOnceTheUserEditsItsText();
@@ -102,10 +133,12 @@ void TestDocumentsWindow::openDialogKeepsThePathsCase() {
     QCOMPARE(items(), QStringList{path});
     QVERIFY(m_fakes->dialogs.fileQuestions.first().startsWith(QStringLiteral(
         "open:所有文件(*.txt,*.ini,*.rtf,*.doc,*.pdf,*.htm,*.html,*.mht,*.xml,*.docx,"
-        "*.docm,*.odt,*.epub,*.md,*.markdown,*.fb2 (")));
+        "*.docm,*.odt,*.epub,*.md,*.markdown,*.fb2,*.png,*.jpg,*.jpeg,*.tif,*.tiff,*.bmp,*.webp "
+        "(")));
     QVERIFY(m_fakes->dialogs.fileQuestions.first().contains(
         QStringLiteral(";;Word 2007文档 (*.docx *.docm);;OpenDocument文本 (*.odt);;EPUB电子书 "
-                       "(*.epub);;Markdown文件 (*.md *.markdown);;FictionBook电子书 (*.fb2);;")));
+                       "(*.epub);;Markdown文件 (*.md *.markdown);;FictionBook电子书 (*.fb2);;"
+                       "图片 (*.png *.jpg *.jpeg *.tif *.tiff *.bmp *.webp);;任何文件 (*.*)")));
     // The tray's item opens through the same dialog; a cancel changes nothing.
     w->NNNOpen->trigger();
     QCOMPARE(m_fakes->dialogs.fileQuestions.size(), 2);
@@ -390,6 +423,53 @@ void TestDocumentsWindow::damagedPdfIsReportedAndNotRemembered() {
     QTRY_COMPARE_WITH_TIMEOUT(m_fakes->dialogs.messages.size(), 1, 20000);
     QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("kept"));
     QCOMPARE(items(), QStringList());
+}
+
+// The file manager's drop takes the road of the open dialog.
+void TestDocumentsWindow::droppedPictureIsRecognisedAndRemembered() {
+    TFmain* w = start();
+    QImage picture(1200, 200, QImage::Format_Grayscale8);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    QFont font(QStringLiteral("Noto Sans CJK SC"));
+    font.setPixelSize(50);
+    painter.setFont(font);
+    painter.drawText(picture.rect(), Qt::AlignCenter, QStringLiteral("图片里的文字 words"));
+    painter.end();
+    const QString path = m_dir->filePath(QStringLiteral("Scan 1.PNG"));
+    QVERIFY(picture.save(path, "PNG"));
+    w->FilesDropped({path});
+    QTRY_VERIFY_WITH_TIMEOUT(!w->RichEdit1->toPlainText().isEmpty(), 20000);
+    QCOMPARE(w->RichEdit1->toPlainText().remove(u' '), QStringLiteral("图片里的文字words"));
+    QCOMPARE(items(), QStringList{path});
+    QVERIFY(m_fakes->dialogs.messages.isEmpty());
+}
+
+// In the chosen voice's language, page by page; cancelled, nothing of it arrives.
+void TestDocumentsWindow::recognitionShowsItsPagesAndCancels() {
+    SlowRecognizer recognizer;
+    m_fakes->voice.voices = {
+        {QStringLiteral("yue"), QStringLiteral("Cantonese"), QStringLiteral("yue")}};
+    Platform platform = m_fakes->bundle();
+    platform.converter = &recognizer;
+    m_window = std::make_unique<TFmain>(platform);
+    TFmain* w = m_window.get();
+    w->RichEdit1->setPlainText(QStringLiteral("kept"));
+    m_fakes->dialogs.openAnswers << m_dir->filePath(QStringLiteral("scan.tiff"));
+    w->BtnOpen->click();
+    QDialog* progress = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT((progress = w->findChild<QDialog*>(QStringLiteral("JobProgress"))) &&
+                                 progress->isVisible(),
+                             5000);
+    QCOMPARE(progress->findChild<QLabel*>()->text(),
+             QStringLiteral("正在识别文字：第 2 页，共 3 页"));
+    QCOMPARE(recognizer.voiceLanguage, QStringLiteral("yue"));
+    progress->findChild<QPushButton*>(QStringLiteral("Cancel"))->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!w->findChild<QDialog*>(QStringLiteral("JobProgress")), 5000);
+    QVERIFY(recognizer.cancelSeen);
+    QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("kept"));
+    QCOMPARE(items(), QStringList());
+    QVERIFY(m_fakes->dialogs.messages.isEmpty());
 }
 
 void TestDocumentsWindow::addressBarOpensLocalFilesAsTyped() {
