@@ -19,6 +19,8 @@ constexpr qsizetype PieceLength = 500;
 constexpr int ProgressInterval = 50;
 // How long a cancelled engine may take to let go of the stream.
 constexpr int StopTimeout = 2000;
+// -40 dBFS: below it a sample is the silence before speech.
+constexpr int QuietLimit = 328;
 
 // Names the file the user chose, never the part being written.
 QString cannotCreate(const QString& path) {
@@ -111,6 +113,32 @@ bool AudioExport::exportLines(const QString& folder, const QStringList& lines,
     return lineProgress(files.size());
 }
 
+bool AudioExport::exportPieces(const QString& path, const QStringList& pieces, int format,
+                               const Progress& progress, const BeforeCommit& beforeCommit) {
+    AtExit done{[this] { finish(); }};
+    qint64 total = 0;
+    for (const QString& piece : pieces)
+        total += piece.size();
+    const auto report = [&](qint64 done) { return progress(done, total); };
+    const auto file = begin(path, format);
+    PieceTimes times;
+    times.sampleRate = m_stream.sampleRate();
+    bool finished = false;
+    try {
+        finished = m_helpers ? speakWithHelpers(pieces, report, &times)
+                             : speakTimed(pieces, report, times);
+    } catch (...) {
+        abandon();
+        throw;
+    }
+    if (!finished) {
+        abandon();
+        return false;
+    }
+    complete(*file, [&](const QString& writtenPath) { beforeCommit(writtenPath, times); });
+    return true;
+}
+
 struct AudioExport::PartFile {
     explicit PartFile(const QString& path) : file(path) {}
     AtomicFile file;
@@ -130,12 +158,15 @@ std::unique_ptr<AudioExport::PartFile> AudioExport::begin(const QString& path, i
     return part;
 }
 
-void AudioExport::complete(PartFile& part) {
+void AudioExport::complete(PartFile& part,
+                           const std::function<void(const QString&)>& beforeCommit) {
     try {
         m_stream.Close();
     } catch (const AppError&) {
         throw AppError(cannotWrite(part.file.path()));
     }
+    if (beforeCommit)
+        beforeCommit(part.file.writingPath());
     if (!part.file.commit())
         throw AppError(cannotCreate(part.file.path()));
 }
@@ -215,19 +246,63 @@ bool AudioExport::speak(const QStringList& pieces, const std::function<bool(qint
 
 // The same pieces as the engine would speak, synthesised side by side and joined in order.
 bool AudioExport::speakWithHelpers(const QStringList& pieces,
-                                   const std::function<bool(qint64)>& progress) {
+                                   const std::function<bool(qint64)>& progress,
+                                   PieceTimes* times) {
     QStringList texts;
     std::vector<qint64> doneAfter{0};
     for (const QString& piece : pieces) {
         texts << withCrLfBreaks(piece);
         doneAfter.push_back(doneAfter.back() + piece.size());
     }
+    qint64 written = 0;
+    bool seekingOnset = times && !pieces.isEmpty(); // in the piece being written
+    if (seekingOnset)
+        times->starts << 0;
+    const auto sink = [&](const qint16* samples, size_t count) {
+        if (seekingOnset) {
+            const qint16* loud = std::find_if(samples, samples + count, [](qint16 s) {
+                return s >= QuietLimit || s <= -QuietLimit;
+            });
+            if (loud != samples + count) {
+                times->onsets << written + (loud - samples);
+                seekingOnset = false;
+            }
+        }
+        written += qint64(count);
+        return m_stream.writeSamples(samples, count);
+    };
+    const auto pieceEnd = [&](qsizetype piece) {
+        if (!times)
+            return;
+        if (seekingOnset)
+            times->onsets << times->starts.back();
+        if (piece + 1 < pieces.size())
+            times->starts << written;
+        times->length = written;
+        seekingOnset = true;
+    };
     return m_helpers->synthesise(
-        texts, m_helperVoice, m_stream.sampleRate(),
-        [this](const qint16* samples, size_t count) {
-            return m_stream.writeSamples(samples, count);
-        },
-        [&](qsizetype piecesDone) { return progress(doneAfter[size_t(piecesDone)]); });
+        texts, m_helperVoice, m_stream.sampleRate(), sink,
+        [&](qsizetype piecesDone) { return progress(doneAfter[size_t(piecesDone)]); }, pieceEnd);
+}
+
+// Without helpers the samples go from the voice to the stream directly: a piece is known to
+// begin where the one before it ended.
+bool AudioExport::speakTimed(const QStringList& pieces,
+                             const std::function<bool(qint64)>& progress, PieceTimes& times) {
+    m_voice.setAllowAudioOutputFormatChangesOnNextSet(false);
+    m_voice.setAudioOutputStream(&m_stream);
+    qint64 done = 0;
+    for (const QString& piece : pieces) {
+        times.starts << m_stream.samplesWritten();
+        times.onsets << times.starts.back();
+        const bool finished = speak({piece}, [&](qint64 inPiece) { return progress(done + inPiece); });
+        if (!finished)
+            return false;
+        done += piece.size();
+    }
+    times.length = m_stream.samplesWritten();
+    return true;
 }
 
 // Later speech plays on the sound device again.

@@ -26,6 +26,16 @@ struct ExportTarget {
 };
 ExportTarget exportTarget(const QString& chosenPath, const QString& filter);
 
+// Where each piece spoken into a file is heard, in samples at the file's rate from its start.
+struct PieceTimes {
+    int sampleRate = 0;
+    QList<qint64> starts; // where the piece's audio begins
+    // Its first sample louder than -40 dBFS; its start when it has none, or when the samples
+    // never pass through the exporter (spoken by the voice itself, without helpers).
+    QList<qint64> onsets;
+    qint64 length = 0; // of the whole file
+};
+
 // Writes speech into audio files through a voice and a file stream, with no window: the text
 // into one file, or each line into a file of its own. A file is replaced only once it is
 // complete, so a failed or cancelled export leaves nothing half-written behind.
@@ -44,6 +54,12 @@ public:
 
     // False when cancelled. AppError when the file cannot be written.
     bool exportText(const QString& path, const QString& text, int format, const Progress& progress);
+    // Runs on the complete file before it replaces the target, to add to it (tags).
+    using BeforeCommit = std::function<void(const QString& writtenPath, const PieceTimes& times)>;
+    // Speaks the pieces in turn into one file, each as one Speak, and tells where each begins;
+    // progress counts characters. False when cancelled.
+    bool exportPieces(const QString& path, const QStringList& pieces, int format,
+                      const Progress& progress, const BeforeCommit& beforeCommit);
     // One file per non-empty line in the folder, named by lineFileName. On cancel or failure
     // the files already finished stay. False when cancelled.
     bool exportLines(const QString& folder, const QStringList& lines, const Progress& progress);
@@ -53,7 +69,7 @@ private:
     // complete.
     struct PartFile;
     std::unique_ptr<PartFile> begin(const QString& path, int format);
-    void complete(PartFile& file);
+    void complete(PartFile& file, const std::function<void(const QString&)>& beforeCommit = {});
     void abandon();
 
     // Speaks the text into path; progress gets the characters done of this text.
@@ -61,7 +77,10 @@ private:
                    const std::function<bool(qint64 done)>& progress);
     bool speak(const QStringList& pieces, const std::function<bool(qint64 done)>& progress);
     bool speakWithHelpers(const QStringList& pieces,
-                          const std::function<bool(qint64 done)>& progress);
+                          const std::function<bool(qint64 done)>& progress,
+                          PieceTimes* times = nullptr);
+    bool speakTimed(const QStringList& pieces, const std::function<bool(qint64 done)>& progress,
+                    PieceTimes& times);
     // Line k into files[k]; lineProgress gets the number of lines done.
     bool writeLinesWithHelpers(const QStringList& files, const QStringList& lines,
                                const std::function<bool(qsizetype linesDone)>& lineProgress);

@@ -216,10 +216,11 @@ void SpeechWorkers::exchange(int timeout) {
 }
 
 bool SpeechWorkers::synthesise(const QStringList& pieces, const Voice& voice, int sampleRate,
-                               const Sink& sink, const Progress& progress) {
+                               const Sink& sink, const Progress& progress,
+                               const PieceEnd& pieceEnd) {
     stopAll(false);
     try {
-        const bool finished = run(pieces, voice, sampleRate, sink, progress);
+        const bool finished = run(pieces, voice, sampleRate, sink, progress, pieceEnd);
         stopAll(finished);
         return finished;
     } catch (...) {
@@ -229,7 +230,7 @@ bool SpeechWorkers::synthesise(const QStringList& pieces, const Voice& voice, in
 }
 
 bool SpeechWorkers::run(const QStringList& pieces, const Voice& voice, int sampleRate,
-                        const Sink& sink, const Progress& progress) {
+                        const Sink& sink, const Progress& progress, const PieceEnd& pieceEnd) {
     const qsizetype count = std::min<qsizetype>(m_count, pieces.size());
     for (qsizetype i = 0; i < count; ++i)
         m_helpers.push_back(start());
@@ -273,6 +274,8 @@ bool SpeechWorkers::run(const QStringList& pieces, const Voice& voice, int sampl
             if (!goOn(i))
                 return false;
         }
+        if (pieceEnd)
+            pieceEnd(i);
         if (i + ahead < pieces.size())
             helper.send(request(pieces[i + ahead], voice, sampleRate));
         if (!progress(i + 1))

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "export/audio_export.h"
+#include "export/audio_tags.h"
+#include "export/chapters.h"
+#include "export/subtitles.h"
+
+#include <QList>
+#include <QString>
+#include <functional>
+#include <optional>
+
+// How a book is written.
+struct AudiobookOptions {
+    QString folder;
+    ExportFileType type = exportFileTypes().first();
+    bool oneFile = false; // else a file per chapter
+    SubtitleKind subtitles = SubtitleKind::None;
+    QString title;  // the album, and the name of a single file
+    QString author; // the artist; the voice's name when empty
+    QString voiceName;
+};
+
+// Where an export of a book stands: chapter number of count being spoken, and the characters of
+// the whole book done.
+struct BookProgress {
+    int chapter = 0;
+    int chapters = 0;
+    qint64 done = 0;
+    qint64 total = 0;
+};
+
+// A sentence as the subtitles show it and as the voice is given it.
+struct BookSentence {
+    QString shown;
+    QString spoken;
+};
+// The one place where a text becomes what the voice says, sentence by sentence.
+QList<BookSentence> sentencesToSpeak(const QString& text);
+
+// The cues of the sentences spoken into a file: each from where its speech is first heard to
+// where the next sentence begins.
+QList<Cue> cuesOf(const QList<BookSentence>& sentences, const PieceTimes& times);
+
+// Writes a book's chapters through an exporter: each chapter into a file of its own, tagged as a
+// track of the album, or all into one file with chapter marks; subtitles beside each file.
+// Every sentence is spoken on its own, so that the subtitles know where it begins in the file.
+class AudiobookExport {
+public:
+    using Progress = std::function<bool(const BookProgress&)>;
+
+    explicit AudiobookExport(AudioExport& exporter) : m_exporter(exporter) {}
+
+    // False when cancelled; the chapters finished stay, nothing half-written does. AppError
+    // when a file cannot be written.
+    bool exportBook(const QList<Chapter>& chapters, const AudiobookOptions& options,
+                    const Progress& progress);
+    // The text into the file of the format, with subtitles beside it (same name, the kind's
+    // suffix) and no tags.
+    bool exportFile(const QString& path, int format, const QString& text, SubtitleKind subtitles,
+                    const AudioExport::Progress& progress);
+
+private:
+    // The chapters into the file at path: tags when given (chapter marks when there are more
+    // chapters than one), subtitles beside it; progress gets characters done of these chapters.
+    bool writeFile(const QString& path, int format, const QList<Chapter>& chapters,
+                   const std::optional<AudioTags>& tags, SubtitleKind subtitles,
+                   const AudioExport::Progress& progress);
+
+    AudioExport& m_exporter;
+};
