@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/app_error.h"
+#include "export/audio_export.h"
+#include "export/subtitles.h"
 #include "platform/speech/speech_voice.h"
 
 #include <QList>
@@ -17,7 +19,12 @@ struct SayOptions {
     std::optional<int> jobs; // export helper processes; 0 synthesises in this process
     QString output;          // one audio file of the format outputFormat
     int outputFormat = 0;
-    QString linesFolder; // one WAV file per paragraph
+    QString linesFolder;    // one WAV file per paragraph
+    QString chaptersFolder; // one file per chapter, of the type chapterType
+    ExportFileType chapterType = exportFileTypes().first();
+    SubtitleKind subtitles = SubtitleKind::None; // beside the output or each chapter's file
+    QString title;                               // of the book; empty: the first file's name
+    QString author;                              // empty: the voice's name
     bool listVoices = false;
     bool quiet = false;
     bool help = false;

@@ -26,13 +26,13 @@ struct ExportTarget {
 };
 ExportTarget exportTarget(const QString& chosenPath, const QString& filter);
 
-// Where each piece spoken into a file is heard, in samples at the file's rate from its start.
-struct PieceTimes {
+// Where the voice began each word of a text it spoke into a file.
+struct SpeechTimes {
     int sampleRate = 0;
-    QList<qint64> starts; // where the piece's audio begins
-    // Its first sample louder than -40 dBFS; its start when it has none, or when the samples
-    // never pass through the exporter (spoken by the voice itself, without helpers).
-    QList<qint64> onsets;
+    QList<int> positions; // of the words in the text, in order
+    // Where each word is first heard, at the file's rate: its first sample above -40 dBFS from
+    // where the engine began it, before the next word (where the engine began it when none is).
+    QList<qint64> samples;
     qint64 length = 0; // of the whole file
 };
 
@@ -55,11 +55,11 @@ public:
     // False when cancelled. AppError when the file cannot be written.
     bool exportText(const QString& path, const QString& text, int format, const Progress& progress);
     // Runs on the complete file before it replaces the target, to add to it (tags).
-    using BeforeCommit = std::function<void(const QString& writtenPath, const PieceTimes& times)>;
-    // Speaks the pieces in turn into one file, each as one Speak, and tells where each begins;
-    // progress counts characters. False when cancelled.
-    bool exportPieces(const QString& path, const QStringList& pieces, int format,
-                      const Progress& progress, const BeforeCommit& beforeCommit);
+    using BeforeCommit = std::function<void(const QString& writtenPath, const SpeechTimes& times)>;
+    // As exportText, and tells where each word is heard. Needs the engine's word marks, which
+    // the helpers send: without helpers of its own, one is started for the export.
+    bool exportTimedText(const QString& path, const QString& text, int format,
+                         const Progress& progress, const BeforeCommit& beforeCommit);
     // One file per non-empty line in the folder, named by lineFileName. On cancel or failure
     // the files already finished stay. False when cancelled.
     bool exportLines(const QString& folder, const QStringList& lines, const Progress& progress);
@@ -77,10 +77,9 @@ private:
                    const std::function<bool(qint64 done)>& progress);
     bool speak(const QStringList& pieces, const std::function<bool(qint64 done)>& progress);
     bool speakWithHelpers(const QStringList& pieces,
-                          const std::function<bool(qint64 done)>& progress,
-                          PieceTimes* times = nullptr);
-    bool speakTimed(const QStringList& pieces, const std::function<bool(qint64 done)>& progress,
-                    PieceTimes& times);
+                          const std::function<bool(qint64 done)>& progress);
+    bool speakTimed(SpeechWorkers& helpers, const QStringList& pieces,
+                    const std::function<bool(qint64 done)>& progress, SpeechTimes& times);
     // Line k into files[k]; lineProgress gets the number of lines done.
     bool writeLinesWithHelpers(const QStringList& files, const QStringList& lines,
                                const std::function<bool(qsizetype linesDone)>& lineProgress);

@@ -8,12 +8,12 @@
 #include <chapterframe.h>
 #include <flacfile.h>
 #include <id3v2tag.h>
+#include <mpegfile.h>
 #include <opusfile.h>
 #include <tableofcontentsframe.h>
 #include <textidentificationframe.h>
 #include <vorbisfile.h>
 #include <wavfile.h>
-#include <mpegfile.h>
 #include <xiphcomment.h>
 
 namespace {
@@ -56,10 +56,11 @@ void writeId3(TagLib::ID3v2::Tag& tag, const AudioTags& tags) {
         const TagLib::ByteVector id(QStringLiteral("chp%1").arg(k).toLatin1().constData());
         auto* title = new TagLib::ID3v2::TextIdentificationFrame("TIT2", TagLib::String::UTF8);
         title->setText(text(mark.title));
+        TagLib::ID3v2::FrameList embedded;
+        embedded.append(title);
         // Byte offsets unknown: the times alone place the chapter.
-        tag.addFrame(new TagLib::ID3v2::ChapterFrame(id, unsigned(mark.startMs),
-                                                     unsigned(mark.endMs), 0xFFFFFFFF, 0xFFFFFFFF,
-                                                     {title}));
+        tag.addFrame(new TagLib::ID3v2::ChapterFrame(
+            id, unsigned(mark.startMs), unsigned(mark.endMs), 0xFFFFFFFF, 0xFFFFFFFF, embedded));
         children.append(id);
     }
     auto* contents = new TagLib::ID3v2::TableOfContentsFrame("toc", children);

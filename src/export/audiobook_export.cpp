@@ -11,6 +11,9 @@
 
 namespace {
 
+// Lines up to this long are titles or verse, not prose wrapped at a margin.
+constexpr qsizetype ShortLine = 30;
+
 // A book whose title leaves nothing for a file name.
 const QString UntitledBook = QStringLiteral("有声书");
 
@@ -47,22 +50,40 @@ void writeSubtitles(const QString& path, SubtitleKind kind, const QList<Cue>& cu
 
 } // namespace
 
-QList<BookSentence> sentencesToSpeak(const QString& text) {
-    QList<BookSentence> sentences;
-    for (const TextSpan& span : sentenceSpans(text)) {
-        const QString sentence = text.mid(span.start, span.end - span.start);
-        sentences << BookSentence{sentence, sentence};
+QString withClauseEnds(const QString& text) {
+    QStringList lines = text.split(u'\n');
+    for (qsizetype k = 0; k + 1 < lines.size(); ++k) {
+        QString& line = lines[k];
+        qsizetype end = line.size();
+        while (end > 0 && line[end - 1].isSpace())
+            --end;
+        if (end == 0 || end > ShortLine || line[end - 1].isPunct() || line[end - 1].isSymbol())
+            continue;
+        line.insert(end, line[end - 1].script() == QChar::Script_Han ? u'。' : u'.');
     }
-    return sentences;
+    return lines.join(u'\n');
 }
 
-QList<Cue> cuesOf(const QList<BookSentence>& sentences, const PieceTimes& times) {
+qint64 heardAt(const SpeechTimes& times, int from, int to) {
+    const auto word = std::lower_bound(times.positions.begin(), times.positions.end(), from);
+    if (word == times.positions.end() || *word >= to)
+        return -1;
+    return times.samples[word - times.positions.begin()];
+}
+
+QList<Cue> cuesOf(const QString& text, const SpeechTimes& times) {
     QList<Cue> cues;
-    for (qsizetype k = 0; k < sentences.size() && k < times.onsets.size(); ++k) {
-        const qint64 end = k + 1 < times.starts.size() ? times.starts[k + 1] : times.length;
-        cues << Cue{msAt(times.onsets[k], times.sampleRate), msAt(end, times.sampleRate),
-                    sentences[k].shown};
+    for (const TextSpan& sentence : sentenceSpans(text)) {
+        const qint64 heard = heardAt(times, sentence.start, sentence.end);
+        if (heard < 0)
+            continue;
+        const qint64 start = msAt(heard, times.sampleRate);
+        if (!cues.isEmpty())
+            cues.last().endMs = start;
+        cues << Cue{start, 0, text.mid(sentence.start, sentence.end - sentence.start)};
     }
+    if (!cues.isEmpty())
+        cues.last().endMs = std::max(cues.last().startMs, msAt(times.length, times.sampleRate));
     return cues;
 }
 
@@ -75,7 +96,8 @@ bool AudiobookExport::exportBook(const QList<Chapter>& chapters, const Audiobook
     album.artist = options.author.isEmpty() ? options.voiceName : options.author;
     const QDir folder(options.folder);
     if (options.oneFile) {
-        const QString base = fittedFileBase({}, trimmedLine(options.title), suffixBytes(options)).trimmed();
+        const QString base =
+            fittedFileBase({}, trimmedLine(options.title), suffixBytes(options)).trimmed();
         AudioTags tags = album;
         tags.title = options.title;
         // The chapter being spoken is the one whose characters the count has reached.
@@ -84,7 +106,7 @@ bool AudiobookExport::exportBook(const QList<Chapter>& chapters, const Audiobook
             qint64 end = chapters.isEmpty() ? 0 : chapters[0].text.size();
             while (chapter + 1 < count && done >= end)
                 end += chapters[++chapter].text.size();
-            return progress({chapter + 1, count, done, total});
+            return progress({chapter + 1, count, std::min(done, total), total});
         };
         const QString path =
             folder.filePath((base.isEmpty() ? UntitledBook : base) + u'.' + options.type.suffix);
@@ -117,47 +139,42 @@ bool AudiobookExport::exportFile(const QString& path, int format, const QString&
 bool AudiobookExport::writeFile(const QString& path, int format, const QList<Chapter>& chapters,
                                 const std::optional<AudioTags>& tags, SubtitleKind subtitles,
                                 const AudioExport::Progress& progress) {
-    QList<BookSentence> sentences;
-    QList<qsizetype> firstSentences; // of each chapter
+    QString text;
+    QList<int> starts; // of the chapters in the text
     for (const Chapter& chapter : chapters) {
-        firstSentences << sentences.size();
-        sentences += sentencesToSpeak(chapter.text);
+        if (!text.isEmpty())
+            text += u'\n';
+        starts << int(text.size());
+        text += withClauseEnds(chapter.text);
     }
-    if (sentences.isEmpty())
+    starts << int(text.size());
+    if (text.trimmed().isEmpty())
         return true;
-    QStringList pieces;
-    for (const BookSentence& sentence : sentences)
-        pieces << sentence.spoken;
-    // The pieces are the sentences, not the chapters' whole texts: progress is scaled to them.
-    const qint64 characters = lengthOf(chapters);
-    const qint64 spoken = std::max<qint64>(1, pieces.join(QString()).size());
-    const auto report = [&](qint64 done, qint64) {
-        return progress(done * characters / spoken, characters);
-    };
-    PieceTimes times;
-    const bool finished = m_exporter.exportPieces(
-        path, pieces, format, report, [&](const QString& writtenPath, const PieceTimes& found) {
+    // The one place where the book's text goes to speech: the subtitles show the text, the
+    // positions of the words heard lead back into it.
+    SpeechTimes times;
+    const bool finished = m_exporter.exportTimedText(
+        path, text, format, progress, [&](const QString& writtenPath, const SpeechTimes& found) {
             times = found;
             if (!tags)
                 return;
             AudioTags marked = *tags;
             for (qsizetype k = 0; chapters.size() > 1 && k < chapters.size(); ++k) {
-                const qsizetype first = firstSentences[k];
-                const qsizetype next =
-                    k + 1 < chapters.size() ? firstSentences[k + 1] : sentences.size();
-                if (first == next || first >= found.starts.size())
-                    continue; // a chapter of no sentences is nowhere in the file
-                const qint64 end = next < found.starts.size() ? found.starts[next] : found.length;
-                marked.chapters << ChapterMark{chapters[k].title,
-                                               msAt(found.starts[first], found.sampleRate),
-                                               msAt(end, found.sampleRate)};
+                const qint64 heard = k == 0 ? 0 : heardAt(found, starts[k], starts[k + 1]);
+                if (heard < 0)
+                    continue; // nothing of it is heard
+                if (!marked.chapters.isEmpty())
+                    marked.chapters.last().endMs = msAt(heard, found.sampleRate);
+                marked.chapters << ChapterMark{chapters[k].title, msAt(heard, found.sampleRate), 0};
             }
+            if (!marked.chapters.isEmpty())
+                marked.chapters.last().endMs = msAt(found.length, found.sampleRate);
             writeAudioTags(writtenPath, format, marked, path);
         });
     if (!finished)
         return false;
     if (subtitles != SubtitleKind::None)
-        writeSubtitles(besidePath(path, subtitleSuffix(subtitles)), subtitles,
-                       cuesOf(sentences, times), tags.value_or(AudioTags{}));
+        writeSubtitles(besidePath(path, subtitleSuffix(subtitles)), subtitles, cuesOf(text, times),
+                       tags.value_or(AudioTags{}));
     return true;
 }

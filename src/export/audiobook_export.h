@@ -30,21 +30,21 @@ struct BookProgress {
     qint64 total = 0;
 };
 
-// A sentence as the subtitles show it and as the voice is given it.
-struct BookSentence {
-    QString shown;
-    QString spoken;
-};
-// The one place where a text becomes what the voice says, sentence by sentence.
-QList<BookSentence> sentencesToSpeak(const QString& text);
+// The text with a full stop ("。" after Chinese) at the end of each short line that has no
+// punctuation at its end, such as a title: the voice otherwise runs such a line into the next.
+QString withClauseEnds(const QString& text);
 
-// The cues of the sentences spoken into a file: each from where its speech is first heard to
-// where the next sentence begins.
-QList<Cue> cuesOf(const QList<BookSentence>& sentences, const PieceTimes& times);
+// Where the text's stretch [from, to) is first heard: its first word's sample; -1 when it has
+// no word.
+qint64 heardAt(const SpeechTimes& times, int from, int to);
+
+// The cues of a text spoken into a file, one per sentence (as the reading commands find them)
+// that has a word: each from where it is first heard to where the next one is, the last to the
+// end of the file.
+QList<Cue> cuesOf(const QString& text, const SpeechTimes& times);
 
 // Writes a book's chapters through an exporter: each chapter into a file of its own, tagged as a
 // track of the album, or all into one file with chapter marks; subtitles beside each file.
-// Every sentence is spoken on its own, so that the subtitles know where it begins in the file.
 class AudiobookExport {
 public:
     using Progress = std::function<bool(const BookProgress&)>;

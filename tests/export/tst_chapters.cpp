@@ -99,8 +99,7 @@ void TestChapters::chaptersOfText_data() {
         << "Home\n\nA long day began\n\nIt went on and on and on and on and on."
         << QStringList{"书|Home\n\nA long day began\n\nIt went on and on and on and on and on."};
     QTest::newRow("short sentences are no titles")
-        << "Yes.\n\nNo!\n\nWhy?\n\nBecause."
-        << QStringList{"书|Yes.\n\nNo!\n\nWhy?\n\nBecause."};
+        << "Yes.\n\nNo!\n\nWhy?\n\nBecause." << QStringList{"书|Yes.\n\nNo!\n\nWhy?\n\nBecause."};
     QTest::newRow("titles by pattern win over short lines")
         << "Home\n\nRoad\n\nSea\n\n第一章\n甲。"
         << QStringList{"书|Home\n\nRoad\n\nSea\n", "第一章|第一章\n甲。"};
@@ -117,17 +116,16 @@ void TestChapters::chaptersOfHeadings_data() {
     // Each paragraph: its heading level, a blank, its text.
     QTest::addColumn<QStringList>("paragraphs");
     QTest::addColumn<QStringList>("chapters");
-    QTest::newRow("headings")
-        << QStringList{"0 Preface.", "1 Start", "0 A.", "1 End", "0 B."}
-        << QStringList{"书|Preface.", "Start|Start\nA.", "End|End\nB."};
+    QTest::newRow("headings") << QStringList{"0 Preface.", "1 Start", "0 A.", "1 End", "0 B."}
+                              << QStringList{"书|Preface.", "Start|Start\nA.", "End|End\nB."};
     QTest::newRow("one top heading over chapters")
         << QStringList{"1 The Book", "2 Start", "0 A.", "2 End", "0 B."}
         << QStringList{"书|The Book", "Start|Start\nA.", "End|End\nB."};
     QTest::newRow("sections stay in their chapter")
         << QStringList{"1 One", "2 Part", "0 A.", "1 Two", "0 B."}
         << QStringList{"One|One\nPart\nA.", "Two|Two\nB."};
-    QTest::newRow("a single heading") << QStringList{"1 Only", "0 A."}
-                                      << QStringList{"Only|Only\nA."};
+    QTest::newRow("a single heading")
+        << QStringList{"1 Only", "0 A."} << QStringList{"Only|Only\nA."};
     QTest::newRow("empty headings are no titles")
         << QStringList{"1  ", "0 A.", "1 Real", "0 B."} << QStringList{"书| \nA.", "Real|Real\nB."};
     QTest::newRow("no headings: title lines")
