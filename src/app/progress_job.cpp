@@ -44,6 +44,8 @@ void ProgressJob::abandon() {
 }
 
 QString ProgressJob::label(qint64 done, qint64 total) const {
+    if (m_texts.describe)
+        return m_texts.describe(done, total);
     if (!m_texts.labelFormat.contains(QStringLiteral("%1")))
         return m_texts.labelFormat;
     return m_texts.labelFormat.arg(done).arg(total);

@@ -22,6 +22,8 @@ public:
         QString labelFormat;    // may take the done and total counts as %1 and %2
         QString busy;           // the answer to a second command meanwhile
         bool usesVoice = false; // the window's voice belongs to the operation while it runs
+        // Makes the label from the counts instead of labelFormat, when set.
+        std::function<QString(qint64 done, qint64 total)> describe = {};
     };
     // Runs a completion, reporting what it throws; the window's general error report.
     using Guard = std::function<void(const std::function<void()>&)>;

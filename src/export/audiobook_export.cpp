@@ -87,6 +87,16 @@ QList<Cue> cuesOf(const QString& text, const SpeechTimes& times) {
     return cues;
 }
 
+int chapterAt(const QList<Chapter>& chapters, qint64 done) {
+    int chapter = 0;
+    for (qint64 end = 0; chapter < chapters.size(); ++chapter) {
+        end += chapters[chapter].text.size();
+        if (done < end)
+            break;
+    }
+    return std::min(chapter + 1, int(chapters.size()));
+}
+
 bool AudiobookExport::exportBook(const QList<Chapter>& chapters, const AudiobookOptions& options,
                                  const Progress& progress) {
     const int count = int(chapters.size());
@@ -100,13 +110,9 @@ bool AudiobookExport::exportBook(const QList<Chapter>& chapters, const Audiobook
             fittedFileBase({}, trimmedLine(options.title), suffixBytes(options)).trimmed();
         AudioTags tags = album;
         tags.title = options.title;
-        // The chapter being spoken is the one whose characters the count has reached.
         const auto report = [&](qint64 done, qint64) {
-            int chapter = 0;
-            qint64 end = chapters.isEmpty() ? 0 : chapters[0].text.size();
-            while (chapter + 1 < count && done >= end)
-                end += chapters[++chapter].text.size();
-            return progress({chapter + 1, count, std::min(done, total), total});
+            done = std::min(done, total);
+            return progress({chapterAt(chapters, done), count, done, total});
         };
         const QString path =
             folder.filePath((base.isEmpty() ? UntitledBook : base) + u'.' + options.type.suffix);
@@ -122,7 +128,7 @@ bool AudiobookExport::exportBook(const QList<Chapter>& chapters, const Audiobook
             folder.filePath(chapterFileBase(k + 1, count, chapters[k].title, suffixBytes(options)) +
                             u'.' + options.type.suffix);
         const auto report = [&](qint64 done, qint64) {
-            return progress({k + 1, count, before + done, total});
+            return progress({k + 1, count, std::min(before + done, total), total});
         };
         if (!writeFile(path, options.type.format, {chapters[k]}, tags, options.subtitles, report))
             return false;

@@ -30,6 +30,9 @@ struct BookProgress {
     qint64 total = 0;
 };
 
+// The number (from 1) of the chapter that done characters of the chapters have reached.
+int chapterAt(const QList<Chapter>& chapters, qint64 done);
+
 // The text with a full stop ("。" after Chinese) at the end of each short line that has no
 // punctuation at its end, such as a title: the voice otherwise runs such a line into the next.
 QString withClauseEnds(const QString& text);

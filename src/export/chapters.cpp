@@ -1,5 +1,6 @@
 #include "export/chapters.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -114,6 +115,23 @@ QList<Chapter> documentChapters(const QTextDocument& document, const QString& bo
                                     [](const auto& entry) { return entry.second.size() > 1; });
     return cutAt(lines, level == headings.end() ? headings.begin()->second : level->second,
                  bookTitle);
+}
+
+QString bookTitle(const QTextDocument& document, const QString& address) {
+    if (const QString own = document.metaInformation(QTextDocument::DocumentTitle).simplified();
+        !own.isEmpty())
+        return own;
+    if (const QFileInfo file(address); !address.isEmpty() && file.isFile())
+        return file.completeBaseName();
+    for (const QString& line : linesOf(document.toPlainText())) {
+        const QString title = line.trimmed();
+        if (title.isEmpty())
+            continue;
+        const bool fits = title.size() <= ShortLineLimit && !endsLikeSentence(title) &&
+                          !isChapterTitleLine(title);
+        return fits ? title.simplified() : QString();
+    }
+    return {};
 }
 
 QList<Chapter> joinedWithPrevious(QList<Chapter> chapters, qsizetype k) {

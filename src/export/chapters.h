@@ -25,5 +25,9 @@ QList<Chapter> findChapters(const QString& text, const QString& bookTitle);
 // part), else as findChapters finds them in its text.
 QList<Chapter> documentChapters(const QTextDocument& document, const QString& bookTitle);
 
+// The title to propose for a book: the document's own, else its file's name, else its first
+// short line (unless it names a chapter); empty when there is none.
+QString bookTitle(const QTextDocument& document, const QString& address);
+
 // The chapters after the user's changes: chapter k joins the one before it.
 QList<Chapter> joinedWithPrevious(QList<Chapter> chapters, qsizetype k);

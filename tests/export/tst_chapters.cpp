@@ -1,6 +1,7 @@
 // Where a book's chapters begin.
 #include "export/chapters.h"
 
+#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -16,6 +17,8 @@ private Q_SLOTS:
     void chaptersOfHeadings_data();
     void chaptersOfHeadings();
     void joining();
+    void proposedTitles_data();
+    void proposedTitles();
 };
 
 Q_DECLARE_METATYPE(QList<Chapter>)
@@ -154,6 +157,57 @@ void TestChapters::joining() {
     QCOMPARE(joinedWithPrevious(chapters, 2), (QList<Chapter>{{"A", "a"}, {"B", "b\nc"}}));
     QCOMPARE(joinedWithPrevious(chapters, 1), (QList<Chapter>{{"A", "a\nb"}, {"C", "c"}}));
     QCOMPARE(joinedWithPrevious(chapters, 0), chapters); // the first has nothing before it
+}
+
+void TestChapters::proposedTitles_data() {
+    QTest::addColumn<QString>("ownTitle");
+    QTest::addColumn<QString>("file"); // made in a temporary folder when set
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("the document's own") << "  My  Book "
+                                        << "x.epub"
+                                        << "Line"
+                                        << "My Book";
+    QTest::newRow("the file's name") << ""
+                                     << "Sea Story.v2.txt"
+                                     << "Line"
+                                     << "Sea Story.v2";
+    QTest::newRow("the first short line") << ""
+                                          << ""
+                                          << "\n  河边的故事 \n正文。"
+                                          << "河边的故事";
+    QTest::newRow("a first sentence is no title") << ""
+                                                  << ""
+                                                  << "It rained.\nMore."
+                                                  << "";
+    QTest::newRow("a first chapter title is no book title") << ""
+                                                            << ""
+                                                            << "第一章\n甲。"
+                                                            << "";
+    QTest::newRow("a long first line") << ""
+                                       << "" << QString(31, u'x') << "";
+    QTest::newRow("nothing") << ""
+                             << ""
+                             << ""
+                             << "";
+}
+
+void TestChapters::proposedTitles() {
+    QFETCH(QString, ownTitle);
+    QFETCH(QString, file);
+    QFETCH(QString, text);
+    QFETCH(QString, title);
+    QTemporaryDir dir;
+    QString address;
+    if (!file.isEmpty()) {
+        address = dir.filePath(file);
+        QFile made(address);
+        QVERIFY(made.open(QIODevice::WriteOnly));
+    }
+    QTextDocument document;
+    document.setPlainText(text);
+    document.setMetaInformation(QTextDocument::DocumentTitle, ownTitle);
+    QCOMPARE(bookTitle(document, address), title);
 }
 
 QTEST_GUILESS_MAIN(TestChapters)
