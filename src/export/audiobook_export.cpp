@@ -43,8 +43,7 @@ void writeSubtitles(const QString& path, SubtitleKind kind, const QList<Cue>& cu
                     const AudioTags& tags) {
     const QString text =
         kind == SubtitleKind::Srt ? srtText(cues) : lrcText(cues, tags.title, tags.artist);
-    QString error;
-    if (!writeFileAtomically(path, text.toUtf8(), &error))
+    if (!writeFileAtomically(path, text.toUtf8()))
         throw AppError(QStringLiteral("无法创建文件 %1").arg(QDir::toNativeSeparators(path)));
 }
 
@@ -179,8 +178,12 @@ bool AudiobookExport::writeFile(const QString& path, int format, const QList<Cha
         });
     if (!finished)
         return false;
-    if (subtitles != SubtitleKind::None)
+    if (subtitles != SubtitleKind::None) {
+        // A file without tags still names itself in the lyrics header.
+        AudioTags header;
+        header.title = QFileInfo(path).completeBaseName();
         writeSubtitles(besidePath(path, subtitleSuffix(subtitles)), subtitles, cuesOf(text, times),
-                       tags.value_or(AudioTags{}));
+                       tags.value_or(header));
+    }
     return true;
 }

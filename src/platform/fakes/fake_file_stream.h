@@ -15,7 +15,6 @@ public:
     void setFormatType(int type) override { call(QStringLiteral("Format:%1").arg(type)); }
     void Open(const QString& path, int mode, bool) override {
         call(QStringLiteral("Open:%1").arg(mode));
-        written = 0;
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(content) < 0)
             throw AppError(QStringLiteral("Unable to create %1").arg(path));
@@ -24,10 +23,6 @@ public:
     int sampleRate() const override { return 16000; }
     bool writeSamples(const qint16*, size_t count) override {
         call(QStringLiteral("Samples:%1").arg(count));
-        written += qint64(count);
         return true;
     }
-    qint64 samplesWritten() const override { return written; }
-
-    qint64 written = 0;
 };

@@ -36,9 +36,6 @@ public:
     // Speech made elsewhere, at the file's sample rate, into the open file; false when the
     // stream takes no more.
     virtual bool writeSamples(const qint16* samples, size_t count) = 0;
-    // The samples given to the open file so far, counted at the file's rate: where the next
-    // speech will begin in it.
-    virtual qint64 samplesWritten() const = 0;
 };
 
 // What a Boundary event reports: a sentence or a word begins to be heard, or everything given

@@ -64,8 +64,6 @@ void WavFileStream::Open(const QString& path, int, bool) {
         m_closing = false;
         m_failed = false;
         m_open = true;
-        m_engineSamples = 0;
-        m_fileSamples = 0;
     }
     m_writer = std::thread(&WavFileStream::run, this);
 }
@@ -83,11 +81,6 @@ bool WavFileStream::writeSamples(const qint16* samples, size_t count) {
     return enqueue(samples, count, false, generation);
 }
 
-qint64 WavFileStream::samplesWritten() const {
-    std::lock_guard lock(m_mutex);
-    return m_fileSamples + m_engineSamples * m_outputRate / m_inputRate;
-}
-
 bool WavFileStream::enqueue(const qint16* samples, size_t count, bool resample, int generation) {
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [&] {
@@ -97,7 +90,6 @@ bool WavFileStream::enqueue(const qint16* samples, size_t count, bool resample, 
         return false;
     m_queue.push_back({std::vector<qint16>(samples, samples + count), resample});
     m_queuedSamples += count;
-    (resample ? m_engineSamples : m_fileSamples) += qint64(count);
     m_changed.notify_all();
     return true;
 }

@@ -24,7 +24,6 @@ public:
     void Close() override;
     int sampleRate() const override { return m_outputRate; }
     bool writeSamples(const qint16* samples, size_t count) override;
-    qint64 samplesWritten() const override;
 
     // The engine's samples, from the synthesis thread. Blocks while the queue is full; false when
     // cancelled.
@@ -55,9 +54,6 @@ private:
     bool m_closing = false;
     bool m_failed = false;
     bool m_open = false; // takes samples between Open and Close
-    // Taken since Open, at the engine's rate and at the file's.
-    qint64 m_engineSamples = 0;
-    qint64 m_fileSamples = 0;
     int m_generation = 0;
     std::thread m_writer;
 };
