@@ -96,8 +96,11 @@ int chapterAt(const QList<Chapter>& chapters, qint64 done) {
     return std::min(chapter + 1, int(chapters.size()));
 }
 
-bool AudiobookExport::exportBook(const QList<Chapter>& chapters, const AudiobookOptions& options,
+bool AudiobookExport::exportBook(const QList<Chapter>& book, const AudiobookOptions& options,
                                  const Progress& progress) {
+    QList<Chapter> chapters = book;
+    for (Chapter& chapter : chapters)
+        chapter.text = withClauseEnds(chapter.text);
     const int count = int(chapters.size());
     const qint64 total = lengthOf(chapters);
     AudioTags album;
@@ -150,7 +153,7 @@ bool AudiobookExport::writeFile(const QString& path, int format, const QList<Cha
         if (!text.isEmpty())
             text += u'\n';
         starts << int(text.size());
-        text += withClauseEnds(chapter.text);
+        text += chapter.text;
     }
     starts << int(text.size());
     if (text.trimmed().isEmpty())

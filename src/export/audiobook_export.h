@@ -55,11 +55,11 @@ public:
     explicit AudiobookExport(AudioExport& exporter) : m_exporter(exporter) {}
 
     // False when cancelled; the chapters finished stay, nothing half-written does. AppError
-    // when a file cannot be written.
+    // when a file cannot be written. The chapters are spoken withClauseEnds.
     bool exportBook(const QList<Chapter>& chapters, const AudiobookOptions& options,
                     const Progress& progress);
-    // The text into the file of the format, with subtitles beside it (same name, the kind's
-    // suffix) and no tags.
+    // The text into the file of the format, as exportText speaks it, with subtitles beside it
+    // (same name, the kind's suffix) and no tags.
     bool exportFile(const QString& path, int format, const QString& text, SubtitleKind subtitles,
                     const AudioExport::Progress& progress);
 

@@ -34,6 +34,7 @@ private Q_SLOTS:
     void cuesStartWhereSentencesAreHeard_data();
     void cuesStartWhereSentencesAreHeard();
     void cancelKeepsTheFinishedChapters();
+    void subtitlesLeaveTheSpeechAsItIs();
 
 private:
     std::unique_ptr<AudioExport> exporter(int helpers);
@@ -442,6 +443,26 @@ void TestAudiobookEngine::cancelKeepsTheFinishedChapters() {
         texts << cue.match(line).captured(1);
     QCOMPARE(texts,
              (QStringList{"Chapter 1.", "The sun rose over the hills.", "Birds began to sing."}));
+}
+
+// -o with subtitles: the same speech as without, and the subtitles beside it.
+void TestAudiobookEngine::subtitlesLeaveTheSpeechAsItIs() {
+    const QString text = ThreeChapters[0].text + u'\n' + ThreeChapters[1].text;
+    const auto audio = exporter(2);
+    const QString plain = m_dir->filePath(QStringLiteral("plain.wav"));
+    const QString timed = m_dir->filePath(QStringLiteral("timed.wav"));
+    constexpr int Wav = SpeechFileStream::Format16kHz16BitMono;
+    QVERIFY(audio->exportText(plain, text, Wav, [](qint64, qint64) { return true; }));
+    QVERIFY(AudiobookExport(*audio).exportFile(timed, Wav, text, SubtitleKind::Lrc,
+                                               [](qint64, qint64) { return true; }));
+    const Decoded before = decode(plain);
+    QVERIFY(!before.samples.empty());
+    QVERIFY(before.samples == decode(timed).samples);
+    QFile lrc(m_dir->filePath(QStringLiteral("timed.lrc")));
+    QVERIFY(lrc.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(lrc.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.mid(0, 2), (QStringList{"[ti:timed]", "[ar:]"}));
+    QCOMPARE(lines.size() - 2, sentenceSpans(text).size());
 }
 
 QTEST_GUILESS_MAIN(TestAudiobookEngine)
