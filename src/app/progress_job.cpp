@@ -46,6 +46,8 @@ void ProgressJob::abandon() {
 QString ProgressJob::label(qint64 done, qint64 total) const {
     if (total <= 0 && !m_texts.starting.isEmpty())
         return m_texts.starting;
+    if (m_texts.describe)
+        return m_texts.describe(done, total);
     if (!m_texts.labelFormat.contains(QStringLiteral("%1")))
         return m_texts.labelFormat;
     return m_texts.labelFormat.arg(done).arg(total);

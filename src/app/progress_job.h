@@ -23,6 +23,8 @@ public:
         QString busy;           // the answer to a second command meanwhile
         bool usesVoice = false; // the window's voice belongs to the operation while it runs
         QString starting = {};  // when set, the label until the first report of a total
+        // Makes the label from the counts instead of labelFormat, when set.
+        std::function<QString(qint64 done, qint64 total)> describe = {};
     };
     // Runs a completion, reporting what it throws; the window's general error report.
     using Guard = std::function<void(const std::function<void()>&)>;

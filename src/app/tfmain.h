@@ -5,6 +5,7 @@
 #include "app/settings.h"
 #include "echo/held_keys.h"
 #include "export/audio_export.h"
+#include "export/audiobook_export.h"
 #include "platform/document_converter.h"
 #include "platform/platform.h"
 #include "platform/speech/speech_voice.h"
@@ -92,6 +93,7 @@ public:
     // Audio export.
     void NExportClick();
     void NExportLineWavClick();
+    void NExportBookClick();
 
     // Key echo, clipboard reader and the seven options.
     void KeyEchoMessage(std::uint32_t lParam);
@@ -219,6 +221,7 @@ public:
     QAction* NSave;
     QAction* NExport;
     QAction* NExportLineWav;
+    QAction* NExportBook;
     QAction* NPrintSetup;
     QAction* NPrint;
     QAction* NExit;
@@ -285,6 +288,7 @@ public:
     QAction* NNNStop;
     QAction* NNNExport;
     QAction* NNNExportLineWav;
+    QAction* NNNExportBook;
     QMenu* NAloudItems;
     QAction* NNSpeakKeyAll;
     QAction* NNSpeakLetterDigit;
@@ -425,6 +429,7 @@ private:
     bool prepareExportVoice();
     AudioExport& audioExport();
     std::unique_ptr<AudioExport> m_audioExport;
+    void exportBook(const QList<Chapter>& chapters, AudiobookOptions options);
 
     // Key echo and clipboard: helpers and state.
     struct OptionControls {

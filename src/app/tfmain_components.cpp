@@ -360,6 +360,7 @@ void TFmain::createMainMenu() {
     addSeparator(NFile, "N7");
     NExport = addItem(NFile, "NExport", QStringLiteral("导出为WAV(&W)"));
     NExportLineWav = addItem(NFile, "NExportLineWav", QStringLiteral("导出每行为WAV(&L)"));
+    NExportBook = addItem(NFile, "NExportBook", QStringLiteral("导出为有声书(&B)..."));
     addSeparator(NFile, "N8");
     NPrintSetup = addItem(NFile, "NPrintSetup", QStringLiteral("打印设置(&U)"));
     NPrint = addItem(NFile, "NPrint", QStringLiteral("打印(&P)"),
@@ -475,6 +476,7 @@ void TFmain::createTrayMenu() {
     addSeparator(PMBar, "N13");
     NNNExport = addItem(PMBar, "NNNExport", QStringLiteral("导出为WAV文件"));
     NNNExportLineWav = addItem(PMBar, "NNNExportLineWav", QStringLiteral("导出每行为WAV文件"));
+    NNNExportBook = addItem(PMBar, "NNNExportBook", QStringLiteral("导出为有声书..."));
     addSeparator(PMBar, "N29");
 
     NAloudItems = named(PMBar->addMenu(QStringLiteral("朗读选项")), "NAloudItems");

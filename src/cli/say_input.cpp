@@ -50,35 +50,50 @@ DocumentReader::DocumentReader(DocumentConverter& converter, std::function<bool(
 DocumentReader::~DocumentReader() = default;
 
 QString DocumentReader::text(const QString& path) {
+    QString text;
+    read(
+        path, [&](const QString& plain) { text = plain; },
+        [&](const QTextDocument& document) { text = document.toPlainText(); });
+    return text;
+}
+
+QList<Chapter> DocumentReader::chapters(const QString& path, const QString& bookTitle) {
+    QList<Chapter> chapters;
+    read(
+        path, [&](const QString& plain) { chapters = findChapters(plain, bookTitle); },
+        [&](const QTextDocument& document) { chapters = documentChapters(document, bookTitle); });
+    return chapters;
+}
+
+void DocumentReader::read(const QString& path, const std::function<void(const QString&)>& plain,
+                          const std::function<void(const QTextDocument&)>& formatted) {
     try {
         if (path == u'-')
-            return standardInputText();
+            return plain(standardInputText());
         checkReadable(path);
+        QTextDocument document;
         switch (documentKind(path)) {
         case DocumentKind::WebPage:
-            return webPageText(path);
+            return plain(webPageText(path));
         case DocumentKind::Word:
-            return m_converter.wordText(path, m_interrupted);
+            return plain(m_converter.wordText(path, m_interrupted));
         case DocumentKind::Pdf:
-            return m_converter.pdfText(path, m_interrupted, {m_voiceLanguage});
+            return plain(m_converter.pdfText(path, m_interrupted, {m_voiceLanguage}));
         case DocumentKind::Picture:
-            return m_converter.pictureText(path, m_interrupted, {m_voiceLanguage});
+            return plain(m_converter.pictureText(path, m_interrupted, {m_voiceLanguage}));
         case DocumentKind::WordXml:
         case DocumentKind::OpenDocument:
         case DocumentKind::Epub:
         case DocumentKind::Markdown:
-        case DocumentKind::FictionBook: {
-            QTextDocument document;
+        case DocumentKind::FictionBook:
             loadFormattedDocument(path, document);
-            return document.toPlainText();
-        }
+            return formatted(document);
         case DocumentKind::Text:
         case DocumentKind::Other:
             break;
         }
-        QTextDocument document;
         loadDocumentBytes(readDocumentFile(path), false, document);
-        return document.toPlainText();
+        formatted(document);
     } catch (const AppError& error) {
         throw AppError(
             fileMessage(path == u'-' ? QStringLiteral("标准输入") : path, error.message()));

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "export/chapters.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <memory>
 
 class DocumentConverter;
+class QTextDocument;
 class HiddenBrowser;
 
 // The text of each file parlora-say reads, taken as the window opens that kind of file: text
@@ -22,8 +25,13 @@ public:
 
     // AppError naming the file when it cannot be read.
     QString text(const QString& path);
+    // The chapters of the file: at its headings where it has them, else as its text shows them.
+    QList<Chapter> chapters(const QString& path, const QString& bookTitle);
 
 private:
+    // Gives the file's text to plain, or to formatted when it was read into a document.
+    void read(const QString& path, const std::function<void(const QString&)>& plain,
+              const std::function<void(const QTextDocument&)>& formatted);
     QString readText(const QString& path);
     QString webPageText(const QString& path);
 

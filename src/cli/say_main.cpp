@@ -6,6 +6,7 @@
 #include "cli/say_options.h"
 #include "cli/say_progress.h"
 #include "export/audio_export.h"
+#include "export/audiobook_export.h"
 #include "export/export_names.h"
 #include "platform/desktop_services.h"
 #include "platform/document_converter.h"
@@ -17,6 +18,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLoggingCategory>
 #include <atomic>
@@ -101,10 +103,10 @@ VoiceToken chooseVoice(SpeechVoice& voice, const SayOptions& options) {
 }
 
 // The window's pronunciation dictionary, unless the options leave it out.
-PronunciationDictionary dictionaryOf(const SayOptions& options) {
+SharedPronunciation dictionaryOf(const SayOptions& options) {
     if (options.noDictionary)
-        return {};
-    return PronunciationDictionary(
+        return std::make_shared<PronunciationDictionary>();
+    return std::make_shared<PronunciationDictionary>(
         PronunciationFile(windowFile(PronunciationFile::FileName)).read().rules());
 }
 
@@ -120,33 +122,81 @@ void speak(SpeechVoice& voice, const QString& text) {
     }
 }
 
-void exportSpeech(SpeechVoice& voice, const VoiceToken& token, const SayOptions& options,
-                  const QString& text, const PronunciationDictionary& dictionary) {
-    WavFileStream stream(EspeakVoice::SampleRate);
-    const int jobs = options.jobs.value_or(SpeechWorkers::defaultCount());
-    AudioExport exporter(
-        voice, stream,
-        jobs > 0 ? std::make_unique<SpeechWorkers>(SpeechWorkers::defaultProgram(), jobs)
-                 : nullptr);
-    exporter.setHelperVoice({token.id, voice.Rate(), voice.Volume()});
-    const bool toLines = !options.linesFolder.isEmpty();
-    TerminalProgress bar(stderr, !options.quiet && ::isatty(STDERR_FILENO),
-                         toLines ? QStringLiteral("paragraphs") : QStringLiteral("characters"));
-    const auto progress = [&](qint64 done, qint64 total) {
-        bar.show(done, total);
-        return !interrupted();
-    };
-    if (!toLines) {
-        exporter.exportText(options.output, spokenText(dictionary, text), options.outputFormat,
-                            progress);
-        return;
-    }
-    if (!QDir().mkpath(options.linesFolder))
-        throw AppError(QStringLiteral("无法创建文件夹 %1").arg(options.linesFolder));
-    // The files are named after the lines as written.
-    exporter.exportLines(options.linesFolder, exportLines(text), progress,
-                         [&](const QString& line) { return spokenText(dictionary, line); });
+// A book's title from its file's name; standard input has none.
+QString titleOf(const QString& path) {
+    return path == u'-' ? QStringLiteral("有声书") : QFileInfo(path).completeBaseName();
 }
+
+void makeFolder(const QString& folder) {
+    if (!QDir().mkpath(folder))
+        throw AppError(QStringLiteral("无法创建文件夹 %1").arg(folder));
+}
+
+class SpeechExport {
+public:
+    SpeechExport(SpeechVoice& voice, const VoiceToken& token, const SayOptions& options,
+                 const SharedPronunciation& dictionary)
+        : m_stream(EspeakVoice::SampleRate), m_exporter(voice, m_stream, helpers(options)),
+          m_book(m_exporter, dictionary), m_options(options), m_dictionary(dictionary) {
+        m_exporter.setHelperVoice({token.id, voice.Rate(), voice.Volume()});
+    }
+
+    void text(const QString& text) {
+        const bool toLines = !m_options.linesFolder.isEmpty();
+        TerminalProgress bar =
+            progressBar(toLines ? QStringLiteral("paragraphs") : QStringLiteral("characters"));
+        const auto progress = [&](qint64 done, qint64 total) {
+            bar.show(done, total);
+            return !interrupted();
+        };
+        if (toLines) {
+            makeFolder(m_options.linesFolder);
+            // The files are named after the lines as written.
+            m_exporter.exportLines(
+                m_options.linesFolder, exportLines(text), progress,
+                [&](const QString& line) { return spokenText(*m_dictionary, line); });
+        } else if (m_options.subtitles != SubtitleKind::None) {
+            m_book.exportFile(m_options.output, m_options.outputFormat, text, m_options.subtitles,
+                              progress);
+        } else {
+            m_exporter.exportText(m_options.output, spokenText(*m_dictionary, text),
+                                  m_options.outputFormat, progress);
+        }
+    }
+
+    void book(const QList<Chapter>& chapters, const QString& title, const QString& voiceName) {
+        makeFolder(m_options.chaptersFolder);
+        AudiobookOptions book;
+        book.folder = m_options.chaptersFolder;
+        book.type = m_options.chapterType;
+        book.subtitles = m_options.subtitles;
+        book.title = title;
+        book.author = m_options.author;
+        book.voiceName = voiceName;
+        TerminalProgress bar = progressBar(QStringLiteral("characters"));
+        m_book.exportBook(chapters, book, [&](const BookProgress& progress) {
+            bar.show(progress.done, progress.total);
+            return !interrupted();
+        });
+    }
+
+private:
+    static std::unique_ptr<SpeechWorkers> helpers(const SayOptions& options) {
+        const int jobs = options.jobs.value_or(SpeechWorkers::defaultCount());
+        return jobs > 0 ? std::make_unique<SpeechWorkers>(SpeechWorkers::defaultProgram(), jobs)
+                        : nullptr;
+    }
+
+    TerminalProgress progressBar(const QString& unit) const {
+        return TerminalProgress(stderr, !m_options.quiet && ::isatty(STDERR_FILENO), unit);
+    }
+
+    WavFileStream m_stream;
+    AudioExport m_exporter;
+    AudiobookExport m_book;
+    const SayOptions& m_options;
+    SharedPronunciation m_dictionary;
+};
 
 int say(const SayOptions& options) {
     EspeakVoice voice;
@@ -163,6 +213,20 @@ int say(const SayOptions& options) {
     const VoiceToken token = chooseVoice(voice, options);
     ProcessConverter converter;
     DocumentReader reader(converter, interrupted, token.language);
+    if (!options.chaptersFolder.isEmpty()) {
+        // Each file's text before its first chapter is named after the file.
+        QList<Chapter> chapters;
+        for (const QString& file : options.files) {
+            chapters += reader.chapters(file, titleOf(file));
+            if (interrupted())
+                return 0;
+        }
+        const QString title =
+            options.title.isEmpty() ? titleOf(options.files.first()) : options.title;
+        SpeechExport(voice, token, options, dictionaryOf(options))
+            .book(chapters, title, voiceDisplayNames({token}).first());
+        return 0;
+    }
     QStringList texts;
     for (const QString& file : options.files) {
         texts << reader.text(file);
@@ -170,11 +234,11 @@ int say(const SayOptions& options) {
             return 0;
     }
     const QString text = texts.join(u'\n');
-    const PronunciationDictionary dictionary = dictionaryOf(options);
+    const SharedPronunciation dictionary = dictionaryOf(options);
     if (options.output.isEmpty() && options.linesFolder.isEmpty())
-        speak(voice, spokenText(dictionary, text));
+        speak(voice, spokenText(*dictionary, text));
     else
-        exportSpeech(voice, token, options, text, dictionary);
+        SpeechExport(voice, token, options, dictionary).text(text);
     return 0;
 }
 

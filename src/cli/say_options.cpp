@@ -32,10 +32,44 @@ int audioFormatOf(const QString& path) {
                          .arg(path));
 }
 
+ExportFileType fileTypeNamed(const QString& name) {
+    for (const ExportFileType& type : exportFileTypes()) {
+        if (type.suffix == lowerAscii(name))
+            return type;
+    }
+    throw UsageError(
+        QStringLiteral("--format takes mp3, ogg, opus, flac or wav, not \"%1\"").arg(name));
+}
+
+SubtitleKind subtitleKindNamed(const QString& name) {
+    for (const SubtitleKind kind : {SubtitleKind::Srt, SubtitleKind::Lrc}) {
+        if (subtitleSuffix(kind) == lowerAscii(name))
+            return kind;
+    }
+    throw UsageError(QStringLiteral("--subtitles takes srt or lrc, not \"%1\"").arg(name));
+}
+
+// Options that only mean something beside another one.
+void checkCombinations(const SayOptions& options, const QStringList& given) {
+    const int outputs = int(!options.output.isEmpty()) + int(!options.linesFolder.isEmpty()) +
+                        int(!options.chaptersFolder.isEmpty());
+    if (outputs > 1)
+        throw UsageError(QStringLiteral("-o, --lines and --chapters cannot be used together"));
+    for (const QString& option :
+         {QStringLiteral("--format"), QStringLiteral("--title"), QStringLiteral("--author")}) {
+        if (given.contains(option) && options.chaptersFolder.isEmpty())
+            throw UsageError(QStringLiteral("%1 goes with --chapters").arg(option));
+    }
+    if (options.subtitles != SubtitleKind::None && options.output.isEmpty() &&
+        options.chaptersFolder.isEmpty())
+        throw UsageError(QStringLiteral("--subtitles goes with -o or --chapters"));
+}
+
 } // namespace
 
 SayOptions parseSayOptions(const QStringList& arguments) {
     SayOptions options;
+    QStringList given;
     bool onlyFiles = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         QString option = arguments[i];
@@ -53,6 +87,7 @@ SayOptions parseSayOptions(const QStringList& arguments) {
             attached = option.mid(equals + 1);
             option.truncate(equals);
         }
+        given << option;
         const auto value = [&] {
             if (attached)
                 return *attached;
@@ -74,6 +109,16 @@ SayOptions parseSayOptions(const QStringList& arguments) {
             text(options.output);
         else if (option == QStringLiteral("--lines"))
             text(options.linesFolder);
+        else if (option == QStringLiteral("--chapters"))
+            text(options.chaptersFolder);
+        else if (option == QStringLiteral("--format"))
+            options.chapterType = fileTypeNamed(value());
+        else if (option == QStringLiteral("--subtitles"))
+            options.subtitles = subtitleKindNamed(value());
+        else if (option == QStringLiteral("--title"))
+            text(options.title);
+        else if (option == QStringLiteral("--author"))
+            text(options.author);
         else if (option == QStringLiteral("--voice"))
             text(options.voice);
         else if (option == QStringLiteral("--rate"))
@@ -95,8 +140,7 @@ SayOptions parseSayOptions(const QStringList& arguments) {
         else
             throw UsageError(QStringLiteral("unknown option %1").arg(option));
     }
-    if (!options.output.isEmpty() && !options.linesFolder.isEmpty())
-        throw UsageError(QStringLiteral("-o and --lines cannot be used together"));
+    checkCombinations(options, given);
     if (!options.output.isEmpty())
         options.outputFormat = audioFormatOf(options.output);
     return options;
@@ -111,6 +155,12 @@ QString sayUsage() {
         "\n"
         "  -o, --output=OUT   write the speech to OUT instead: .wav, .mp3, .ogg, .opus or .flac\n"
         "      --lines=DIR    write each paragraph into a WAV file of its own in DIR\n"
+        "      --chapters=DIR write each chapter into a file of its own in DIR, tagged\n"
+        "                     as a track of the book: \"01 <title>.wav\"\n"
+        "      --format=TYPE  the chapters' files: wav (the default), mp3, ogg, opus, flac\n"
+        "      --subtitles=KIND  srt or lrc subtitles beside the -o or --chapters files\n"
+        "      --title=T      the book's title (album); the first file's name by default\n"
+        "      --author=A     the book's author (artist); the voice's name by default\n"
         "      --voice=NAME   the voice by a name, language (cmn, en) or --list-voices number\n"
         "      --rate=N       speed from -10 to 10, 0 is normal\n"
         "      --volume=N     volume from 0 to 100\n"

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/app_error.h"
+#include "export/audio_export.h"
+#include "export/subtitles.h"
 #include "platform/speech/speech_voice.h"
 
 #include <QList>
@@ -19,6 +21,11 @@ struct SayOptions {
     int outputFormat = 0;
     QString linesFolder;       // one WAV file per paragraph
     bool noDictionary = false; // the words as written, not as pronunciation.txt says them
+    QString chaptersFolder;    // one file per chapter, of the type chapterType
+    ExportFileType chapterType = exportFileTypes().first();
+    SubtitleKind subtitles = SubtitleKind::None; // beside the output or each chapter's file
+    QString title;                               // of the book; empty: the first file's name
+    QString author;                              // empty: the voice's name
     bool listVoices = false;
     bool quiet = false;
     bool help = false;

@@ -19,6 +19,8 @@ constexpr qsizetype PieceLength = 500;
 constexpr int ProgressInterval = 50;
 // How long a cancelled engine may take to let go of the stream.
 constexpr int StopTimeout = 2000;
+// -40 dBFS: below it a sample is the silence before a word.
+constexpr int QuietLimit = 328;
 
 // Names the file the user chose, never the part being written.
 QString cannotCreate(const QString& path) {
@@ -35,6 +37,69 @@ template <typename F> struct AtExit {
     ~AtExit() { action(); }
 };
 template <typename F> AtExit(F) -> AtExit<F>;
+
+// For each code point of the piece as the engine is given it, the piece's own position.
+QList<int> sentPositions(const QString& piece) {
+    QList<int> positions;
+    for (int i = 0; i < piece.size(); ++i) {
+        const QChar c = piece[i];
+        const bool breaks =
+            c == u'\n' || c == QChar::ParagraphSeparator || c == QChar::LineSeparator;
+        if (breaks && (i == 0 || piece[i - 1] != u'\r'))
+            positions << i; // sent as "\r\n"
+        positions << i;
+        if (c.isHighSurrogate() && i + 1 < piece.size() && piece[i + 1].isLowSurrogate())
+            ++i;
+    }
+    return positions;
+}
+
+// Where each word the engine began is first heard, found as the audio passes by, so that no
+// more than a block of it is ever looked at.
+class WordOnsets {
+public:
+    explicit WordOnsets(SpeechTimes& times) : m_times(times) {}
+
+    void wordAt(int position, qint64 sample) {
+        m_times.positions << position;
+        m_begun << sample;
+    }
+
+    // The next samples of the file.
+    void pass(const qint16* samples, size_t count) {
+        const qint64 start = m_times.length;
+        const qint64 end = start + qint64(count);
+        while (m_times.samples.size() < m_begun.size()) {
+            const qsizetype word = m_times.samples.size();
+            const qint64 from = std::max(m_begun[word], start);
+            if (from >= end)
+                break; // its sound is still to come
+            const bool nextBegun = word + 1 < m_begun.size() && m_begun[word + 1] <= end;
+            const qint64 until = nextBegun ? std::max(from, m_begun[word + 1]) : end;
+            const qint16* first = samples + (from - start);
+            const qint16* last = samples + (until - start);
+            const qint16* loud = std::find_if(
+                first, last, [](qint16 s) { return s >= QuietLimit || s <= -QuietLimit; });
+            if (loud != last)
+                m_times.samples << start + (loud - samples);
+            else if (nextBegun)
+                m_times.samples << m_begun[word];
+            else
+                break; // on in the next block
+        }
+        m_times.length = end;
+    }
+
+    // The words never heard are where the engine began them.
+    void pieceEnd() {
+        while (m_times.samples.size() < m_begun.size())
+            m_times.samples << std::min(m_begun[m_times.samples.size()], m_times.length);
+    }
+
+private:
+    SpeechTimes& m_times;
+    QList<qint64> m_begun; // where the engine began each word
+};
 
 } // namespace
 
@@ -111,6 +176,34 @@ bool AudioExport::exportLines(const QString& folder, const QStringList& lines,
     return lineProgress(files.size());
 }
 
+bool AudioExport::exportTimedText(const QString& path, const QString& text, int format,
+                                  const Progress& progress, const BeforeCommit& beforeCommit) {
+    AtExit done{[this] { finish(); }};
+    std::unique_ptr<SpeechWorkers> own;
+    if (!m_helpers)
+        own = std::make_unique<SpeechWorkers>(SpeechWorkers::defaultProgram(), 1);
+    SpeechWorkers& helpers = m_helpers ? *m_helpers : *own;
+    const qint64 total = text.size();
+    const auto file = begin(path, format);
+    SpeechTimes times;
+    times.sampleRate = m_stream.sampleRate();
+    bool finished = false;
+    try {
+        finished = speakTimed(
+            helpers, speechPieces(text, PieceLength),
+            [&](qint64 done) { return progress(done, total); }, times);
+    } catch (...) {
+        abandon();
+        throw;
+    }
+    if (!finished) {
+        abandon();
+        return false;
+    }
+    complete(*file, [&](const QString& writtenPath) { beforeCommit(writtenPath, times); });
+    return true;
+}
+
 struct AudioExport::PartFile {
     explicit PartFile(const QString& path) : file(path) {}
     AtomicFile file;
@@ -130,12 +223,15 @@ std::unique_ptr<AudioExport::PartFile> AudioExport::begin(const QString& path, i
     return part;
 }
 
-void AudioExport::complete(PartFile& part) {
+void AudioExport::complete(PartFile& part,
+                           const std::function<void(const QString&)>& beforeCommit) {
     try {
         m_stream.Close();
     } catch (const AppError&) {
         throw AppError(cannotWrite(part.file.path()));
     }
+    if (beforeCommit)
+        beforeCommit(part.file.writingPath());
     if (!part.file.commit())
         throw AppError(cannotCreate(part.file.path()));
 }
@@ -228,6 +324,42 @@ bool AudioExport::speakWithHelpers(const QStringList& pieces,
             return m_stream.writeSamples(samples, count);
         },
         [&](qsizetype piecesDone) { return progress(doneAfter[size_t(piecesDone)]); });
+}
+
+// As speakWithHelpers, with the engine's word marks turned into places in the text and the file.
+bool AudioExport::speakTimed(SpeechWorkers& helpers, const QStringList& pieces,
+                             const std::function<bool(qint64)>& progress, SpeechTimes& times) {
+    QStringList texts;
+    std::vector<qint64> doneAfter{0};
+    for (const QString& piece : pieces) {
+        texts << withCrLfBreaks(piece);
+        doneAfter.push_back(doneAfter.back() + piece.size());
+    }
+    WordOnsets onsets(times);
+    qint64 pieceStart = 0; // in the file
+    QList<int> positions;  // of the piece being read, by code point as sent
+    qsizetype positionsOf = -1;
+    SpeechWorkers::Timing timing;
+    timing.wordStart = [&](qsizetype piece, quint32 position, quint32 sample) {
+        if (positionsOf != piece) {
+            positions = sentPositions(pieces[piece]);
+            positionsOf = piece;
+        }
+        if (position >= 1 && position <= quint32(positions.size()))
+            onsets.wordAt(int(doneAfter[size_t(piece)]) + positions[position - 1],
+                          pieceStart + sample);
+    };
+    timing.pieceEnd = [&](qsizetype) {
+        onsets.pieceEnd();
+        pieceStart = times.length;
+    };
+    return helpers.synthesise(
+        texts, m_helperVoice, m_stream.sampleRate(),
+        [&](const qint16* samples, size_t count) {
+            onsets.pass(samples, count);
+            return m_stream.writeSamples(samples, count);
+        },
+        [&](qsizetype piecesDone) { return progress(doneAfter[size_t(piecesDone)]); }, timing);
 }
 
 // Later speech plays on the sound device again.

@@ -26,6 +26,16 @@ struct ExportTarget {
 };
 ExportTarget exportTarget(const QString& chosenPath, const QString& filter);
 
+// Where the voice began each word of a text it spoke into a file.
+struct SpeechTimes {
+    int sampleRate = 0;
+    QList<int> positions; // of the words in the text, in order
+    // Where each word is first heard, at the file's rate: its first sample above -40 dBFS from
+    // where the engine began it, before the next word (where the engine began it when none is).
+    QList<qint64> samples;
+    qint64 length = 0; // of the whole file
+};
+
 // Writes speech into audio files through a voice and a file stream, with no window: the text
 // into one file, or each line into a file of its own. A file is replaced only once it is
 // complete, so a failed or cancelled export leaves nothing half-written behind.
@@ -46,6 +56,12 @@ public:
     bool exportText(const QString& path, const QString& text, int format, const Progress& progress);
     // How a trimmed line is said; by default as it is written.
     using SpokenForm = std::function<QString(const QString& line)>;
+    // Runs on the complete file before it replaces the target, to add to it (tags).
+    using BeforeCommit = std::function<void(const QString& writtenPath, const SpeechTimes& times)>;
+    // As exportText, and tells where each word is heard. Needs the engine's word marks, which
+    // the helpers send: without helpers of its own, one is started for the export.
+    bool exportTimedText(const QString& path, const QString& text, int format,
+                         const Progress& progress, const BeforeCommit& beforeCommit);
     // One file per non-empty line in the folder, named by lineFileName. On cancel or failure
     // the files already finished stay. False when cancelled.
     bool exportLines(const QString& folder, const QStringList& lines, const Progress& progress,
@@ -56,7 +72,7 @@ private:
     // complete.
     struct PartFile;
     std::unique_ptr<PartFile> begin(const QString& path, int format);
-    void complete(PartFile& file);
+    void complete(PartFile& file, const std::function<void(const QString&)>& beforeCommit = {});
     void abandon();
 
     // Speaks the text into path; progress gets the characters done of this text.
@@ -65,6 +81,8 @@ private:
     bool speak(const QStringList& pieces, const std::function<bool(qint64 done)>& progress);
     bool speakWithHelpers(const QStringList& pieces,
                           const std::function<bool(qint64 done)>& progress);
+    bool speakTimed(SpeechWorkers& helpers, const QStringList& pieces,
+                    const std::function<bool(qint64 done)>& progress, SpeechTimes& times);
     // Line k into files[k]; lineProgress gets the number of lines done.
     bool writeLinesWithHelpers(const QStringList& files, const QStringList& lines,
                                const std::function<bool(qsizetype linesDone)>& lineProgress);

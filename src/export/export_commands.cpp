@@ -36,6 +36,8 @@ void TFmain::connectExportHandlers() {
         connectItem(item, &TFmain::NExportClick);
     for (QAction* item : {NExportLineWav, NNNExportLineWav})
         connectItem(item, &TFmain::NExportLineWavClick);
+    for (QAction* item : {NExportBook, NNNExportBook})
+        connectItem(item, &TFmain::NExportBookClick);
 }
 
 void TFmain::NExportClick() {

@@ -1,5 +1,7 @@
 #include "export/export_names.h"
 
+#include <algorithm>
+
 namespace {
 
 // A full stop, question or exclamation mark that ends a sentence: full-width ones always, the
@@ -63,14 +65,24 @@ QString trimmedLine(const QString& line) {
     return line.mid(begin, end - begin);
 }
 
-QString lineFileName(int number, const QString& line) {
-    QString form = trimmedLine(line);
+QString fittedFileBase(const QString& prefix, const QString& text, int suffixBytes) {
+    QString form = text;
     for (const QChar c : QStringLiteral("\\/:*?\"<>|"))
         form.replace(c, u' ');
-    const QString prefix = QString::number(number) + u'.';
+    const int room = FileNameLimit - int(prefix.toUtf8().size()) - suffixBytes;
+    return prefix + fitted(form, room);
+}
+
+QString lineFileName(int number, const QString& line) {
     const QString suffix = QStringLiteral(".wav");
-    const int room = FileNameLimit - int(prefix.toUtf8().size() + suffix.size());
-    return prefix + fitted(form, room) + suffix;
+    return fittedFileBase(QString::number(number) + u'.', trimmedLine(line), int(suffix.size())) +
+           suffix;
+}
+
+QString chapterFileBase(int number, int count, const QString& title, int suffixBytes) {
+    const int digits = std::max(2, int(QString::number(count).size()));
+    const QString prefix = QStringLiteral("%1 ").arg(number, digits, 10, QChar(u'0'));
+    return trimmedLine(fittedFileBase(prefix, trimmedLine(title), suffixBytes));
 }
 
 QStringList speechPieces(const QString& text, qsizetype limit) {

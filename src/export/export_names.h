@@ -15,9 +15,16 @@ QStringList exportLines(const QString& plainText);
 // The line without the blanks and control characters at either end: what is spoken.
 QString trimmedLine(const QString& line);
 
-// The file name of line number n: "n.", the trimmed line with \ / : * ? " < > | each made a
-// space, and ".wav"; the line part is shortened so that the name fits FileNameLimit bytes.
+// The prefix and the text with \ / : * ? " < > | each made a space; the text is shortened so
+// that a suffix of suffixBytes after it still fits FileNameLimit bytes.
+QString fittedFileBase(const QString& prefix, const QString& text, int suffixBytes);
+
+// The file name of line number n: "n.", the trimmed line made fit by fittedFileBase, and ".wav".
 QString lineFileName(int number, const QString& line);
+
+// The file name of a chapter without its suffix: "NN title", NN its number of count with at least
+// two digits, the title made fit by fittedFileBase and trimmed; "NN" for a title of no letters.
+QString chapterFileBase(int number, int count, const QString& title, int suffixBytes);
 
 // The text cut into pieces of at most limit characters, after a line break where one falls in
 // the piece, else after the end of a sentence (a longer sentence is a piece of its own). The

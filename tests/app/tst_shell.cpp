@@ -107,6 +107,7 @@ void TestShell::trayIconWithItsMenu() {
                                  "N13",
                                  "NNNExport",
                                  "NNNExportLineWav",
+                                 "NNNExportBook",
                                  "N29",
                                  "NAloudItems",
                                  "NNLanguage(hidden)",

@@ -34,6 +34,11 @@ QString summary(const SayOptions& o) {
     add("jobs", number(o.jobs));
     add("out", o.output.isEmpty() ? QString() : o.output + u'/' + QString::number(o.outputFormat));
     add("lines", o.linesFolder);
+    add("chapters",
+        o.chaptersFolder.isEmpty() ? QString() : o.chaptersFolder + u'/' + o.chapterType.suffix);
+    add("subtitles", subtitleSuffix(o.subtitles));
+    add("title", o.title);
+    add("author", o.author);
     for (const auto& [name, set] :
          {std::pair{"list", o.listVoices}, std::pair{"quiet", o.quiet}, std::pair{"help", o.help},
           std::pair{"version", o.version}, std::pair{"as-written", o.noDictionary}})
@@ -68,6 +73,10 @@ void TestSayOptions::goodCommandLines_data() {
          "files=f lines=out list quiet help version"},
         {"-- --rate -q", "files=--rate,-q"},
         {"--no-dictionary -o a.wav x", "files=x out=a.wav/18 as-written"},
+        {"--chapters out b.txt", "files=b.txt chapters=out/wav"},
+        {"--chapters=out --format MP3 --subtitles srt --title 书 --author 某人 b.txt",
+         "files=b.txt chapters=out/mp3 subtitles=srt title=书 author=某人"},
+        {"-o x.ogg --subtitles=lrc", "out=x.ogg/1002 subtitles=lrc"},
     };
     for (const auto& [arguments, expected] : rows)
         QTest::newRow(arguments) << QString::fromUtf8(arguments) << QString::fromUtf8(expected);
@@ -97,7 +106,18 @@ void TestSayOptions::badCommandLines_data() {
         {"-o book.txt", "\"book.txt\""},
         {"-o a.mp3/book", "\"a.mp3/book\""},
         {"--lines", "--lines needs a value"},
-        {"-o a.wav --lines d", "-o and --lines"},
+        {"-o a.wav --lines d", "-o, --lines and --chapters cannot be used together"},
+        {"--chapters d -o a.wav", "cannot be used together"},
+        {"--chapters d --lines e", "cannot be used together"},
+        {"--chapters", "--chapters needs a value"},
+        {"--chapters d --format aac", "--format takes mp3, ogg, opus, flac or wav, not \"aac\""},
+        {"--format mp3", "--format goes with --chapters"},
+        {"-o a.mp3 --title T", "--title goes with --chapters"},
+        {"--author=A", "--author goes with --chapters"},
+        {"--chapters d --title=", "--title needs a value"},
+        {"--subtitles srt", "--subtitles goes with -o or --chapters"},
+        {"--lines d --subtitles lrc", "--subtitles goes with -o or --chapters"},
+        {"-o a.wav --subtitles vtt", "--subtitles takes srt or lrc, not \"vtt\""},
         {"--quiet=yes", "--quiet takes no value"},
         {"--no-dictionary=yes", "--no-dictionary takes no value"},
         {"--speed 3", "unknown option --speed"},

@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
+#include <id3v2tag.h>
+#include <mpegfile.h>
 #include <sndfile.h>
 
 class TestSayProgram : public QObject {
@@ -21,6 +23,7 @@ private Q_SLOTS:
     void dictionarySaysTheWords();
     void interruptionLeavesNoPartialFile_data();
     void interruptionLeavesNoPartialFile();
+    void bookOfChapters();
 
 private:
     QProcess* start(const QString& arguments, const QByteArray& input = {});
@@ -309,6 +312,41 @@ void TestSayProgram::interruptionLeavesNoPartialFile() {
     QVERIFY(!out.exists(QStringLiteral("book.opus")) && !out.exists(QStringLiteral("book.wav")));
     for (const QString& name : out.entryList(QDir::Files))
         QVERIFY2(sound(out.filePath(name)).frames > 0, qPrintable(name));
+}
+
+// As a user makes a book: a file and subtitles for each chapter, tagged as its album's tracks.
+void TestSayProgram::bookOfChapters() {
+    const QString book = QStringLiteral("第一章 起\n天亮了。鸟儿开始唱歌。\n"
+                                        "第二章 承\n她走到河边。\n第三章 合\n夜深了。\n");
+    const auto [status, errors] =
+        say(QStringLiteral("--chapters out --format mp3 --subtitles srt ") +
+            write("河.txt", book.toUtf8()));
+    QCOMPARE(errors, QString());
+    QCOMPARE(status, 0);
+    const QDir out(m_dir->filePath(QStringLiteral("out")));
+    QCOMPARE(out.entryList(QDir::Files | QDir::Hidden),
+             (QStringList{"01 第一章 起.mp3", "01 第一章 起.srt", "02 第二章 承.mp3",
+                          "02 第二章 承.srt", "03 第三章 合.mp3", "03 第三章 合.srt"}));
+    const QList<QStringList> cueTexts{{"第一章 起。", "天亮了。", "鸟儿开始唱歌。"},
+                                      {"第二章 承。", "她走到河边。"},
+                                      {"第三章 合。", "夜深了。"}};
+    const QStringList bases{"01 第一章 起", "02 第二章 承", "03 第三章 合"};
+    for (qsizetype k = 0; k < bases.size(); ++k) {
+        const QString audio = out.filePath(bases[k] + QStringLiteral(".mp3"));
+        QVERIFY(sound(audio).peak > 1000);
+        TagLib::MPEG::File file(QFile::encodeName(audio).constData());
+        QVERIFY(file.ID3v2Tag());
+        QCOMPARE(QString::fromStdString(file.ID3v2Tag()->album().to8Bit(true)),
+                 QStringLiteral("河"));
+        QCOMPARE(file.ID3v2Tag()->track(), unsigned(k + 1));
+        QFile srt(out.filePath(bases[k] + QStringLiteral(".srt")));
+        QVERIFY(srt.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(srt.readAll()).split(u'\n');
+        QStringList texts;
+        for (qsizetype line = 2; line < lines.size(); line += 4)
+            texts << lines[line];
+        QCOMPARE(texts, cueTexts[k]);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSayProgram)

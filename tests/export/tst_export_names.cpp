@@ -10,6 +10,9 @@ private Q_SLOTS:
     void lineFileNames();
     void longLinesFitTheLimit_data();
     void longLinesFitTheLimit();
+    void chapterFileNames_data();
+    void chapterFileNames();
+    void longChapterTitlesLeaveRoomForTheSuffix();
     void lowerCasesOnlyTheFileName_data();
     void lowerCasesOnlyTheFileName();
     void lines_data();
@@ -42,6 +45,38 @@ void TestExportNames::lineFileNames() {
     QFETCH(QString, line);
     QFETCH(QString, name);
     QCOMPARE(lineFileName(number, line), name);
+}
+
+void TestExportNames::chapterFileNames_data() {
+    QTest::addColumn<int>("number");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("base");
+    QTest::newRow("two digits at least") << 3 << 5 << "第三章 合"
+                                         << "03 第三章 合";
+    QTest::newRow("as many as the count needs") << 7 << 120 << "Chapter 7"
+                                                << "007 Chapter 7";
+    QTest::newRow("ninety-nine") << 99 << 99 << "x"
+                                 << "99 x";
+    QTest::newRow("replaced characters") << 1 << 2 << "a/b: c?"
+                                         << "01 a b  c";
+    QTest::newRow("nothing left of the title") << 2 << 2 << " ??? "
+                                               << "02";
+}
+
+void TestExportNames::chapterFileNames() {
+    QFETCH(int, number);
+    QFETCH(int, count);
+    QFETCH(QString, title);
+    QFETCH(QString, base);
+    QCOMPARE(chapterFileBase(number, count, title, 5), base);
+}
+
+// The audio file and its subtitles share the base name, so it leaves room for the longer suffix.
+void TestExportNames::longChapterTitlesLeaveRoomForTheSuffix() {
+    const QString base = chapterFileBase(1, 10, QString(300, QChar(0x4E2D)), 5);
+    QCOMPARE(base.toUtf8().size() + 5, 254); // 3 bytes a character: one short of the limit
+    QVERIFY(base.startsWith(QStringLiteral("01 ")));
 }
 
 void TestExportNames::longLinesFitTheLimit_data() {

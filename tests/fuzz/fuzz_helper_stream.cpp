@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -13,6 +14,7 @@ namespace {
 struct Taken {
     std::vector<std::int16_t> samples;
     std::vector<size_t> pieceEnds; // sample counts at each piece's end
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> words;
     bool corrupt = false;
 
     bool operator==(const Taken&) const = default;
@@ -31,6 +33,9 @@ void takeBlocks(HelperStream& stream, Taken& taken) {
             return;
         case HelperStream::Block::PieceEnd:
             taken.pieceEnds.push_back(taken.samples.size());
+            break;
+        case HelperStream::Block::WordStart:
+            taken.words.push_back({block.position, block.sample});
             break;
         case HelperStream::Block::Samples:
             if (block.count == 0 || block.count > HelperStream::MaxBlockSamples)

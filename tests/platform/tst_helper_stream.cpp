@@ -16,6 +16,10 @@ QByteArray header(quint32 count) {
     return QByteArray(reinterpret_cast<const char*>(&count), sizeof count);
 }
 
+QByteArray wordStart(quint32 position, quint32 sample) {
+    return header(HelperStream::MarkTag) + header(position) + header(sample);
+}
+
 QByteArray block(std::initializer_list<qint16> samples) {
     QByteArray bytes = header(quint32(samples.size()));
     for (const qint16 sample : samples)
@@ -38,6 +42,10 @@ QString takeAll(HelperStream& stream) {
             taken << QStringLiteral("end");
             continue;
         }
+        if (next.kind == HelperStream::Block::WordStart) {
+            taken << QStringLiteral("word:%1@%2").arg(next.position).arg(next.sample);
+            continue;
+        }
         QStringList samples;
         for (size_t i = 0; i < next.count; ++i)
             samples << QString::number(next.samples[i]);
@@ -54,6 +62,10 @@ void TestHelperStream::blocksAreTakenApart_data() {
     QTest::addColumn<qsizetype>("left"); // bytes still waiting
     QTest::newRow("pieces") << block({1, -2}) + header(0) + block({32767}) + header(0)
                             << "1+-2 end 32767 end" << qsizetype(0);
+    QTest::newRow("word starts") << wordStart(1, 0) + block({4}) + wordStart(7, 70000) + header(0)
+                                 << "word:1@0 4 word:7@70000 end" << qsizetype(0);
+    QTest::newRow("half a word start")
+        << block({4}) + wordStart(2, 3).chopped(1) << "4" << qsizetype(11);
     QTest::newRow("half a header") << block({5}) + header(0).left(2) << "5" << qsizetype(2);
     QTest::newRow("half a block") << block({5, 6, 7}).chopped(1) << "" << qsizetype(9);
     QTest::newRow("largest count") << header(HelperStream::MaxBlockSamples) << "" << qsizetype(4);

@@ -16,6 +16,14 @@ HelperStream::Block HelperStream::next() {
     if (waiting() < sizeof count)
         return {};
     std::memcpy(&count, m_bytes.data() + m_start, sizeof count);
+    if (count == MarkTag) {
+        std::uint32_t mark[2];
+        if (waiting() < sizeof count + sizeof mark)
+            return {};
+        std::memcpy(mark, m_bytes.data() + m_start + sizeof count, sizeof mark);
+        m_start += sizeof count + sizeof mark;
+        return {Block::WordStart, nullptr, 0, mark[0], mark[1]};
+    }
     if (count > MaxBlockSamples)
         return {Block::Corrupt};
     if (count == 0) {

@@ -5,23 +5,28 @@
 #include <vector>
 
 // The audio a speech helper sends, taken apart as it arrives: blocks of [uint32 sample count]
-// [16-bit samples], a piece ended by a block with a count of 0. The bytes come from another
-// process, so every count is checked before anything is set aside for it.
+// [16-bit samples], a piece ended by a block with a count of 0. Among them, where a word begins:
+// [MarkTag][uint32 character position in the piece][uint32 sample in the piece]. The bytes come
+// from another process, so every count is checked before anything is set aside for it.
 class HelperStream {
 public:
     // The helper sends at most 32768 samples a block; anything far beyond is a broken stream.
     static constexpr std::uint32_t MaxBlockSamples = 1u << 20;
+    static constexpr std::uint32_t MarkTag = 0xfffffffeu;
 
     struct Block {
         enum Kind {
             Incomplete, // more bytes are needed
             Samples,
             PieceEnd,
-            Corrupt, // a count no helper sends: the stream cannot be followed any further
+            WordStart, // position and sample are set
+            Corrupt,   // a count no helper sends: the stream cannot be followed any further
         };
         Kind kind = Incomplete;
         const std::int16_t* samples = nullptr; // valid until the next append or next
         std::size_t count = 0;
+        std::uint32_t position = 0; // the engine's: code points from 1
+        std::uint32_t sample = 0;
     };
 
     void append(const char* data, std::size_t size);

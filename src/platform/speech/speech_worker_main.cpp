@@ -4,7 +4,9 @@
 //   stdin, per piece:  "<voice id>\t<rate>\t<volume>\t<sample rate>\t<bytes>\n" and that many
 //                      bytes of UTF-8 text
 //   stdout, per piece: blocks of [uint32 sample count][16-bit samples at the sample rate asked],
-//                      ended by a block with a count of 0
+//                      ended by a block with a count of 0; and for each word the engine begins,
+//                      [0xfffffffe][uint32 its code point in the text, from 1][uint32 its
+//                      sample in the piece], so that the exporter knows where sentences begin
 // Each piece is resampled on its own: pieces end at the end of a sentence, in silence, so the
 // joins stay clean.
 #include "platform/speech/resampler.h"
@@ -28,11 +30,27 @@ constexpr size_t BlockSamples = 32768;
 constexpr int EngineBuffer = 500;
 
 int engineRate = 22050;
+int outputRate = 22050;
 int volumePercent = 100;
 soxr_t resampler = nullptr; // null: the piece is sent at the engine's rate
 std::vector<int16_t> pending;
+std::vector<uint32_t> words; // of the block being filled: position, sample, position, ...
+
+constexpr uint32_t WordTag = 0xfffffffeu;
+
+bool sendWords() {
+    bool ok = true;
+    for (size_t i = 0; ok && i + 1 < words.size(); i += 2) {
+        const uint32_t mark[3] = {WordTag, words[i], words[i + 1]};
+        ok = std::fwrite(mark, sizeof mark, 1, stdout) == 1;
+    }
+    words.clear();
+    return ok;
+}
 
 bool sendPending() {
+    if (!sendWords())
+        return false;
     const uint32_t size = uint32_t(pending.size());
     const bool ok =
         std::fwrite(&size, sizeof size, 1, stdout) == 1 &&
@@ -67,7 +85,18 @@ void append(const int16_t* samples, size_t count) {
     }
 }
 
-int collect(short* samples, int count, espeak_EVENT*) {
+void noteWords(const espeak_EVENT* event) {
+    for (; event && event->type != espeakEVENT_LIST_TERMINATED; ++event) {
+        // The engine also reports an empty word at the end of the text.
+        if (event->type != espeakEVENT_WORD || event->length <= 0)
+            continue;
+        words.push_back(uint32_t(event->text_position));
+        words.push_back(uint32_t(int64_t(event->sample) * outputRate / engineRate));
+    }
+}
+
+int collect(short* samples, int count, espeak_EVENT* events) {
+    noteWords(events);
     if (!samples || count <= 0)
         return 0;
     if (volumePercent < 100) {
@@ -91,6 +120,7 @@ void useSampleRate(int rate) {
     soxr_delete(resampler);
     resampler = nullptr;
     current = rate;
+    outputRate = rate;
     if (rate == engineRate)
         return;
     resampler = createResampler(engineRate, rate);
@@ -133,8 +163,8 @@ int main() {
         if (resampler)
             append(nullptr, 0);
         const uint32_t end = 0;
-        if ((!pending.empty() && !sendPending()) || std::fwrite(&end, sizeof end, 1, stdout) != 1 ||
-            std::fflush(stdout) != 0)
+        if ((!pending.empty() && !sendPending()) || !sendWords() ||
+            std::fwrite(&end, sizeof end, 1, stdout) != 1 || std::fflush(stdout) != 0)
             return 1;
     }
     espeak_Terminate();

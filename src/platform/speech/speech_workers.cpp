@@ -216,10 +216,10 @@ void SpeechWorkers::exchange(int timeout) {
 }
 
 bool SpeechWorkers::synthesise(const QStringList& pieces, const Voice& voice, int sampleRate,
-                               const Sink& sink, const Progress& progress) {
+                               const Sink& sink, const Progress& progress, const Timing& timing) {
     stopAll(false);
     try {
-        const bool finished = run(pieces, voice, sampleRate, sink, progress);
+        const bool finished = run(pieces, voice, sampleRate, sink, progress, timing);
         stopAll(finished);
         return finished;
     } catch (...) {
@@ -229,7 +229,7 @@ bool SpeechWorkers::synthesise(const QStringList& pieces, const Voice& voice, in
 }
 
 bool SpeechWorkers::run(const QStringList& pieces, const Voice& voice, int sampleRate,
-                        const Sink& sink, const Progress& progress) {
+                        const Sink& sink, const Progress& progress, const Timing& timing) {
     const qsizetype count = std::min<qsizetype>(m_count, pieces.size());
     for (qsizetype i = 0; i < count; ++i)
         m_helpers.push_back(start());
@@ -255,6 +255,11 @@ bool SpeechWorkers::run(const QStringList& pieces, const Voice& voice, int sampl
             const HelperStream::Block block = helper.stream.next();
             if (block.kind == HelperStream::Block::PieceEnd)
                 break;
+            if (block.kind == HelperStream::Block::WordStart) {
+                if (timing.wordStart)
+                    timing.wordStart(i, block.position, block.sample);
+                continue;
+            }
             if (block.kind == HelperStream::Block::Samples) {
                 if (!sink(block.samples, block.count))
                     return false;
@@ -273,6 +278,8 @@ bool SpeechWorkers::run(const QStringList& pieces, const Voice& voice, int sampl
             if (!goOn(i))
                 return false;
         }
+        if (timing.pieceEnd)
+            timing.pieceEnd(i);
         if (i + ahead < pieces.size())
             helper.send(request(pieces[i + ahead], voice, sampleRate));
         if (!progress(i + 1))

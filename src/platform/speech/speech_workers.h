@@ -23,6 +23,14 @@ public:
     using Sink = std::function<bool(const qint16* samples, size_t count)>;
     // The number of pieces complete; false stops.
     using Progress = std::function<bool(qsizetype piecesDone)>;
+    // Where the speech stands, for an export that times its text.
+    struct Timing {
+        // Piece number piece has gone to the sink whole, and nothing of the next one yet.
+        std::function<void(qsizetype piece)> pieceEnd;
+        // The engine began a word: its code point in the piece as sent (from 1), and its
+        // sample in the piece's audio.
+        std::function<void(qsizetype piece, quint32 position, quint32 sample)> wordStart;
+    };
 
     // A helper that sends nothing for silenceLimit while its audio is awaited has hung.
     SpeechWorkers(QString program, int count,
@@ -39,7 +47,7 @@ public:
     // False when stopped. AppError when a helper cannot start, hangs, sends what no helper
     // sends, or ends before its work is done; the helpers are gone when it returns or throws.
     bool synthesise(const QStringList& pieces, const Voice& voice, int sampleRate, const Sink& sink,
-                    const Progress& progress);
+                    const Progress& progress, const Timing& timing = {});
 
     // The helpers' process ids while synthesise runs.
     QList<qint64> processIds() const;
@@ -48,7 +56,7 @@ private:
     struct Helper;
 
     bool run(const QStringList& pieces, const Voice& voice, int sampleRate, const Sink& sink,
-             const Progress& progress);
+             const Progress& progress, const Timing& timing);
     std::unique_ptr<Helper> start() const;
     // Sends what waits to be sent and reads what the helpers made, each while its waiting audio
     // is under the limit; waits up to timeout milliseconds for either.
