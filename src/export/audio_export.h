@@ -1,5 +1,6 @@
 #pragma once
 
+#include "export/commit_queue.h"
 #include "platform/speech/speech_voice.h"
 #include "platform/speech/speech_workers.h"
 
@@ -53,7 +54,8 @@ private:
     // complete.
     struct PartFile;
     std::unique_ptr<PartFile> begin(const QString& path, int format);
-    void complete(PartFile& file);
+    // Closes the stream; the file takes its name on the commit queue.
+    void complete(std::unique_ptr<PartFile> file);
     void abandon();
 
     // Speaks the text into path; progress gets the characters done of this text.
@@ -71,4 +73,5 @@ private:
     SpeechFileStream& m_stream;
     std::unique_ptr<SpeechWorkers> m_helpers;
     SpeechWorkers::Voice m_helperVoice;
+    CommitQueue m_commits;
 };
