@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -30,39 +31,50 @@ constexpr int EngineBuffer = 500;
 int engineRate = 22050;
 int volumePercent = 100;
 soxr_t resampler = nullptr; // null: the piece is sent at the engine's rate
-std::vector<int16_t> pending;
 
-bool sendPending() {
-    const uint32_t size = uint32_t(pending.size());
-    const bool ok =
-        std::fwrite(&size, sizeof size, 1, stdout) == 1 &&
-        std::fwrite(pending.data(), sizeof(int16_t), pending.size(), stdout) == pending.size();
-    pending.clear();
-    return ok;
+// The block being filled: two words for its sample count, then the samples, sent in one write.
+// Allocated once: room for a full block and more than one engine callback's worth beyond it.
+std::vector<int16_t> block(2 + 2 * BlockSamples);
+size_t filled = 0; // samples in the block
+
+size_t room() {
+    return block.size() - 2 - filled;
 }
 
-// Appends the samples to the block being filled, resampled when a resampler is set; a null
-// input drains the resampler at the end of a piece.
-void append(const int16_t* samples, size_t count) {
-    if (!resampler) {
-        pending.insert(pending.end(), samples, samples + count);
-        return;
-    }
+bool sendBlock() {
+    const uint32_t size = uint32_t(filled);
+    std::memcpy(block.data(), &size, sizeof size);
+    const size_t words = 2 + filled;
+    filled = 0;
+    return std::fwrite(block.data(), sizeof(int16_t), words, stdout) == words;
+}
+
+// Appends the samples to the block, resampled when a resampler is set, and sends each block that
+// fills; a null input drains the resampler at the end of a piece. False when the exporter has
+// gone.
+bool append(const int16_t* samples, size_t count) {
+    if (!resampler && !samples)
+        return true;
     for (;;) {
-        const size_t start = pending.size();
-        const size_t room = count * 2 + 4096; // enough for every rate a file takes
+        int16_t* end = block.data() + 2 + filled;
         size_t used = 0;
         size_t produced = 0;
-        pending.resize(start + room);
-        soxr_process(resampler, samples, count, &used, pending.data() + start, room, &produced);
-        pending.resize(start + produced);
+        if (resampler) {
+            soxr_process(resampler, samples, count, &used, end, room(), &produced);
+        } else {
+            used = produced = std::min(count, room());
+            std::copy_n(samples, used, end);
+        }
+        filled += produced;
+        if (filled >= BlockSamples && !sendBlock())
+            return false;
         if (samples) {
             samples += used;
             count -= used;
             if (count == 0)
-                return;
+                return true;
         } else if (produced == 0) {
-            return;
+            return true;
         }
     }
 }
@@ -74,10 +86,7 @@ int collect(short* samples, int count, espeak_EVENT*) {
         for (int i = 0; i < count; ++i)
             samples[i] = short(samples[i] * volumePercent / 100);
     }
-    append(samples, size_t(count));
-    if (pending.size() >= BlockSamples && !sendPending())
-        return 1; // 1 aborts: the exporter has gone
-    return 0;
+    return append(samples, size_t(count)) ? 0 : 1; // 1 aborts: the exporter has gone
 }
 
 // A resampler from the engine's rate to the rate asked, fresh for a new piece, or none when the
@@ -106,7 +115,6 @@ int main() {
     // Room for many blocks in the pipe, so that synthesis goes on while the exporter reads
     // another helper (a failure leaves the usual size).
     fcntl(STDOUT_FILENO, F_SETPIPE_SZ, 1 << 20);
-    pending.reserve(BlockSamples * 2);
     char voice[256];
     std::string voiceSet;
     int rate = 0;
@@ -130,11 +138,9 @@ int main() {
         espeak_SetParameter(espeakWORDGAP, setting.wordGap, 0);
         espeak_Synth(text.c_str(), text.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr,
                      nullptr);
-        if (resampler)
-            append(nullptr, 0);
         const uint32_t end = 0;
-        if ((!pending.empty() && !sendPending()) || std::fwrite(&end, sizeof end, 1, stdout) != 1 ||
-            std::fflush(stdout) != 0)
+        if (!append(nullptr, 0) || (filled > 0 && !sendBlock()) ||
+            std::fwrite(&end, sizeof end, 1, stdout) != 1 || std::fflush(stdout) != 0)
             return 1;
     }
     espeak_Terminate();
