@@ -1,5 +1,6 @@
 // Export timings, for bench/export.
-//   export_bench text <voice> <text file> <audio file>   the text into one 16 kHz WAV file
+//   export_bench text <voice> <text file> <audio file>   the text into one file, of the type its
+//                                                        suffix names (.wav: 16 kHz WAV)
 //   export_bench lines <voice> <text file> <folder>      each line into a WAV file of its own
 // <voice> is the engine's voice identifier (gmw/en, sit/cmn).
 #include "export/audio_export.h"
@@ -9,12 +10,21 @@
 #include "text_file.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <cstdio>
 
 namespace {
 
 bool always(qint64, qint64) {
     return true;
+}
+
+int formatOf(const QString& path) {
+    for (const ExportFileType& type : exportFileTypes()) {
+        if (QFileInfo(path).suffix() == type.suffix)
+            return type.format;
+    }
+    return SpeechFileStream::Format16kHz16BitMono;
 }
 
 } // namespace
@@ -44,6 +54,5 @@ int main(int argc, char* argv[]) {
     const QString target = QString::fromLocal8Bit(argv[4]);
     if (qstrcmp(argv[1], "lines") == 0)
         return exporter.exportLines(target, exportLines(text), always) ? 0 : 1;
-    return exporter.exportText(target, text, SpeechFileStream::Format16kHz16BitMono, always) ? 0
-                                                                                             : 1;
+    return exporter.exportText(target, text, formatOf(target), always) ? 0 : 1;
 }

@@ -144,13 +144,18 @@ AudioExport::AudioExport(SpeechVoice& voice, SpeechFileStream& stream,
 bool AudioExport::exportText(const QString& path, const QString& text, int format,
                              const Progress& progress) {
     AtExit done{[this] { finish(); }};
+    removeAbandonedParts(QFileInfo(path).absolutePath());
     const qint64 total = text.size();
-    return writeFile(path, text, format, [&](qint64 done) { return progress(done, total); });
+    if (!writeFile(path, text, format, [&](qint64 done) { return progress(done, total); }))
+        return false;
+    m_commits.wait();
+    return true;
 }
 
 bool AudioExport::exportLines(const QString& folder, const QStringList& lines,
                               const Progress& progress, const SpokenForm& spokenForm) {
     AtExit done{[this] { finish(); }};
+    removeAbandonedParts(QDir(folder).absolutePath());
     const qint64 total = lines.size();
     QStringList files;
     QStringList spoken;
@@ -165,15 +170,20 @@ bool AudioExport::exportLines(const QString& folder, const QStringList& lines,
     numbers << total;
     // Line k is being written: the progress is its number among all lines.
     const auto lineProgress = [&](qsizetype k) { return progress(numbers[k], total); };
+    // Whether finished or stopped, the files finished stay.
+    const auto committed = [this](bool finished) {
+        m_commits.wait();
+        return finished;
+    };
     if (m_helpers && files.size() > 1)
-        return writeLinesWithHelpers(files, spoken, lineProgress);
+        return committed(writeLinesWithHelpers(files, spoken, lineProgress));
     for (qsizetype k = 0; k < files.size(); ++k) {
         if (!lineProgress(k) ||
             !writeFile(files[k], spoken[k], SpeechFileStream::Format16kHz16BitMono,
                        [&](qint64) { return lineProgress(k); }))
-            return false;
+            return committed(false);
     }
-    return lineProgress(files.size());
+    return committed(lineProgress(files.size()));
 }
 
 bool AudioExport::exportTimedText(const QString& path, const QString& text, int format,
@@ -184,7 +194,7 @@ bool AudioExport::exportTimedText(const QString& path, const QString& text, int 
         own = std::make_unique<SpeechWorkers>(SpeechWorkers::defaultProgram(), 1);
     SpeechWorkers& helpers = m_helpers ? *m_helpers : *own;
     const qint64 total = text.size();
-    const auto file = begin(path, format);
+    auto file = begin(path, format);
     SpeechTimes times;
     times.sampleRate = m_stream.sampleRate();
     bool finished = false;
@@ -200,7 +210,9 @@ bool AudioExport::exportTimedText(const QString& path, const QString& text, int 
         abandon();
         return false;
     }
-    complete(*file, [&](const QString& writtenPath) { beforeCommit(writtenPath, times); });
+    complete(std::move(file),
+             [&](const QString& writtenPath) { beforeCommit(writtenPath, times); });
+    m_commits.wait();
     return true;
 }
 
@@ -210,7 +222,6 @@ struct AudioExport::PartFile {
 };
 
 std::unique_ptr<AudioExport::PartFile> AudioExport::begin(const QString& path, int format) {
-    removeAbandonedParts(QFileInfo(path).absolutePath());
     auto part = std::make_unique<PartFile>(path);
     if (!part->file.open())
         throw AppError(cannotCreate(path));
@@ -223,22 +234,24 @@ std::unique_ptr<AudioExport::PartFile> AudioExport::begin(const QString& path, i
     return part;
 }
 
-void AudioExport::complete(PartFile& part,
+void AudioExport::complete(std::unique_ptr<PartFile> file,
                            const std::function<void(const QString&)>& beforeCommit) {
     try {
         m_stream.Close();
     } catch (const AppError&) {
-        throw AppError(cannotWrite(part.file.path()));
+        throw AppError(cannotWrite(file->file.path()));
     }
     if (beforeCommit)
-        beforeCommit(part.file.writingPath());
-    if (!part.file.commit())
-        throw AppError(cannotCreate(part.file.path()));
+        beforeCommit(file->file.writingPath());
+    m_commits.post([part = std::shared_ptr<PartFile>(std::move(file))] {
+        if (!part->file.commit())
+            throw AppError(cannotCreate(part->file.path()));
+    });
 }
 
 bool AudioExport::writeFile(const QString& path, const QString& text, int format,
                             const std::function<bool(qint64)>& progress) {
-    const auto file = begin(path, format);
+    auto file = begin(path, format);
     bool finished = false;
     try {
         const QStringList pieces = speechPieces(text, PieceLength);
@@ -257,7 +270,7 @@ bool AudioExport::writeFile(const QString& path, const QString& text, int format
         abandon();
         return false;
     }
-    complete(*file);
+    complete(std::move(file));
     return true;
 }
 
@@ -279,7 +292,7 @@ bool AudioExport::writeLinesWithHelpers(const QStringList& files, const QStringL
             },
             [&](qsizetype linesDone) {
                 for (; written < linesDone; ++written) {
-                    complete(*file);
+                    complete(std::move(file));
                     if (written + 1 < files.size())
                         file = begin(files[written + 1], SpeechFileStream::Format16kHz16BitMono);
                 }
@@ -362,8 +375,10 @@ bool AudioExport::speakTimed(SpeechWorkers& helpers, const QStringList& pieces,
         [&](qsizetype piecesDone) { return progress(doneAfter[size_t(piecesDone)]); }, timing);
 }
 
-// Later speech plays on the sound device again.
+// Later speech plays on the sound device again. Files finished before a failure or a stop
+// still take their names.
 void AudioExport::finish() {
+    m_commits.drain();
     try {
         m_voice.setAudioOutputToDevice();
     } catch (const AppError&) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "export/commit_queue.h"
 #include "platform/speech/speech_voice.h"
 #include "platform/speech/speech_workers.h"
 
@@ -72,7 +73,10 @@ private:
     // complete.
     struct PartFile;
     std::unique_ptr<PartFile> begin(const QString& path, int format);
-    void complete(PartFile& file, const std::function<void(const QString&)>& beforeCommit = {});
+    // Closes the stream; beforeCommit runs on the finished file, which then takes its name on
+    // the commit queue.
+    void complete(std::unique_ptr<PartFile> file,
+                  const std::function<void(const QString&)>& beforeCommit = {});
     void abandon();
 
     // Speaks the text into path; progress gets the characters done of this text.
@@ -92,4 +96,5 @@ private:
     SpeechFileStream& m_stream;
     std::unique_ptr<SpeechWorkers> m_helpers;
     SpeechWorkers::Voice m_helperVoice;
+    CommitQueue m_commits;
 };
