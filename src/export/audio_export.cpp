@@ -197,19 +197,12 @@ bool AudioExport::exportTimedText(const QString& path, const QString& text, int 
     auto file = begin(path, format);
     SpeechTimes times;
     times.sampleRate = m_stream.sampleRate();
-    bool finished = false;
-    try {
-        finished = speakTimed(
-            helpers, speechPieces(text, PieceLength),
-            [&](qint64 done) { return progress(done, total); }, times);
-    } catch (...) {
-        abandon();
-        throw;
-    }
-    if (!finished) {
-        abandon();
+    if (!spokenOrAbandoned([&] {
+            return speakTimed(
+                helpers, speechPieces(text, PieceLength),
+                [&](qint64 done) { return progress(done, total); }, times);
+        }))
         return false;
-    }
     complete(std::move(file),
              [&](const QString& writtenPath) { beforeCommit(writtenPath, times); });
     m_commits.wait();
@@ -252,26 +245,30 @@ void AudioExport::complete(std::unique_ptr<PartFile> file,
 bool AudioExport::writeFile(const QString& path, const QString& text, int format,
                             const std::function<bool(qint64)>& progress) {
     auto file = begin(path, format);
-    bool finished = false;
-    try {
-        const QStringList pieces = speechPieces(text, PieceLength);
-        if (m_helpers && pieces.size() > 1) {
-            finished = speakWithHelpers(pieces, progress);
-        } else {
+    if (!spokenOrAbandoned([&] {
+            const QStringList pieces = speechPieces(text, PieceLength);
+            if (m_helpers && pieces.size() > 1)
+                return speakWithHelpers(pieces, progress);
             m_voice.setAllowAudioOutputFormatChangesOnNextSet(false);
             m_voice.setAudioOutputStream(&m_stream);
-            finished = speak(pieces, progress);
-        }
+            return speak(pieces, progress);
+        }))
+        return false;
+    complete(std::move(file));
+    return true;
+}
+
+bool AudioExport::spokenOrAbandoned(const std::function<bool()>& speech) {
+    bool finished = false;
+    try {
+        finished = speech();
     } catch (...) {
         abandon();
         throw;
     }
-    if (!finished) {
+    if (!finished)
         abandon();
-        return false;
-    }
-    complete(std::move(file));
-    return true;
+    return finished;
 }
 
 // The lines synthesised side by side; each file is completed as soon as its line is, and the

@@ -78,6 +78,8 @@ private:
     void complete(std::unique_ptr<PartFile> file,
                   const std::function<void(const QString&)>& beforeCommit = {});
     void abandon();
+    // Runs the speech into the stream; when it fails or is stopped, what it wrote is abandoned.
+    bool spokenOrAbandoned(const std::function<bool()>& speech);
 
     // Speaks the text into path; progress gets the characters done of this text.
     bool writeFile(const QString& path, const QString& text, int format,

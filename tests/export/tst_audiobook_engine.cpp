@@ -59,6 +59,27 @@ const QList<Chapter> ThreeChapters{
     {"Chapter 3", "Chapter 3\nNight fell at last."},
 };
 
+// An Ogg Vorbis, Opus or FLAC file (by its suffix) opened for its Xiph comment.
+struct XiphFile {
+    XiphFile(const QString& suffix, const QByteArray& name) {
+        if (suffix == u"ogg") {
+            auto* ogg = new TagLib::Ogg::Vorbis::File(name.constData());
+            comment = ogg->tag();
+            file.reset(ogg);
+        } else if (suffix == u"opus") {
+            auto* opus = new TagLib::Ogg::Opus::File(name.constData());
+            comment = opus->tag();
+            file.reset(opus);
+        } else {
+            auto* flac = new TagLib::FLAC::File(name.constData());
+            comment = flac->xiphComment();
+            file.reset(flac);
+        }
+    }
+    std::unique_ptr<TagLib::File> file;
+    TagLib::Ogg::XiphComment* comment = nullptr;
+};
+
 QString str(const TagLib::String& value) {
     return QString::fromStdString(value.to8Bit(true));
 }
@@ -215,21 +236,8 @@ void TestAudiobookEngine::chapterFilesAreTaggedTracks() {
             QVERIFY(!frames.isEmpty());
             track = str(frames.front()->toString());
         } else {
-            std::unique_ptr<TagLib::File> file;
-            TagLib::Ogg::XiphComment* comment = nullptr;
-            if (suffix == u"ogg") {
-                auto* ogg = new TagLib::Ogg::Vorbis::File(name.constData());
-                comment = ogg->tag();
-                file.reset(ogg);
-            } else if (suffix == u"opus") {
-                auto* opus = new TagLib::Ogg::Opus::File(name.constData());
-                comment = opus->tag();
-                file.reset(opus);
-            } else {
-                auto* flac = new TagLib::FLAC::File(name.constData());
-                comment = flac->xiphComment();
-                file.reset(flac);
-            }
+            const XiphFile file(suffix, name);
+            TagLib::Ogg::XiphComment* comment = file.comment;
             QVERIFY(comment);
             title = str(comment->title());
             album = str(comment->album());
@@ -292,21 +300,8 @@ void TestAudiobookEngine::oneFileHasChapterMarks() {
             QVERIFY(chapter->endTime() > chapter->startTime());
         }
     } else {
-        std::unique_ptr<TagLib::File> file;
-        TagLib::Ogg::XiphComment* comment = nullptr;
-        if (suffix == u"ogg") {
-            auto* ogg = new TagLib::Ogg::Vorbis::File(name.constData());
-            comment = ogg->tag();
-            file.reset(ogg);
-        } else if (suffix == u"opus") {
-            auto* opus = new TagLib::Ogg::Opus::File(name.constData());
-            comment = opus->tag();
-            file.reset(opus);
-        } else {
-            auto* flac = new TagLib::FLAC::File(name.constData());
-            comment = flac->xiphComment();
-            file.reset(flac);
-        }
+        const XiphFile file(suffix, name);
+        TagLib::Ogg::XiphComment* comment = file.comment;
         QVERIFY(comment);
         artist = str(comment->artist());
         const auto fields = comment->fieldListMap();
