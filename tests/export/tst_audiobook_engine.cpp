@@ -59,6 +59,23 @@ const QList<Chapter> ThreeChapters{
     {"Chapter 3", "Chapter 3\nNight fell at last."},
 };
 
+// An MP3 or WAV file (by its suffix) opened for its ID3v2 tag.
+struct Id3File {
+    Id3File(const QString& suffix, const QByteArray& name) {
+        if (suffix == u"mp3") {
+            auto* mpeg = new TagLib::MPEG::File(name.constData());
+            tag = mpeg->ID3v2Tag();
+            file.reset(mpeg);
+        } else {
+            auto* wav = new TagLib::RIFF::WAV::File(name.constData());
+            tag = wav->ID3v2Tag();
+            file.reset(wav);
+        }
+    }
+    std::unique_ptr<TagLib::File> file;
+    TagLib::ID3v2::Tag* tag = nullptr;
+};
+
 // An Ogg Vorbis, Opus or FLAC file (by its suffix) opened for its Xiph comment.
 struct XiphFile {
     XiphFile(const QString& suffix, const QByteArray& name) {
@@ -217,17 +234,8 @@ void TestAudiobookEngine::chapterFilesAreTaggedTracks() {
         const QByteArray name = QFile::encodeName(path);
         QString title, album, artist, track;
         if (suffix == u"mp3" || suffix == u"wav") {
-            std::unique_ptr<TagLib::File> file;
-            TagLib::ID3v2::Tag* tag = nullptr;
-            if (suffix == u"mp3") {
-                auto* mpeg = new TagLib::MPEG::File(name.constData());
-                tag = mpeg->ID3v2Tag();
-                file.reset(mpeg);
-            } else {
-                auto* wav = new TagLib::RIFF::WAV::File(name.constData());
-                tag = wav->ID3v2Tag();
-                file.reset(wav);
-            }
+            const Id3File file(suffix, name);
+            TagLib::ID3v2::Tag* tag = file.tag;
             QVERIFY(tag);
             title = str(tag->title());
             album = str(tag->album());
@@ -272,17 +280,8 @@ void TestAudiobookEngine::oneFileHasChapterMarks() {
     QList<qint64> starts;
     QString artist;
     if (suffix == u"mp3" || suffix == u"wav") {
-        std::unique_ptr<TagLib::File> file;
-        TagLib::ID3v2::Tag* tag = nullptr;
-        if (suffix == u"mp3") {
-            auto* mpeg = new TagLib::MPEG::File(name.constData());
-            tag = mpeg->ID3v2Tag();
-            file.reset(mpeg);
-        } else {
-            auto* wav = new TagLib::RIFF::WAV::File(name.constData());
-            tag = wav->ID3v2Tag();
-            file.reset(wav);
-        }
+        const Id3File file(suffix, name);
+        TagLib::ID3v2::Tag* tag = file.tag;
         QVERIFY(tag);
         artist = str(tag->artist());
         const auto tocs = tag->frameListMap()["CTOC"];
