@@ -22,10 +22,6 @@ TagLib::String text(const QString& value) {
     return TagLib::String(value.toStdString(), TagLib::String::UTF8);
 }
 
-TagLib::FileName fileName(const QString& path) {
-    return QFile::encodeName(path).constData();
-}
-
 QString trackText(const AudioTags& tags) {
     return tags.trackCount > 0 ? QStringLiteral("%1/%2").arg(tags.track).arg(tags.trackCount)
                                : QString::number(tags.track);
@@ -95,7 +91,8 @@ void writeComments(TagLib::Ogg::XiphComment& comment, const AudioTags& tags) {
 }
 
 bool save(const QString& path, int format, const AudioTags& tags) {
-    const TagLib::FileName name = fileName(path);
+    const QByteArray encoded = QFile::encodeName(path); // outlives every use of name
+    const TagLib::FileName name = encoded.constData();
     switch (format) {
     case SpeechFileStream::FormatMp3: {
         TagLib::MPEG::File file(name, false);
