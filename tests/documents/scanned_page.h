@@ -45,6 +45,18 @@ inline QImage scannedPage(const QString& text) {
     return page;
 }
 
+// One line of large text on a white strip: a picture that is quick to recognise.
+inline QImage linePicture(const QString& text) {
+    QImage picture(1200, 200, QImage::Format_Grayscale8);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    QFont font(QStringLiteral("Noto Sans CJK SC"));
+    font.setPixelSize(50);
+    painter.setFont(font);
+    painter.drawText(picture.rect(), Qt::AlignCenter, text);
+    return picture;
+}
+
 // Levenshtein distance of the two texts without their white space, over the source's length.
 inline double characterErrorRate(const QString& source, const QString& reading) {
     const auto withoutSpace = [](const QString& text) {

@@ -3,6 +3,7 @@
 #include "platform/document_converter.h"
 #include "platform/fakes/fake_platform.h"
 #include "sample_documents.h"
+#include "scanned_page.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -428,14 +429,7 @@ void TestDocumentsWindow::damagedPdfIsReportedAndNotRemembered() {
 // The file manager's drop takes the road of the open dialog.
 void TestDocumentsWindow::droppedPictureIsRecognisedAndRemembered() {
     TFmain* w = start();
-    QImage picture(1200, 200, QImage::Format_Grayscale8);
-    picture.fill(Qt::white);
-    QPainter painter(&picture);
-    QFont font(QStringLiteral("Noto Sans CJK SC"));
-    font.setPixelSize(50);
-    painter.setFont(font);
-    painter.drawText(picture.rect(), Qt::AlignCenter, QStringLiteral("图片里的文字 words"));
-    painter.end();
+    const QImage picture = linePicture(QStringLiteral("图片里的文字 words"));
     const QString path = m_dir->filePath(QStringLiteral("Scan 1.PNG"));
     QVERIFY(picture.save(path, "PNG"));
     w->FilesDropped({path});

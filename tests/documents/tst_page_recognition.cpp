@@ -12,17 +12,6 @@
 
 namespace {
 
-QImage linePicture(const QString& text) {
-    QImage picture(1200, 200, QImage::Format_Grayscale8);
-    picture.fill(Qt::white);
-    QPainter painter(&picture);
-    QFont font(QStringLiteral("Noto Sans CJK SC"));
-    font.setPixelSize(50);
-    painter.setFont(font);
-    painter.drawText(picture.rect(), Qt::AlignCenter, text);
-    return picture;
-}
-
 // A baseline TIFF file of uncompressed grey pages (Qt writes one page a file only).
 QByteArray tiffPages(const QList<QImage>& pages) {
     QByteArray file("II*\0", 4);
