@@ -2,33 +2,11 @@
 
 #include "app/app_error.h"
 
+#include "audio_file.h"
 #include "resampler.h"
-#include <sndfile.h>
 
 namespace {
 constexpr size_t QueueLimit = 1 << 20; // samples in flight, about a minute of speech
-
-struct FileFormat {
-    int type;
-    int sndfileFormat;
-    int rate; // 0: the engine's own
-};
-constexpr FileFormat Formats[] = {
-    {SpeechFileStream::Format16kHz16BitMono, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 16000},
-    {SpeechFileStream::FormatMp3, SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, 0},
-    {SpeechFileStream::FormatOggVorbis, SF_FORMAT_OGG | SF_FORMAT_VORBIS, 0},
-    {SpeechFileStream::FormatOpus, SF_FORMAT_OGG | SF_FORMAT_OPUS,
-     24000}, // Opus takes no 22.05 kHz
-    {SpeechFileStream::FormatFlac, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 0},
-};
-
-const FileFormat* findFormat(int type) {
-    for (const FileFormat& format : Formats) {
-        if (format.type == type)
-            return &format;
-    }
-    return nullptr;
-}
 } // namespace
 
 WavFileStream::WavFileStream(int inputRate) : m_inputRate(inputRate) {}
@@ -42,22 +20,15 @@ WavFileStream::~WavFileStream() {
 }
 
 void WavFileStream::setFormatType(int type) {
-    if (!findFormat(type))
+    if (!isAudioFileFormat(type))
         throw AppError(QStringLiteral("不支持的音频格式 %1").arg(type));
     m_formatType = type;
 }
 
 void WavFileStream::Open(const QString& path, int, bool) {
     Close();
-    const FileFormat& format = *findFormat(m_formatType);
-    m_outputRate = format.rate ? format.rate : m_inputRate;
-    SF_INFO info{};
-    info.samplerate = m_outputRate;
-    info.channels = 1;
-    info.format = format.sndfileFormat;
-    m_file = sf_open(path.toLocal8Bit().constData(), SFM_WRITE, &info);
-    if (!m_file)
-        throw AppError(QStringLiteral("无法创建文件 %1").arg(path));
+    m_outputRate = audioFileRate(m_formatType, m_inputRate);
+    m_file = createAudioFile(path, m_formatType, m_outputRate);
     m_path = path;
     {
         std::lock_guard lock(m_mutex);
@@ -135,9 +106,8 @@ void WavFileStream::run() {
             out.resize(produced);
             samples = &out;
         }
-        const auto count = sf_count_t(samples->size());
-        const bool ok = (!block.resample || m_resampler) &&
-                        sf_write_short(m_file, samples->data(), count) == count;
+        const bool ok =
+            (!block.resample || m_resampler) && m_file->write(samples->data(), samples->size());
         std::lock_guard lock(m_mutex);
         m_failed = m_failed || !ok;
         m_busy = false;
@@ -150,7 +120,7 @@ void WavFileStream::run() {
     size_t produced = 0;
     do {
         soxr_process(m_resampler, nullptr, 0, nullptr, out.data(), out.size(), &produced);
-        sf_write_short(m_file, out.data(), sf_count_t(produced));
+        m_file->write(out.data(), produced);
     } while (produced > 0);
 }
 
@@ -166,8 +136,8 @@ void WavFileStream::Close() {
     m_writer.join();
     soxr_delete(m_resampler);
     m_resampler = nullptr;
-    const bool closed = sf_close(m_file) == 0;
-    m_file = nullptr;
+    const bool closed = m_file->finish();
+    m_file.reset();
     if (m_failed || !closed)
         throw AppError(QStringLiteral("无法写入文件 %1").arg(m_path));
 }

@@ -4,11 +4,12 @@
 
 #include <condition_variable>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
 
-struct sf_private_tag;
+class AudioFile;
 struct soxr;
 
 // A 16 kHz, 16-bit, mono PCM WAV file (or a compressed file, see the format types) fed with the
@@ -42,7 +43,7 @@ private:
     const int m_inputRate;
     int m_formatType = Format16kHz16BitMono;
     int m_outputRate = 0;
-    sf_private_tag* m_file = nullptr;
+    std::unique_ptr<AudioFile> m_file;
     soxr* m_resampler = nullptr;
     QString m_path;
 
