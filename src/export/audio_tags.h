@@ -25,6 +25,3 @@ struct AudioTags {
 // and FLAC (chapters as CHAPTERnnn comments). AppError naming shownPath when it cannot.
 void writeAudioTags(const QString& path, int format, const AudioTags& tags,
                     const QString& shownPath);
-
-// "01:02:03.004", the time form of chapter comments.
-QString chapterCommentTime(qint64 ms);
