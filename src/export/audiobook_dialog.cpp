@@ -59,8 +59,11 @@ AudiobookDialog::AudiobookDialog(QList<Chapter> chapters, const QString& title,
     m_author = named(new QLineEdit(this), "EBookAuthor");
     m_author->setPlaceholderText(QStringLiteral("不填则用语音的名称"));
 
+    // The folder's row is a line edit and a button: its label is given the line edit by hand.
+    auto* folderLabel = new QLabel(QStringLiteral("保存到文件夹(&F):"), this);
+    folderLabel->setBuddy(m_folder);
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("保存到文件夹(&F):"), folderRow);
+    form->addRow(folderLabel, folderRow);
     form->addRow(QStringLiteral("文件类型(&T):"), m_type);
     form->addRow(QStringLiteral("分章方式:"), modeRow);
     form->addRow(QStringLiteral("字幕(&S):"), m_subtitles);

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -21,6 +22,7 @@ private Q_SLOTS:
     void init();
     void cleanup();
     void dialogProposesTheDocumentsChapters();
+    void everyLabelsKeyLeadsToItsField();
     void renamedAndJoinedChaptersAreWritten();
     void cancelledDialogWritesNothing();
     void trayItemOpensTheDialog();
@@ -120,6 +122,29 @@ void TestAudiobookWindow::dialogProposesTheDocumentsChapters() {
     QCOMPARE(rows(child<QListWidget>(dialog, "LVChapters")),
              (QStringList{"第一章 起", "第二章 承", "第三章 合"}));
     QCOMPARE(dialog->chapters().first().text, QStringLiteral("第一章 起\n天亮了。"));
+}
+
+// Alt and a label's underlined letter take the keyboard to the field beside it; a label without
+// a field shows its "&" as it stands and the letter is typed into whatever has the focus.
+void TestAudiobookWindow::everyLabelsKeyLeadsToItsField() {
+    AudiobookDialog* dialog = openDialog(m_window->NExportBook);
+    QVERIFY(dialog);
+    static const QRegularExpression mnemonic(QStringLiteral("&[^&]"));
+    int labelled = 0;
+    for (const QLabel* label : dialog->findChildren<QLabel*>()) {
+        if (!label->text().contains(mnemonic))
+            continue;
+        QVERIFY2(label->buddy(), qPrintable(label->text()));
+        ++labelled;
+    }
+    QCOMPARE(labelled, 6); // folder, type, subtitles, title, author, chapters
+    auto* folder = child<QLineEdit>(dialog, "EBookFolder");
+    dialog->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(dialog));
+    child<QLineEdit>(dialog, "EBookTitle")->setFocus();
+    QTest::keyClick(dialog, Qt::Key_F, Qt::AltModifier);
+    QTRY_VERIFY(folder->hasFocus());
+    QVERIFY(folder->text().isEmpty());
 }
 
 void TestAudiobookWindow::renamedAndJoinedChaptersAreWritten() {
