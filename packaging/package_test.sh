@@ -47,6 +47,10 @@ appstreamcli validate --no-net --pedantic /usr/share/metainfo/org.parlora.Parlor
 echo "你好，世界。" | HOME="$work" parlora-say -q -o "$work/hello.wav" ||
     fail "the installed parlora-say cannot speak"
 [ "$(stat -c %s "$work/hello.wav")" -gt 10000 ] || fail "the installed parlora-say wrote no speech"
+# The encoders' module beside the program, and the MP3 encoder it links.
+echo "你好，世界。" | HOME="$work" parlora-say -q -o "$work/hello.mp3" ||
+    fail "the installed parlora-say cannot write MP3"
+[ "$(stat -c %s "$work/hello.mp3")" -gt 2000 ] || fail "the installed parlora-say wrote no MP3 speech"
 
 $sudo apt-get remove -y -qq parlora >/dev/null || fail "apt could not remove parlora"
 # Every file goes, and every folder of its own (the shared ones, /usr/share/man..., stay).
