@@ -307,7 +307,9 @@ bool AudioExport::writeLinesWithHelpers(const QStringList& files, const QStringL
 bool AudioExport::speak(const QStringList& pieces, const std::function<bool(qint64)>& progress) {
     qint64 done = 0;
     for (const QString& piece : pieces) {
-        m_voice.Speak(withCrLfBreaks(piece), SpeechVoice::SpeakAsync);
+        const bool more = &piece != &pieces.last();
+        m_voice.Speak(withCrLfBreaks(piece),
+                      SpeechVoice::SpeakAsync | (more ? SpeechVoice::SpeakEndPause : 0));
         while (!m_voice.WaitUntilDone(ProgressInterval)) {
             if (!progress(done))
                 return false;

@@ -354,13 +354,14 @@ void TestAudiobookEngine::cuesStartWhereSentencesAreHeard_data() {
     }
     const QList<Chapter> longOnes{{"Chapter 1", "Chapter 1\n" + paragraph},
                                   {"Chapter 2", "Chapter 2\n" + lines}};
-    QTest::newRow("long, wav") << "wav" << 2 << longOnes << false;
-    QTest::newRow("long, mp3") << "mp3" << 2 << longOnes << false;
+    QTest::newRow("long, wav") << "wav" << 2 << longOnes << true;
+    QTest::newRow("long, mp3") << "mp3" << 2 << longOnes << true;
+    QTest::newRow("long, no helpers") << "wav" << 0 << longOnes << true;
     QTest::newRow("long, chinese")
         << "mp3" << 2
         << QList<Chapter>{{"第一章",
                            "第一章\n" + QStringLiteral("今天下雨了。我们在家读书。").repeated(30)}}
-        << false;
+        << true;
 }
 
 void TestAudiobookEngine::cuesStartWhereSentencesAreHeard() {
@@ -388,7 +389,7 @@ void TestAudiobookEngine::cuesStartWhereSentencesAreHeard() {
                 QCOMPARE(cues[s].start, cues[s - 1].end);
         }
         // Each sentence heard after a pause has its cue; all of them do when every sentence
-        // ends in a pause (where two pieces of speech meet there is none).
+        // ends in a pause, also where two pieces of speech meet.
         if (pausedEverywhere)
             QCOMPARE(onsets.size(), sentences.size());
         QVERIFY(onsets.size() >= sentences.size() * 9 / 10);

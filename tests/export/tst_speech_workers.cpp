@@ -21,6 +21,7 @@ private Q_SLOTS:
     void brokenHelperEndsTheExport();
     void cancelStopsAtOnce();
     void fastHelperWaitsOnItsPipe();
+    void piecesButTheLastEndInAPause();
 
 private:
     QTemporaryDir m_dir;
@@ -34,11 +35,12 @@ namespace {
 const char Helper[] = R"sh(#!/bin/sh
 block() { printf "\001\000\000\000\\$(printf %03o "$1")\000"; }
 end() { printf '\000\000\000\000'; }
-while IFS="$(printf '\t')" read -r voice rate volume samplerate bytes; do
+while IFS="$(printf '\t')" read -r voice rate volume samplerate endpause bytes; do
     text=$(dd bs=1 count="$bytes" 2>/dev/null)
     n=${text##*[a-z]}
     case "$text" in
     ok*) block "$n"; end ;;
+    pause*) block "$((n + endpause))"; end ;;
     slow*) sleep 0.2; block "$n"; end ;;
     late*) sleep 1; block "$n"; end ;;
     trickle*) for i in 1 2 3 4 5 6 7 8; do sleep 0.1; block "$n"; done; end ;;
@@ -210,6 +212,21 @@ void TestSpeechWorkers::fastHelperWaitsOnItsPipe() {
     QVERIFY(floodWasHeld);
     QCOMPARE(first, qint16(1));
     QCOMPARE(samples, size_t(1 + 384 * 32768));
+}
+
+// The engine leaves out the pause after a text's last sentence: inside a file, where the next
+// piece follows, each piece asks for it; the file's last does not.
+void TestSpeechWorkers::piecesButTheLastEndInAPause() {
+    SpeechWorkers workers(m_helper, 2, 300ms);
+    std::vector<qint16> samples;
+    QVERIFY(workers.synthesise(
+        {"pause1", "pause1", "pause1"}, Plain, 16000,
+        [&](const qint16* block, size_t count) {
+            samples.insert(samples.end(), block, block + count);
+            return true;
+        },
+        [](qsizetype) { return true; }));
+    QCOMPARE(samples, (std::vector<qint16>{2, 2, 1}));
 }
 
 QTEST_GUILESS_MAIN(TestSpeechWorkers)

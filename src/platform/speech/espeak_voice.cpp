@@ -203,7 +203,7 @@ AudioPlayer& EspeakVoice::player() {
     return *m_player;
 }
 
-void EspeakVoice::Speak(const QString& text, int) {
+void EspeakVoice::Speak(const QString& text, int flags) {
     const Utterance utterance{this, m_generation, ++m_streams, m_volume, m_fileStream};
     const QString voiceId = m_voice.id;
     const RateSetting rate = espeakRate(m_rate);
@@ -220,8 +220,10 @@ void EspeakVoice::Speak(const QString& text, int) {
             const TextPositions positions(text);
             Utterance running = utterance;
             running.positions = &positions;
+            const unsigned int synthFlags =
+                espeakCHARS_UTF8 | (flags & SpeakEndPause ? espeakENDPAUSE : 0);
             espeakLibrary().synth(utf8.constData(), size_t(utf8.size()) + 1, 0, POS_CHARACTER, 0,
-                                  espeakCHARS_UTF8, nullptr, &running);
+                                  synthFlags, nullptr, &running);
             if (!running.file) {
                 SpeechMark end;
                 end.kind = int(SpeechBoundary::End);

@@ -47,6 +47,9 @@ class SpeechVoice : public QObject {
     Q_OBJECT
 public:
     static constexpr int SpeakAsync = 1;
+    // The pause that ends a sentence also after the text's last one, where more speech follows
+    // it in the same file: the engine leaves it out at the end of a text.
+    static constexpr int SpeakEndPause = 2;
     static constexpr int AllEvents = 33790;
 
     using QObject::QObject;

@@ -1,8 +1,9 @@
 // A helper that synthesises pieces of text for the exporter, so that several run at once (the
 // engine allows one synthesiser per process), and resamples them to the file's rate, so that
 // resampling is shared out too.
-//   stdin, per piece:  "<voice id>\t<rate>\t<volume>\t<sample rate>\t<bytes>\n" and that many
-//                      bytes of UTF-8 text
+//   stdin, per piece:  "<voice id>\t<rate>\t<volume>\t<sample rate>\t<end pause>\t<bytes>\n"
+//                      and that many bytes of UTF-8 text; end pause 1 ends the piece with a
+//                      sentence's pause (more follows it), 0 leaves it out as at a text's end
 //   stdout, per piece: blocks of [uint32 sample count][16-bit samples at the sample rate asked],
 //                      ended by a block with a count of 0; and for each word the engine begins,
 //                      [0xfffffffe][uint32 its code point in the text, from 1][uint32 its
@@ -141,9 +142,10 @@ int main() {
     std::string voiceSet;
     int rate = 0;
     int sampleRate = 0;
+    int endPause = 0;
     long bytes = 0;
-    while (std::scanf("%255[^\t]\t%d\t%d\t%d\t%ld", voice, &rate, &volumePercent, &sampleRate,
-                      &bytes) == 5) {
+    while (std::scanf("%255[^\t]\t%d\t%d\t%d\t%d\t%ld", voice, &rate, &volumePercent, &sampleRate,
+                      &endPause, &bytes) == 6) {
         if (std::getchar() != '\n' || bytes < 0 || sampleRate < 8000 || sampleRate > 192000)
             return 1;
         std::string text(size_t(bytes), '\0');
@@ -158,8 +160,8 @@ int main() {
         const RateSetting setting = espeakRate(rate);
         espeak_SetParameter(espeakRATE, setting.wordsPerMinute, 0);
         espeak_SetParameter(espeakWORDGAP, setting.wordGap, 0);
-        espeak_Synth(text.c_str(), text.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr,
-                     nullptr);
+        const unsigned int flags = espeakCHARS_UTF8 | (endPause ? espeakENDPAUSE : 0);
+        espeak_Synth(text.c_str(), text.size() + 1, 0, POS_CHARACTER, 0, flags, nullptr, nullptr);
         if (resampler)
             append(nullptr, 0);
         const uint32_t end = 0;

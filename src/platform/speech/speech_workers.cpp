@@ -40,13 +40,17 @@ void closeFd(int& fd) {
     fd = -1;
 }
 
-QByteArray request(const QString& piece, const SpeechWorkers::Voice& voice, int sampleRate) {
-    const QByteArray text = piece.toUtf8();
-    return QStringLiteral("%1\t%2\t%3\t%4\t%5\n")
+// A piece and how to say it; every piece but the last ends with a sentence's pause, as it would
+// in the middle of the text.
+QByteArray request(const QStringList& pieces, qsizetype index, const SpeechWorkers::Voice& voice,
+                   int sampleRate) {
+    const QByteArray text = pieces[index].toUtf8();
+    return QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\n")
                .arg(voice.id)
                .arg(voice.rate)
                .arg(voice.volume)
                .arg(sampleRate)
+               .arg(index + 1 < pieces.size() ? 1 : 0)
                .arg(text.size())
                .toUtf8() +
            text;
@@ -236,7 +240,7 @@ bool SpeechWorkers::run(const QStringList& pieces, const Voice& voice, int sampl
     // Piece i goes to helper i % count, so reading the helpers in turn gives text order.
     const qsizetype ahead = count * PiecesAhead;
     for (qsizetype i = 0; i < std::min(pieces.size(), ahead); ++i)
-        m_helpers[size_t(i % count)]->send(request(pieces[i], voice, sampleRate));
+        m_helpers[size_t(i % count)]->send(request(pieces, i, voice, sampleRate));
     // While audio keeps coming nothing waits, so progress is also asked between blocks: a slow
     // sink (a compressed file) would otherwise hold a stop back for a whole piece.
     QElapsedTimer sinceProgress;
@@ -281,7 +285,7 @@ bool SpeechWorkers::run(const QStringList& pieces, const Voice& voice, int sampl
         if (timing.pieceEnd)
             timing.pieceEnd(i);
         if (i + ahead < pieces.size())
-            helper.send(request(pieces[i + ahead], voice, sampleRate));
+            helper.send(request(pieces, i + ahead, voice, sampleRate));
         if (!progress(i + 1))
             return false;
     }
