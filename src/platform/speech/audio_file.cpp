@@ -21,6 +21,7 @@ const AudioFileModule& audioFileModule() {
     static const AudioFileModule* const module = [] {
         QLibrary library(QCoreApplication::applicationDirPath() +
                          QStringLiteral("/parlora_audio_files.so"));
+        library.setLoadHints(QLibrary::PreventUnloadHint);
         using Entry = const AudioFileModule* (*)();
         const auto entry = reinterpret_cast<Entry>(library.resolve("parloraAudioFileModule"));
         return entry ? entry() : nullptr;
