@@ -98,6 +98,15 @@ void writeComments(TagLib::Ogg::XiphComment& comment, const AudioTags& tags) {
     }
 }
 
+// An Ogg file (Vorbis or Opus), whose comments are its tag.
+template <typename OggFile> bool saveOggComments(TagLib::FileName name, const AudioTags& tags) {
+    OggFile file(name, false);
+    if (!file.isValid() || !file.tag())
+        return false;
+    writeComments(*file.tag(), tags);
+    return file.save();
+}
+
 } // namespace
 
 bool saveAudioTags(const QString& path, int format, const AudioTags& tags) {
@@ -111,20 +120,10 @@ bool saveAudioTags(const QString& path, int format, const AudioTags& tags) {
         writeId3(*file.ID3v2Tag(true), tags);
         return file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripOthers);
     }
-    case SpeechFileStream::FormatOggVorbis: {
-        TagLib::Ogg::Vorbis::File file(name, false);
-        if (!file.isValid() || !file.tag())
-            return false;
-        writeComments(*file.tag(), tags);
-        return file.save();
-    }
-    case SpeechFileStream::FormatOpus: {
-        TagLib::Ogg::Opus::File file(name, false);
-        if (!file.isValid() || !file.tag())
-            return false;
-        writeComments(*file.tag(), tags);
-        return file.save();
-    }
+    case SpeechFileStream::FormatOggVorbis:
+        return saveOggComments<TagLib::Ogg::Vorbis::File>(name, tags);
+    case SpeechFileStream::FormatOpus:
+        return saveOggComments<TagLib::Ogg::Opus::File>(name, tags);
     case SpeechFileStream::FormatFlac: {
         TagLib::FLAC::File file(name, false);
         if (!file.isValid())
