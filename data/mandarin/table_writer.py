@@ -1,0 +1,92 @@
+"""Writes the table read in place by src/speech/chinese/pinyin_table.cpp.
+
+Little-endian; every section starts at a multiple of 8 bytes. Header: 16 uint32 values, see
+HEADER below. Syllables: 8 bytes each, NUL-padded. Characters: (uint16 code, uint16 usual
+syllable) sorted by code. Words: uint32 offsets into the word records, sorted by the words'
+UTF-16 units; a record is uint16 values: length | has-changes << 5 | cost << 8, the units,
+then, with changes, a mask of the characters read otherwise than usual and their syllables.
+Model: (uint16 character, uint16 reading count, uint32 first reading) sorted by character;
+the readings as uint16 syllables; uint64 feature keys sorted, with uint32 indexes into the
+int16 weights (one per reading of the key's character); the first weights are the shared ones."""
+
+import struct
+
+from polyphone_training import SHARED, SHARED_COUNT
+
+MAGIC = 0x4E59_4E50
+VERSION = 1
+HEADER = (
+    "magic version syllableCount syllables charCount chars wordCount wordIndex words "
+    "modelCharCount modelChars readings featureCount featureKeys featureWeights weights"
+).split()
+
+
+class Sections:
+    def __init__(self):
+        self.data = bytearray(4 * len(HEADER))
+        self.header = {"magic": MAGIC, "version": VERSION}
+
+    def add(self, name, blob):
+        self.data += bytes(-len(self.data) % 8)
+        self.header[name] = len(self.data)
+        self.data += blob
+
+    def finish(self):
+        struct.pack_into(f"<{len(HEADER)}I", self.data, 0, *(self.header[h] for h in HEADER))
+        return bytes(self.data)
+
+
+def word_record(lexicon, word, syllables, cost):
+    changed = lexicon.overrides(word, syllables)
+    values = [len(word) | (bool(changed) << 5) | (cost << 8)] + [ord(c) for c in word]
+    if changed:
+        values.append(sum(1 << k for k in changed))
+        values += [lexicon.syllable_id(syllables[k]) for k in changed]
+    return struct.pack(f"<{len(values)}H", *values)
+
+
+def write(path, lexicon, model, weights):
+    out = Sections()
+    out.header["syllableCount"] = len(lexicon.syllables)
+    out.add("syllables", b"".join(s.encode().ljust(8, b"\0") for s in lexicon.syllables))
+
+    chars = sorted(lexicon.usual)
+    out.header["charCount"] = len(chars)
+    out.add("chars", b"".join(struct.pack("<HH", ord(c), lexicon.syllable_id(lexicon.usual[c])) for c in chars))
+
+    words = sorted(lexicon.words)
+    records, offsets, size = [], [], 0
+    for w in words:
+        syllables, _ = lexicon.words[w]
+        r = word_record(lexicon, w, syllables, lexicon.segmenter.costs[w])
+        offsets.append(size // 2)
+        records.append(r)
+        size += len(r)
+    out.header["wordCount"] = len(words)
+    out.add("wordIndex", struct.pack(f"<{len(offsets)}I", *offsets))
+    out.add("words", b"".join(records))
+
+    model_chars = sorted(model.classes)
+    entries, readings = [], []
+    for c in model_chars:
+        entries.append(struct.pack("<HHI", ord(c), len(model.classes[c]), len(readings)))
+        readings += [lexicon.syllable_id(r) for r in model.classes[c]]
+    out.header["modelCharCount"] = len(model_chars)
+    out.add("modelChars", b"".join(entries))
+    out.add("readings", struct.pack(f"<{len(readings)}H", *readings))
+
+    flat = list(weights[SHARED])
+    assert len(flat) == SHARED_COUNT
+    keys = sorted(k for k in weights if k != SHARED)
+    indexes = []
+    for key in keys:
+        indexes.append(len(flat))
+        flat += weights[key]
+    out.header["featureCount"] = len(keys)
+    out.add("featureKeys", struct.pack(f"<{len(keys)}Q", *(k for k, _ in keys)))
+    out.add("featureWeights", struct.pack(f"<{len(indexes)}I", *indexes))
+    out.add("weights", struct.pack(f"<{len(flat)}h", *flat))
+
+    with open(path, "wb") as f:
+        f.write(out.finish())
+    print(f"{path}: {len(out.data)} bytes")

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QLatin1StringView>
+#include <QtGlobal>
+
+#include <cstdint>
+#include <span>
+
+// The reading table built by data/mandarin/make_table.py and linked into the program, read in
+// place: the lexicon's words with their costs and readings, each character's usual reading,
+// and the polyphone model's weights. Its layout is described in data/mandarin/table_writer.py.
+class PinyinTable {
+public:
+    static constexpr quint16 NoSyllable = 0xffff;
+    static constexpr int SyllableSize = 8;
+
+    // One word of the lexicon.
+    class Word {
+    public:
+        explicit Word(const quint16* record) : m_record(record) {}
+        int length() const { return m_record[0] & 0x1f; }
+        int cost() const { return m_record[0] >> 8; }
+        // The syllable of the word's k-th character, when the word reads it otherwise than usual.
+        quint16 changedSyllable(int k) const;
+
+    private:
+        const quint16* m_record;
+    };
+
+    static const PinyinTable& instance();
+
+    int syllableCount() const { return int(m_syllables.size()) / SyllableSize; }
+    QLatin1StringView syllable(quint16 id) const;
+    quint16 usualSyllable(char32_t c) const;
+
+    // Calls found(Word) for each word of the lexicon that text starts with, shortest first.
+    template <typename Found> void wordsAt(std::span<const char32_t> text, Found found) const;
+
+    // The readings the model chooses among for c, most frequent first; empty when it has none.
+    std::span<const quint16> modelReadings(char32_t c) const;
+    // The weights of a feature, one for each of its character's readings, or nullptr.
+    const qint16* featureWeights(quint64 key) const;
+    const qint16* sharedWeights() const { return m_weights; }
+
+private:
+    PinyinTable(const unsigned char* data, std::size_t size);
+
+    int unitAt(quint32 word, int depth) const;
+    std::pair<quint32, quint32> narrow(std::pair<quint32, quint32> range, int depth,
+                                       char32_t unit) const;
+
+    struct Character {
+        quint16 code;
+        quint16 syllable;
+    };
+    struct ModelCharacter {
+        quint16 code;
+        quint16 readingCount;
+        quint32 firstReading;
+    };
+
+    std::span<const char> m_syllables;
+    std::span<const Character> m_characters;
+    std::span<const quint32> m_wordIndex;
+    const quint16* m_words;
+    std::span<const ModelCharacter> m_modelCharacters;
+    const quint16* m_readings;
+    std::span<const quint64> m_featureKeys;
+    const quint32* m_featureWeights;
+    const qint16* m_weights;
+};
+
+template <typename Found>
+void PinyinTable::wordsAt(std::span<const char32_t> text, Found found) const {
+    std::pair<quint32, quint32> range{0, quint32(m_wordIndex.size())};
+    for (int depth = 0; depth < int(text.size()) && text[depth] <= 0xffff; ++depth) {
+        range = narrow(range, depth, text[depth]);
+        if (range.first == range.second)
+            return;
+        const Word first(m_words + m_wordIndex[range.first]);
+        if (first.length() == depth + 1)
+            found(first);
+    }
+}
