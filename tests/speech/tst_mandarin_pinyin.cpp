@@ -1,0 +1,153 @@
+#include "speech/chinese/mandarin_pinyin.h"
+
+#include <QtTest>
+
+// Readings are checked in their word and context; each row names the syllable expected for one
+// character of the text, found by its position.
+class TestMandarinPinyin : public QObject {
+    Q_OBJECT
+
+private slots:
+    void polyphoneInContext_data();
+    void polyphoneInContext();
+    void dictionaryForm_data();
+    void dictionaryForm();
+    void traditional_data();
+    void traditional();
+    void line_data();
+    void line();
+    void readingsPerUnit();
+};
+
+namespace {
+
+QString readingAt(const QString& text, const QString& marked) {
+    const qsizetype at = text.indexOf(marked);
+    return at < 0 ? QStringLiteral("<missing>") : MandarinPinyin::readings(text).value(at);
+}
+
+void addReadingRows(std::initializer_list<std::array<const char*, 3>> rows) {
+    for (const auto& [text, character, syllable] : rows)
+        QTest::addRow("%s %s", text, character)
+            << QString::fromUtf8(text) << QString::fromUtf8(character)
+            << QString::fromUtf8(syllable);
+}
+
+} // namespace
+
+void TestMandarinPinyin::polyphoneInContext_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("character"); // the first occurrence in text is checked
+    QTest::addColumn<QString>("syllable");
+    addReadingRows({
+        {"他去银行取钱", "行", "hang2"},
+        {"我们一起行走在街上", "行", "xing2"},
+        {"他下个月去重庆出差", "重", "chong2"},
+        {"这件事很重要", "重", "zhong4"},
+        {"孩子们都长大了", "长", "zhang3"},
+        {"我们去爬长城", "长", "chang2"},
+        {"他吃了饭就走", "了", "le5"},
+        {"我终于了解他的想法", "了", "liao3"},
+        {"他跑得很快", "得", "de5"},
+        {"他获得了冠军", "得", "de2"},
+        {"你得早点回家", "得", "dei3"},
+        {"他还在学校里", "还", "hai2"},
+        {"我明天还你钱", "还", "huan2"},
+        {"这是我的书", "的", "de5"},
+        {"他的确很聪明", "的", "di2"},
+        {"射击要瞄准目的", "的", "di4"},
+        {"他看着窗外", "着", "zhe5"},
+        {"他终于睡着了", "着", "zhao2"},
+        {"我们为人民服务", "为", "wei4"},
+        {"他被选为班长", "为", "wei2"},
+        {"他高兴地笑了", "地", "de5"},
+        {"这块土地很肥沃", "地", "di4"},
+        {"我们都是学生", "都", "dou1"},
+        {"北京是中国的首都", "都", "du1"},
+        {"我只有一本书", "只", "zhi3"},
+        {"他买了一只小狗", "只", "zhi1"},
+        {"老师教我们唱歌", "教", "jiao1"},
+        {"他在大学教育系工作", "教", "jiao4"},
+        {"我觉得很好", "觉", "jue2"},
+        {"他每天睡午觉", "觉", "jiao4"},
+        {"这里交通很方便", "便", "bian4"},
+        {"这件衣服很便宜", "便", "pian2"},
+        {"银行行长说了", "长", "zhang3"},
+    });
+}
+
+void TestMandarinPinyin::polyphoneInContext() {
+    QFETCH(QString, text);
+    QFETCH(QString, character);
+    QFETCH(QString, syllable);
+    QCOMPARE(readingAt(text, character), syllable);
+}
+
+void TestMandarinPinyin::dictionaryForm_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("character");
+    QTest::addColumn<QString>("syllable");
+    // Said yí and bú before a fourth tone, written in their own tone.
+    addReadingRows({
+        {"等一下", "一", "yi1"},
+        {"一样", "一", "yi1"},
+        {"不是", "不", "bu4"},
+        {"一丝不苟", "不", "bu4"},
+        {"绿色的叶子", "绿", "lv4"},
+        {"女人", "女", "nv3"},
+        {"我们", "们", "men5"},
+    });
+}
+
+void TestMandarinPinyin::dictionaryForm() {
+    QFETCH(QString, text);
+    QFETCH(QString, character);
+    QFETCH(QString, syllable);
+    QCOMPARE(readingAt(text, character), syllable);
+}
+
+void TestMandarinPinyin::traditional_data() {
+    QTest::addColumn<QString>("traditional");
+    QTest::addColumn<QString>("simplified");
+    QTest::newRow("bank") << QStringLiteral("銀行") << QStringLiteral("银行");
+    QTest::newRow("grow up") << QStringLiteral("長大") << QStringLiteral("长大");
+    QTest::newRow("important") << QStringLiteral("這件事很重要") << QStringLiteral("这件事很重要");
+    QTest::newRow("mixed") << QStringLiteral("圖書館的書") << QStringLiteral("图书馆的书");
+}
+
+void TestMandarinPinyin::traditional() {
+    QFETCH(QString, traditional);
+    QFETCH(QString, simplified);
+    QCOMPARE(MandarinPinyin::readings(traditional), MandarinPinyin::readings(simplified));
+    QVERIFY(!MandarinPinyin::readings(traditional).first().isEmpty());
+}
+
+void TestMandarinPinyin::line_data() {
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("pinyin");
+    QTest::newRow("bank manager") << QStringLiteral("银行行长说了")
+                                  << QStringLiteral("yin2 hang2 hang2 zhang3 shuo1 le5");
+    QTest::newRow("digits") << QStringLiteral("第3天") << QStringLiteral("di4 3 tian1");
+    QTest::newRow("latin word") << QStringLiteral("用Qt写") << QStringLiteral("yong4 Q t xie3");
+    QTest::newRow("blanks") << QStringLiteral("你 好\t!") << QStringLiteral("ni3 _ hao3 _ !");
+    QTest::newRow("outside the basic plane")
+        << QStringLiteral("𠮷a好") << QStringLiteral("𠮷 a hao3");
+    QTest::newRow("punctuation") << QStringLiteral("好，吗？") << QStringLiteral("hao3 ， ma5 ？");
+    QTest::newRow("empty") << QString() << QString();
+}
+
+void TestMandarinPinyin::line() {
+    QFETCH(QString, line);
+    QFETCH(QString, pinyin);
+    QCOMPARE(MandarinPinyin::pinyinLine(line), pinyin);
+}
+
+void TestMandarinPinyin::readingsPerUnit() {
+    const QString text = QStringLiteral("𠮷的A");
+    const QList<QString> readings = MandarinPinyin::readings(text);
+    QCOMPARE(readings.size(), text.size());
+    QCOMPARE(readings, (QList<QString>{QString(), QString(), QStringLiteral("de5"), QString()}));
+}
+
+QTEST_GUILESS_MAIN(TestMandarinPinyin)
+#include "tst_mandarin_pinyin.moc"
