@@ -1,0 +1,1 @@
+parlora_test(tst_mandarin_pinyin speech/tst_mandarin_pinyin.cpp LIBS parlora_core)
