@@ -1,5 +1,6 @@
 """The lexicon as the table stores it: words with costs, each character's usual reading."""
 
+from lexicon_forms import kept_as_written
 from word_segmenter import Segmenter, cost
 
 
@@ -16,6 +17,7 @@ class Lexicon:
             for w, (s, f) in words.items()
             if len(w) == 1 or f >= min_frequency or self.overrides(w, s)
         }
+        self.kept_as_written = kept_as_written(words)
         self.segmenter = Segmenter({w: cost(f) for w, (s, f) in self.words.items()})
         self.syllables = sorted({s for syl, _ in self.words.values() for s in syl})
         self.ids = {s: i for i, s in enumerate(self.syllables)}

@@ -2,7 +2,7 @@
 
 Little-endian; every section starts at a multiple of 8 bytes. Header: 16 uint32 values, see
 HEADER below. Syllables: 8 bytes each, NUL-padded. Characters: (uint16 code, uint16 usual
-syllable) sorted by code. Words: uint32 offsets into the word records, sorted by the words'
+syllable | 0x8000 when kept as written, see lexicon_forms.py) sorted by code. Words: uint32 offsets into the word records, sorted by the words'
 UTF-16 units; a record is uint16 values: length | has-changes << 5 | cost << 8, the units,
 then, with changes, a mask of the characters read otherwise than usual and their syllables.
 Model: (uint16 character, uint16 reading count, uint32 first reading) sorted by character;
@@ -36,6 +36,10 @@ class Sections:
         return bytes(self.data)
 
 
+def char_entry(lexicon, c):
+    return lexicon.syllable_id(lexicon.usual[c]) | (0x8000 if c in lexicon.kept_as_written else 0)
+
+
 def word_record(lexicon, word, syllables, cost):
     changed = lexicon.overrides(word, syllables)
     values = [len(word) | (bool(changed) << 5) | (cost << 8)] + [ord(c) for c in word]
@@ -52,7 +56,7 @@ def write(path, lexicon, model, weights):
 
     chars = sorted(lexicon.usual)
     out.header["charCount"] = len(chars)
-    out.add("chars", b"".join(struct.pack("<HH", ord(c), lexicon.syllable_id(lexicon.usual[c])) for c in chars))
+    out.add("chars", b"".join(struct.pack("<HH", ord(c), char_entry(lexicon, c)) for c in chars))
 
     words = sorted(lexicon.words)
     records, offsets, size = [], [], 0

@@ -11,6 +11,7 @@ namespace {
 
 constexpr quint32 Magic = 0x4e594e50;
 constexpr quint32 Version = 1;
+constexpr quint16 KeptAsWritten = 0x8000;
 
 enum Field {
     FieldMagic,
@@ -77,10 +78,20 @@ QLatin1StringView PinyinTable::syllable(quint16 id) const {
     return QLatin1StringView(name, qsizetype(strnlen(name, SyllableSize)));
 }
 
-quint16 PinyinTable::usualSyllable(char32_t c) const {
+const PinyinTable::Character* PinyinTable::character(char32_t c) const {
     const auto found = std::lower_bound(m_characters.begin(), m_characters.end(), c,
                                         [](const Character& e, char32_t v) { return e.code < v; });
-    return found != m_characters.end() && found->code == c ? found->syllable : NoSyllable;
+    return found != m_characters.end() && found->code == c ? &*found : nullptr;
+}
+
+quint16 PinyinTable::usualSyllable(char32_t c) const {
+    const Character* found = character(c);
+    return found ? found->syllable & ~KeptAsWritten : NoSyllable;
+}
+
+bool PinyinTable::keptAsWritten(char32_t c) const {
+    const Character* found = character(c);
+    return found && (found->syllable & KeptAsWritten);
 }
 
 int PinyinTable::unitAt(quint32 word, int depth) const {

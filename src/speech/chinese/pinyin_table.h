@@ -32,6 +32,8 @@ public:
     int syllableCount() const { return int(m_syllables.size()) / SyllableSize; }
     QLatin1StringView syllable(quint16 id) const;
     quint16 usualSyllable(char32_t c) const;
+    // A character the lexicon writes so, which the conversion to simplified forms must keep.
+    bool keptAsWritten(char32_t c) const;
 
     // Calls found(Word) for each word of the lexicon that text starts with, shortest first.
     template <typename Found> void wordsAt(std::span<const char32_t> text, Found found) const;
@@ -51,8 +53,9 @@ private:
 
     struct Character {
         quint16 code;
-        quint16 syllable;
+        quint16 syllable; // 0x8000: kept as written
     };
+    const Character* character(char32_t c) const;
     struct ModelCharacter {
         quint16 code;
         quint16 readingCount;

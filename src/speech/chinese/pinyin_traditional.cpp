@@ -2,6 +2,7 @@
 
 #include "app/app_error.h"
 #include "app/shared_library.h"
+#include "pinyin_table.h"
 
 #include <QChar>
 #include <QHash>
@@ -55,9 +56,10 @@ void simplifyChinese(std::span<char32_t> text) {
     static QMutex mutex;
     static QHash<char32_t, char32_t> known;
     static std::optional<Converter> converter;
+    const PinyinTable& table = PinyinTable::instance();
     const QMutexLocker lock(&mutex);
     for (char32_t& c : text) {
-        if (QChar::script(c) != QChar::Script_Han)
+        if (QChar::script(c) != QChar::Script_Han || table.keptAsWritten(c))
             continue;
         auto found = known.constFind(c);
         if (found == known.constEnd()) {
