@@ -1,0 +1,1 @@
+parlora_test(tst_chinese_numbers speech/tst_chinese_numbers.cpp LIBS parlora_core)
