@@ -196,6 +196,8 @@ void TestChineseNumbers::rangesAndRatios_data() {
                                  << "十到二十摄氏度";
     QTest::newRow("years") << "2020-2024年"
                            << "二零二零到二零二四年";
+    QTest::newRow("each with its unit") << "1990年-2000年"
+                                        << "一九九零年到二零零零年";
     QTest::newRow("ratio") << "2:1"
                            << "二比一";
     QTest::newRow("score that looks like a time") << "比分 3:25"

@@ -140,6 +140,11 @@ private:
     // The sign after a number, when it joins it to the next one or relates it: said, and the
     // scan goes on at the next number. Blanks around it stay as they are.
     qsizetype readSignAfterNumber(qsizetype end) {
+        if (rangeFollowsUnit(end)) {
+            m_out.add({{end + 1, end + 2, QStringLiteral("到")}});
+            m_inSum = false;
+            return end + 2;
+        }
         const qsizetype sign = blanksEnd(m_s, end);
         const qsizetype next = blanksEnd(m_s, sign + 1);
         const QString words = sign < m_s.size() ? signWords(end, sign, next) : QString();
@@ -183,6 +188,15 @@ private:
         if (!spacedBefore && !spacedAfter)
             return QStringLiteral("到");
         return {};
+    }
+
+    // "1990年-2000年", "3天~5天": a range whose first number keeps its unit; the hyphen is no
+    // minus sign of the second.
+    bool rangeFollowsUnit(qsizetype end) const {
+        static constexpr QStringView Units = u"年月日号天周岁个次点分秒元万亿";
+        const QChar sign = charAt(m_s, end + 1);
+        return Units.contains(charAt(m_s, end)) && (sign == u'-' || isRangeSign(sign)) &&
+               isDigitAt(m_s, end + 2);
     }
 
     bool equalsAfter(qsizetype number) const {
