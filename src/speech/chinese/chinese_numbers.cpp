@@ -11,13 +11,20 @@ namespace {
 
 using namespace NumberText;
 
-// Tried in turn at the first digit of a number; quantity recognises anything left.
+// Tried in turn at the first digit of a number; a number that is none of them is a quantity.
 constexpr std::array Shapes{
     NumberShapes::markedVersion, NumberShapes::gluedToLetters, NumberShapes::ipAddress,
     NumberShapes::date,          NumberShapes::telephone,      NumberShapes::code,
     NumberShapes::clockTime,     NumberShapes::fraction,       NumberShapes::dottedVersion,
-    NumberShapes::quantity,
 };
+
+Reading readingAt(const NumberSpot& spot) {
+    for (const auto shape : Shapes) {
+        if (Reading reading = shape(spot); !reading.empty())
+            return reading;
+    }
+    return NumberShapes::quantity(spot);
+}
 
 // Signs of comparison that mean nothing else, said wherever they stand.
 QString comparisonWords(QChar sign) {
@@ -114,14 +121,9 @@ public:
 
 private:
     qsizetype readNumber(qsizetype at) {
-        const NumberSpot spot{m_s, at, m_out.settled()};
-        for (const auto shape : Shapes) {
-            if (const Reading reading = shape(spot); !reading.empty()) {
-                m_out.add(reading);
-                return readSignAfterNumber(reading.back().end);
-            }
-        }
-        return at + 1; // quantity reads every number: not reached
+        const Reading reading = readingAt({m_s, at, m_out.settled()});
+        m_out.add(reading);
+        return readSignAfterNumber(reading.back().end);
     }
 
     // A sign without a number before it: a comparison anywhere, a relation when a number
