@@ -9,6 +9,8 @@
 #include <QMutex>
 #include <QString>
 
+#include <optional>
+
 namespace {
 
 using Handle = void*;
