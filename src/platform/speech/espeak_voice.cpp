@@ -2,10 +2,10 @@
 
 #include "app/app_error.h"
 #include "audio_player.h"
+#include "engine_input.h"
 #include "espeak_library.h"
 #include "pcm_buffer.h"
 #include "speech_rate.h"
-#include "text_positions.h"
 #include "wav_file_stream.h"
 
 #include <QElapsedTimer>
@@ -18,8 +18,10 @@ struct EspeakVoice::Utterance {
     int stream;
     int volume;
     WavFileStream* file; // null: to the sound device
-    // Filled on the worker thread while the text is synthesised.
-    const TextPositions* positions = nullptr;
+    // Filled on the worker thread while a chunk of the text is synthesised: what the engine
+    // was given for it, and where the chunk starts in the text.
+    const EngineInput* input = nullptr;
+    int chunkStart = 0;
     qint64 synthesised = 0;
     SpeechMark lastWord = {};
 };
@@ -37,12 +39,13 @@ std::vector<SpeechMark> marksOf(EspeakVoice::Utterance& utterance, const espeak_
             continue;
         if (word && event->length <= 0)
             continue;
-        const TextPositions& text = *utterance.positions;
+        const EngineInput& input = *utterance.input;
         const int first = event->text_position - 1;
         SpeechMark mark;
         mark.kind = int(word ? SpeechBoundary::Word : SpeechBoundary::Sentence);
-        mark.position = text.utf16(first);
-        mark.length = word ? text.utf16(first + event->length) - mark.position : 0;
+        mark.position = utterance.chunkStart + input.start(first);
+        mark.length =
+            word ? utterance.chunkStart + input.end(first + event->length) - mark.position : 0;
         mark.generation = utterance.generation;
         mark.sample = size_t(std::clamp<qint64>(event->sample - utterance.synthesised, 0, count));
         if (word) {
@@ -212,18 +215,8 @@ void EspeakVoice::Speak(const QString& text, int flags) {
     ++m_pending;
     m_engine->post([=, this] {
         if (utterance.generation == m_generation) {
-            // By name: a voice loaded from its file speaks Mandarin at about half the speed.
-            espeakLibrary().setVoiceByName(voiceId.toUtf8().constData());
-            espeakLibrary().setParameter(espeakRATE, rate.wordsPerMinute, 0);
-            espeakLibrary().setParameter(espeakWORDGAP, rate.wordGap, 0);
-            const QByteArray utf8 = text.toUtf8();
-            const TextPositions positions(text);
             Utterance running = utterance;
-            running.positions = &positions;
-            const unsigned int synthFlags =
-                espeakCHARS_UTF8 | (flags & SpeakEndPause ? espeakENDPAUSE : 0);
-            espeakLibrary().synth(utf8.constData(), size_t(utf8.size()) + 1, 0, POS_CHARACTER, 0,
-                                  synthFlags, nullptr, &running);
+            speakChunks(running, voiceId, rate, text, flags);
             if (!running.file) {
                 SpeechMark end;
                 end.kind = int(SpeechBoundary::End);
@@ -234,6 +227,32 @@ void EspeakVoice::Speak(const QString& text, int flags) {
         }
         --m_pending;
     });
+}
+
+// A Chinese text is prepared for the engine a few sentences at a time, so that speech starts at
+// once however long the text is.
+void EspeakVoice::speakChunks(Utterance& utterance, const QString& voiceId, const RateSetting& rate,
+                              const QString& text, int flags) {
+    const std::vector<SpeechChunk> chunks = speechChunks(voiceId, text);
+    for (const SpeechChunk& chunk : chunks) {
+        if (utterance.generation != m_generation)
+            return;
+        const EngineInput input =
+            engineInput(voiceId, text.sliced(chunk.start, chunk.end - chunk.start));
+        // By name: a voice loaded from its file speaks Mandarin at about half the speed.
+        espeakLibrary().setVoiceByName(input.voice.toUtf8().constData());
+        espeakLibrary().setParameter(espeakRATE, rate.wordsPerMinute, 0);
+        espeakLibrary().setParameter(espeakWORDGAP, rate.wordGap, 0);
+        utterance.input = &input;
+        utterance.chunkStart = chunk.start;
+        utterance.synthesised = 0; // the engine counts samples from each synthesis' start
+        const bool last = &chunk == &chunks.back();
+        const bool endPause = last ? (flags & SpeakEndPause) != 0 : chunk.sentenceEnd;
+        const unsigned int synthFlags =
+            espeakCHARS_UTF8 | (input.markup ? espeakSSML : 0) | (endPause ? espeakENDPAUSE : 0);
+        espeakLibrary().synth(input.text.constData(), size_t(input.text.size()) + 1, 0,
+                              POS_CHARACTER, 0, synthFlags, nullptr, &utterance);
+    }
 }
 
 bool EspeakVoice::deliver(const Utterance& utterance, const qint16* samples, int count,

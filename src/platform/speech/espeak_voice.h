@@ -15,6 +15,7 @@
 
 class AudioPlayer;
 class WavFileStream;
+struct RateSetting;
 
 // The espeak-ng library on a thread of its own. The library is not re-entrant: every call into
 // it is a job run on that thread, in the order the jobs were posted. Loading the library's data
@@ -84,6 +85,8 @@ public:
 
 private:
     AudioPlayer& player();
+    void speakChunks(Utterance& utterance, const QString& voiceId, const RateSetting& rate,
+                     const QString& text, int flags); // on the engine's thread
     void cancelAll();
     bool isIdle() const;
 

@@ -10,6 +10,7 @@
 //                      sample in the piece], so that the exporter knows where sentences begin
 // Each piece is resampled on its own: pieces end at the end of a sentence, in silence, so the
 // joins stay clean.
+#include "platform/speech/engine_input.h"
 #include "platform/speech/resampler.h"
 #include "platform/speech/speech_rate.h"
 
@@ -36,6 +37,10 @@ int volumePercent = 100;
 soxr_t resampler = nullptr; // null: the piece is sent at the engine's rate
 std::vector<int16_t> pending;
 std::vector<uint32_t> words; // of the block being filled: position, sample, position, ...
+// What the engine was given for the piece, and the piece's character (from 1) at each UTF-16
+// position of it: words are reported in the piece's own characters.
+const EngineInput* engineText = nullptr;
+std::vector<uint32_t> pieceCharacters;
 
 constexpr uint32_t WordTag = 0xfffffffeu;
 
@@ -91,7 +96,9 @@ void noteWords(const espeak_EVENT* event) {
         // The engine also reports an empty word at the end of the text.
         if (event->type != espeakEVENT_WORD || event->length <= 0)
             continue;
-        words.push_back(uint32_t(event->text_position));
+        const int written = engineText->start(event->text_position - 1);
+        words.push_back(
+            pieceCharacters[size_t(std::clamp<int>(written, 0, int(pieceCharacters.size()) - 1))]);
         words.push_back(uint32_t(int64_t(event->sample) * outputRate / engineRate));
     }
 }
@@ -127,6 +134,17 @@ void useSampleRate(int rate) {
     resampler = createResampler(engineRate, rate);
 }
 
+void countCharacters(const QString& piece) {
+    pieceCharacters.clear();
+    uint32_t character = 0;
+    for (qsizetype i = 0; i < piece.size(); ++i) {
+        if (!(piece.at(i).isLowSurrogate() && i > 0 && piece.at(i - 1).isHighSurrogate()))
+            ++character;
+        pieceCharacters.push_back(character);
+    }
+    pieceCharacters.push_back(character + 1);
+}
+
 } // namespace
 
 int main() {
@@ -153,15 +171,23 @@ int main() {
             return 1;
         volumePercent = std::clamp(volumePercent, 0, 100);
         useSampleRate(sampleRate);
-        if (voiceSet != voice) {
-            espeak_SetVoiceByName(voice); // as the window does
-            voiceSet = voice;
+        const QString piece = QString::fromUtf8(text);
+        const EngineInput input = engineInput(QString::fromUtf8(voice), piece);
+        engineText = &input;
+        countCharacters(piece);
+        const std::string engineVoice = input.voice.toStdString();
+        // Every piece sets it: a voice change inside a piece's markup outlasts the piece.
+        if (voiceSet != engineVoice || input.markup) {
+            espeak_SetVoiceByName(engineVoice.c_str()); // as the window does
+            voiceSet = engineVoice;
         }
         const RateSetting setting = espeakRate(rate);
         espeak_SetParameter(espeakRATE, setting.wordsPerMinute, 0);
         espeak_SetParameter(espeakWORDGAP, setting.wordGap, 0);
-        const unsigned int flags = espeakCHARS_UTF8 | (endPause ? espeakENDPAUSE : 0);
-        espeak_Synth(text.c_str(), text.size() + 1, 0, POS_CHARACTER, 0, flags, nullptr, nullptr);
+        const unsigned int flags =
+            espeakCHARS_UTF8 | (input.markup ? espeakSSML : 0) | (endPause ? espeakENDPAUSE : 0);
+        espeak_Synth(input.text.constData(), size_t(input.text.size()) + 1, 0, POS_CHARACTER, 0,
+                     flags, nullptr, nullptr);
         if (resampler)
             append(nullptr, 0);
         const uint32_t end = 0;
