@@ -10,8 +10,10 @@
 #include "export/export_names.h"
 #include "platform/desktop_services.h"
 #include "platform/document_converter.h"
+#include "platform/speech/engine_input.h"
 #include "platform/speech/espeak_voice.h"
 #include "platform/speech/wav_file_stream.h"
+#include "speech/chinese/mandarin_pinyin.h"
 #include "speech/pronunciation_file.h"
 #include "speech/voice_choice.h"
 #include "speech/voice_display_name.h"
@@ -24,6 +26,8 @@
 #include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <functional>
+#include <optional>
 #include <unistd.h>
 
 namespace {
@@ -198,20 +202,53 @@ private:
     SharedPronunciation m_dictionary;
 };
 
+// The files' texts, one after the other; empty when a signal stopped the reading.
+std::optional<QString> readTexts(DocumentReader& reader, const QStringList& files) {
+    QStringList texts;
+    for (const QString& file : files) {
+        texts << reader.text(file);
+        if (interrupted())
+            return std::nullopt;
+    }
+    return texts.join(u'\n');
+}
+
+// Prints each line of the text as the report makes it.
+void printLines(const QString& text, const std::function<QString(const QString&)>& report) {
+    QStringList lines = text.split(u'\n');
+    if (lines.size() > 1 && lines.back().isEmpty())
+        lines.removeLast(); // the end of the last line, not a line of its own
+    for (const QString& line : std::as_const(lines))
+        printLine(stdout, report(line));
+}
+
+void listVoices(EspeakVoice& voice) {
+    const QList<VoiceToken> voices = voice.GetVoices({}, {});
+    const QStringList shownNames = voiceDisplayNames(voices);
+    for (qsizetype i = 0; i < voices.size(); ++i) {
+        QString line = QStringLiteral("%1\t%2\t%3\t%4")
+                           .arg(i)
+                           .arg(voiceLanguage(voices[i]), shownNames[i], voices[i].description);
+        if (const QString does = voiceDescription(voices[i]); !does.isEmpty())
+            line += u'\t' + does;
+        printLine(stdout, line);
+    }
+}
+
 int say(const SayOptions& options) {
+    ProcessConverter converter;
+    if (options.report == LineReport::Pinyin) {
+        DocumentReader reader(converter, interrupted);
+        if (const auto text = readTexts(reader, options.files))
+            printLines(*text, MandarinPinyin::pinyinLine);
+        return 0;
+    }
     EspeakVoice voice;
     if (options.listVoices) {
-        const QList<VoiceToken> voices = voice.GetVoices({}, {});
-        const QStringList shownNames = voiceDisplayNames(voices);
-        for (qsizetype i = 0; i < voices.size(); ++i)
-            printLine(stdout,
-                      QStringLiteral("%1\t%2\t%3\t%4")
-                          .arg(i)
-                          .arg(voiceLanguage(voices[i]), shownNames[i], voices[i].description));
+        listVoices(voice);
         return 0;
     }
     const VoiceToken token = chooseVoice(voice, options);
-    ProcessConverter converter;
     DocumentReader reader(converter, interrupted, token.language);
     if (!options.chaptersFolder.isEmpty()) {
         // Each file's text before its first chapter is named after the file.
@@ -227,15 +264,16 @@ int say(const SayOptions& options) {
             .book(chapters, title, voiceDisplayNames({token}).first());
         return 0;
     }
-    QStringList texts;
-    for (const QString& file : options.files) {
-        texts << reader.text(file);
-        if (interrupted())
-            return 0;
-    }
-    const QString text = texts.join(u'\n');
+    const auto read = readTexts(reader, options.files);
+    if (!read)
+        return 0;
+    const QString& text = *read;
     const SharedPronunciation dictionary = dictionaryOf(options);
-    if (options.output.isEmpty() && options.linesFolder.isEmpty())
+    if (options.report == LineReport::SpokenText)
+        printLines(text, [&](const QString& line) {
+            return spokenForm(token.id, spokenText(*dictionary, line));
+        });
+    else if (options.output.isEmpty() && options.linesFolder.isEmpty())
         speak(voice, spokenText(*dictionary, text));
     else
         SpeechExport(voice, token, options, dictionary).text(text);

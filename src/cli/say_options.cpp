@@ -55,6 +55,9 @@ void checkCombinations(const SayOptions& options, const QStringList& given) {
                         int(!options.chaptersFolder.isEmpty());
     if (outputs > 1)
         throw UsageError(QStringLiteral("-o, --lines and --chapters cannot be used together"));
+    if (outputs > 0 && options.report != LineReport::None)
+        throw UsageError(QStringLiteral(
+            "--spoken-text and --pinyin cannot be used with -o, --lines or --chapters"));
     for (const QString& option :
          {QStringLiteral("--format"), QStringLiteral("--title"), QStringLiteral("--author")}) {
         if (given.contains(option) && options.chaptersFolder.isEmpty())
@@ -131,7 +134,15 @@ SayOptions parseSayOptions(const QStringList& arguments) {
             flag(options.noDictionary);
         else if (option == QStringLiteral("--list-voices"))
             flag(options.listVoices);
-        else if (option == QStringLiteral("-q") || option == QStringLiteral("--quiet"))
+        else if (option == QStringLiteral("--spoken-text") ||
+                 option == QStringLiteral("--pinyin")) {
+            if (options.report != LineReport::None)
+                throw UsageError(
+                    QStringLiteral("--spoken-text and --pinyin cannot be used together"));
+            options.report =
+                option == QStringLiteral("--pinyin") ? LineReport::Pinyin : LineReport::SpokenText;
+            options.files << value();
+        } else if (option == QStringLiteral("-q") || option == QStringLiteral("--quiet"))
             flag(options.quiet);
         else if (option == QStringLiteral("-h") || option == QStringLiteral("--help"))
             flag(options.help);
@@ -169,6 +180,14 @@ QString sayUsage() {
         "                     say the words as written, not as the pronunciation\n"
         "                     dictionary of the Parlora window says them\n"
         "      --list-voices  list the installed voices: number, language, name, engine's name\n"
+        "                     and, for the Chinese voices, what they do with a text\n"
+        "      --spoken-text=FILE\n"
+        "                     print, for each line of FILE (- for standard input), what the\n"
+        "                     voice says: after the pronunciation dictionary, with numbers,\n"
+        "                     dates and symbols as a Chinese voice reads them; speak nothing\n"
+        "      --pinyin=FILE  print, for each line of FILE, the Mandarin pinyin of each\n"
+        "                     character (tone 1-4, 5 neutral, before tone changes; _ for a\n"
+        "                     blank, any other character as it is); speak nothing\n"
         "  -q, --quiet        no progress bar\n"
         "  -h, --help         show this help\n"
         "      --version      show the version\n"

@@ -10,6 +10,10 @@
 #include <QStringList>
 #include <optional>
 
+// What parlora-say prints for each line of its input instead of speaking it: what the voice
+// says, as text, or the pinyin of each character.
+enum class LineReport { None, SpokenText, Pinyin };
+
 // The command line of parlora-say. A value left empty takes the window's stored setting.
 struct SayOptions {
     QStringList files; // "-" is standard input; none reads standard input
@@ -27,6 +31,7 @@ struct SayOptions {
     QString title;                               // of the book; empty: the first file's name
     QString author;                              // empty: the voice's name
     bool listVoices = false;
+    LineReport report = LineReport::None;
     bool quiet = false;
     bool help = false;
     bool version = false;

@@ -8,6 +8,10 @@
 
 namespace {
 
+QString fileName(const VoiceToken& voice) {
+    return voice.id.mid(voice.id.lastIndexOf(u'/') + 1).toLower();
+}
+
 // Keyed by the voice's file name: both Cantonese voices speak the language "yue".
 QString chineseVoiceName(const VoiceToken& voice) {
     static const QHash<QString, QString> names{
@@ -17,7 +21,7 @@ QString chineseVoiceName(const VoiceToken& voice) {
         {QStringLiteral("yue-latn-jyutping"), QStringLiteral("中文（粤语，粤拼）")},
         {QStringLiteral("hak"), QStringLiteral("客家话")},
     };
-    return names.value(voice.id.mid(voice.id.lastIndexOf(u'/') + 1).toLower());
+    return names.value(fileName(voice));
 }
 
 // The built table first: ICU only for a language installed after the program was built.
@@ -53,4 +57,20 @@ QStringList voiceDisplayNames(const QList<VoiceToken>& voices) {
             names[i] += QStringLiteral("（%1）").arg(voices[i].description);
     }
     return names;
+}
+
+QString voiceDescription(const VoiceToken& voice) {
+    static const QString numbers = QStringLiteral("数字、日期、时间、金额和单位按中文习惯读出");
+    static const QHash<QString, QString> descriptions{
+        {QStringLiteral("cmn"),
+         QStringLiteral("汉字按普通话读，多音字按词语和上下文定音，变调照口语；%1；"
+                        "英文单词用英语读，大写缩写逐个字母读")
+             .arg(numbers)},
+        {QStringLiteral("cmn-latn-pinyin"),
+         QStringLiteral("读用拼音写的文字（如 ni3 hao3）；%1").arg(numbers)},
+        {QStringLiteral("yue"), QStringLiteral("汉字按粤语读；%1").arg(numbers)},
+        {QStringLiteral("yue-latn-jyutping"), QStringLiteral("读用粤拼写的文字；%1").arg(numbers)},
+        {QStringLiteral("hak"), QStringLiteral("按客家话读；%1").arg(numbers)},
+    };
+    return descriptions.value(fileName(voice));
 }

@@ -17,6 +17,8 @@ void TFmain::fillVoiceList() {
     // Shown in Chinese, in the engine's order, so that a stored index keeps naming its voice.
     const QStringList texts = voiceDisplayNames(m_voiceTokens);
     cbVoices->addItems(texts);
+    for (qsizetype i = 0; i < m_voiceTokens.size(); ++i)
+        cbVoices->setItemData(int(i), voiceDescription(m_voiceTokens[i]), Qt::ToolTipRole);
     const int selected = voiceIndexToSelect(m_settings.engine, texts);
     if (selected < 0)
         return;

@@ -24,6 +24,10 @@ private Q_SLOTS:
     void interruptionLeavesNoPartialFile_data();
     void interruptionLeavesNoPartialFile();
     void bookOfChapters();
+    void mandarinVoiceSaysSyllables();
+    void englishWordsAddNoPause();
+    void lineReports_data();
+    void lineReports();
 
 private:
     QProcess* start(const QString& arguments, const QByteArray& input = {});
@@ -42,18 +46,41 @@ struct Sound {
     int peak = 0;
 };
 
-Sound sound(const QString& path) {
-    SF_INFO info{};
+std::vector<short> samplesOf(const QString& path, SF_INFO& info) {
     SNDFILE* file = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
     if (!file || info.channels != 1)
         return {};
     std::vector<short> samples(size_t(info.frames));
     sf_read_short(file, samples.data(), info.frames);
     sf_close(file);
+    return samples;
+}
+
+Sound sound(const QString& path) {
+    SF_INFO info{};
+    const std::vector<short> samples = samplesOf(path, info);
+    if (samples.empty())
+        return {};
     Sound s{info.samplerate, info.frames, 0};
     for (short sample : samples)
         s.peak = std::max(s.peak, std::abs(int(sample)));
     return s;
+}
+
+// The longest quiet stretch between the first and the last sound of a file, in milliseconds.
+int longestInnerPause(const QString& path) {
+    SF_INFO info{};
+    const std::vector<short> samples = samplesOf(path, info);
+    const auto loud = [](short sample) { return std::abs(int(sample)) > 300; };
+    const auto first = std::find_if(samples.begin(), samples.end(), loud);
+    const auto last = std::find_if(samples.rbegin(), samples.rend(), loud).base();
+    size_t longest = 0;
+    size_t quiet = 0;
+    for (auto at = first; at < last; ++at) {
+        quiet = loud(*at) ? 0 : quiet + 1;
+        longest = std::max(longest, quiet);
+    }
+    return info.samplerate > 0 ? int(longest * 1000 / size_t(info.samplerate)) : -1;
 }
 
 QByteArray fixture(const char* name) {
@@ -225,8 +252,10 @@ void TestSayProgram::dictionarySaysTheWords_data() {
     QTest::addColumn<QByteArray>("substituted"); // the text as the dictionary makes it
     QTest::newRow("Latin") << "en" << QByteArray("XYZ=hello world\n") << QByteArray("XYZ")
                            << QByteArray("hello world");
-    QTest::newRow("Chinese") << "cmn" << QByteArray("# 多音字\n行长=航掌\n")
-                             << QByteArray("银行行长说。") << QByteArray("银行航掌说。");
+    QTest::newRow("Chinese") << "cmn" << QByteArray("# 名字\nABC=艾比西\n")
+                             << QByteArray("我爱ABC。") << QByteArray("我爱艾比西。");
+    QTest::newRow("pinyin") << "cmn" << QByteArray("# 多音字\n行长=[xing2 chang2]\n")
+                            << QByteArray("银行行长说。") << QByteArray("银行[xing2 chang2]说。");
 }
 
 // The window's dictionary applies to an export unless --no-dictionary says otherwise: the
@@ -347,6 +376,54 @@ void TestSayProgram::bookOfChapters() {
             texts << lines[line];
         QCOMPARE(texts, cueTexts[k]);
     }
+}
+
+// The default voice says Chinese characters as Mandarin syllables: the engine's own Mandarin
+// voice says each as pinyin letters and a tone number in English, which takes far longer.
+void TestSayProgram::mandarinVoiceSaysSyllables() {
+    write(QStringLiteral("a.txt"), "你好，今天天气很好。我们一起去银行吧。");
+    QCOMPARE(say(QStringLiteral("-o default.wav a.txt")), std::pair(0, QString()));
+    QCOMPARE(say(QStringLiteral("--voice cmn-latn-pinyin -o pinyin.wav a.txt")),
+             std::pair(0, QString()));
+    const sf_count_t byDefault = sound(m_dir->filePath(QStringLiteral("default.wav"))).frames;
+    const sf_count_t byPinyin = sound(m_dir->filePath(QStringLiteral("pinyin.wav"))).frames;
+    QVERIFY2(byPinyin > 16000 && byDefault <= byPinyin * 11 / 10 && byDefault >= byPinyin * 8 / 10,
+             qPrintable(QStringLiteral("%1 %2").arg(byDefault).arg(byPinyin)));
+}
+
+// An English word in a Chinese sentence goes to an English voice without a pause around it.
+void TestSayProgram::englishWordsAddNoPause() {
+    write(QStringLiteral("a.txt"), "我在Windows系统里用Linux工具");
+    QCOMPARE(say(QStringLiteral("-o a.wav a.txt")), std::pair(0, QString()));
+    const int pause = longestInnerPause(m_dir->filePath(QStringLiteral("a.wav")));
+    QVERIFY2(pause >= 0 && pause < 120, qPrintable(QString::number(pause)));
+}
+
+void TestSayProgram::lineReports_data() {
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QString>("printed");
+    QTest::newRow("pinyin") << "--pinyin" << QByteArray("银行行长说了\n")
+                            << "yin2 hang2 hang2 zhang3 shuo1 le5\n";
+    QTest::newRow("pinyin of every character") << "--pinyin" << QByteArray("用 GPU 算3次\n😀，好\n")
+                                               << "yong4 _ G P U _ suan4 3 ci4\n😀 ， hao3\n";
+    QTest::newRow("pinyin of an empty line") << "--pinyin" << QByteArray("\n好\n") << "\nhao3\n";
+    QTest::newRow("spoken by the Mandarin voice")
+        << "--spoken-text" << QByteArray("2024年3月5日\n没有数字。\n")
+        << "二零二四年三月五日\n没有数字。\n";
+    QTest::newRow("spoken by an English voice")
+        << "--voice en --spoken-text" << QByteArray("2024年\n") << "2024年\n";
+}
+
+// One line printed for each line read, and nothing spoken.
+void TestSayProgram::lineReports() {
+    QFETCH(QString, option);
+    QFETCH(QByteArray, input);
+    QFETCH(QString, printed);
+    std::unique_ptr<QProcess> process(start(option + QStringLiteral(" -"), input));
+    QVERIFY(process->waitForFinished(30'000));
+    QCOMPARE(process->exitCode(), 0);
+    QCOMPARE(QString::fromUtf8(process->readAllStandardOutput()), printed);
 }
 
 QTEST_GUILESS_MAIN(TestSayProgram)
