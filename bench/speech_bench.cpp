@@ -1,6 +1,7 @@
 // Speech timings of the engine, for bench/speech.
-//   speech_bench latency <text file> <runs>   median ms from Speak to the first audio handed
-//                                             to the sound device
+//   speech_bench latency <text file> <runs> [voice]
+//                                             median ms from Speak to the first audio handed
+//                                             to the sound device (voice: gmw/en by default)
 //   speech_bench export <text file> <wav>     writes the text as a 16 kHz WAV file
 #include "platform/speech/espeak_voice.h"
 #include "platform/speech/wav_file_stream.h"
@@ -16,17 +17,17 @@
 
 namespace {
 
-VoiceToken english(EspeakVoice& voice) {
+VoiceToken voiceOf(EspeakVoice& voice, const QString& id = QStringLiteral("gmw/en")) {
     for (const VoiceToken& token : voice.GetVoices({}, {})) {
-        if (token.id == QStringLiteral("gmw/en"))
+        if (token.id == id)
             return token;
     }
     return {};
 }
 
-int latency(const QString& text, int runs) {
+int latency(const QString& text, int runs, const QString& voiceId) {
     EspeakVoice voice;
-    voice.setVoice(english(voice));
+    voice.setVoice(voiceOf(voice, voiceId));
     QThread::msleep(2500); // let the sound server settle on the new stream
     std::atomic<qint64> startedAt{-1};
     QElapsedTimer clock;
@@ -52,7 +53,7 @@ int latency(const QString& text, int runs) {
 
 int exportWav(const QString& text, const char* path) {
     EspeakVoice voice;
-    voice.setVoice(english(voice));
+    voice.setVoice(voiceOf(voice));
     WavFileStream stream(EspeakVoice::SampleRate);
     stream.setFormatType(SpeechFileStream::Format16kHz16BitMono);
     stream.Open(QString::fromLocal8Bit(path), SpeechFileStream::CreateForWrite, false);
@@ -67,10 +68,11 @@ int exportWav(const QString& text, const char* path) {
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
-    if (argc == 4 && qstrcmp(argv[1], "latency") == 0)
-        return latency(readText(argv[2]), std::atoi(argv[3]));
+    if ((argc == 4 || argc == 5) && qstrcmp(argv[1], "latency") == 0)
+        return latency(readText(argv[2]), std::atoi(argv[3]),
+                       argc == 5 ? QString::fromLatin1(argv[4]) : QStringLiteral("gmw/en"));
     if (argc == 4 && qstrcmp(argv[1], "export") == 0)
         return exportWav(readText(argv[2]), argv[3]);
-    std::fputs("usage: speech_bench latency <text> <runs> | export <text> <wav>\n", stderr);
+    std::fputs("usage: speech_bench latency <text> <runs> [voice] | export <text> <wav>\n", stderr);
     return 2;
 }
