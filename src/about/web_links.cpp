@@ -12,7 +12,7 @@ const QString Subject = QStringLiteral("Parlora");
 QString helpPagePath(const QString& programDirectory) {
     const QString candidates[] = {
         programDirectory + QStringLiteral("doc/") + HelpPage,
-        programDirectory + QStringLiteral("../../share/doc/parlora/") + HelpPage,
+        programDirectory + QStringLiteral("../../share/parlora/") + HelpPage,
     };
     for (const QString& path : candidates) {
         if (QFileInfo(path).isFile())

@@ -11,8 +11,8 @@ struct WebLinks {
 };
 
 // The shipped help page is looked for beside the program (a build tree) and then where an
-// installation puts it (<prefix>/share/doc/parlora, the program being in <prefix>/lib/parlora);
-// programDirectory ends in "/".
+// installation puts it (<prefix>/share/parlora, the program being in <prefix>/lib/parlora; not
+// share/doc, which a system may leave out); programDirectory ends in "/".
 WebLinks webLinks(const QString& programDirectory);
 
 // "mailto:" with the address and the subject "Parlora", encoded as a URL must be.
