@@ -143,10 +143,14 @@ qsizetype pinyinGroupLength(const QString& text, qsizetype at) {
 }
 
 // Writes the engine's text, remembering for each UTF-16 unit the place in the spoken text it
-// came from; with markup, each stretch goes into the element of the voice that says it.
+// came from. With markup, an English stretch goes into an English voice's element, and the
+// Chinese after it into the pinyin voice's: the engine falls back to its Latin-as-English
+// Mandarin voice when an element ends. What comes before the first English stretch stays
+// outside any element, in the voice set before synthesis, so that the engine loads no voice
+// before it starts to speak.
 class EngineWriter {
 public:
-    enum class Voice { None, Chinese, English };
+    enum class Voice { Chinese, English };
     explicit EngineWriter(bool markup) : m_markup(markup) {}
 
     void add(const QString& text, int from) {
@@ -166,15 +170,16 @@ public:
     void switchTo(Voice voice, int from) {
         if (!m_markup || voice == m_voice)
             return;
-        if (m_voice != Voice::None)
+        if (m_inElement)
             add(QStringLiteral("</voice>"), from);
         add(QStringLiteral("<voice name=\"%1\">")
                 .arg(voice == Voice::English ? EnglishVoiceName : PinyinVoiceName),
             from);
+        m_inElement = true;
         m_voice = voice;
     }
     void finish(EngineInput& input, int end) {
-        if (m_markup && m_voice != Voice::None)
+        if (m_inElement)
             add(QStringLiteral("</voice>"), end);
         // The engine counts characters, not UTF-16 units.
         for (qsizetype i = 0; i < m_text.size(); ++i) {
@@ -193,7 +198,8 @@ private:
     }
 
     bool m_markup;
-    Voice m_voice = Voice::None;
+    Voice m_voice = Voice::Chinese;
+    bool m_inElement = false;
     QString m_text;
     std::vector<int> m_units;
 };
