@@ -363,6 +363,8 @@ private:
             block.setTopMargin(n / TwipsPerPixel);
         else if (word == "sa")
             block.setBottomMargin(n / TwipsPerPixel);
+        else if (word == "outlinelevel") // 0 is the top heading
+            block.setHeadingLevel(std::clamp(n + 1, 1, 6));
         else
             return false;
         return true;

@@ -33,13 +33,75 @@ QStringList linesOf(QString text) {
     return text.split(u'\n');
 }
 
+// 章节 is the word "chapters", not the unit: "第三章节" opens a sentence.
+const QRegularExpression& chineseTitle() {
+    static const QRegularExpression pattern(
+        QStringLiteral("^第[\\s\\x{3000}]*[0-9０-９零〇一二两三四五六七八九十百千万]+"
+                       "[\\s\\x{3000}]*(?:章(?!节)|[节回卷])"));
+    return pattern;
+}
+
+const QRegularExpression& englishTitle() {
+    static const QRegularExpression pattern(QStringLiteral("^chapter\\s+(\\d+|[ivxlcdm]+)\\b"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    return pattern;
+}
+
+// "第 3 章" of "第 3 章 尾声 ...... 12": what a contents entry and its chapter share.
+QString chapterLabel(const QString& line) {
+    const QString title = line.trimmed();
+    QRegularExpressionMatch match = chineseTitle().match(title);
+    if (!match.hasMatch())
+        match = englishTitle().match(title);
+    return match.captured().remove(QRegularExpression(QStringLiteral("[\\s\\x{3000}]"))).toLower();
+}
+
+bool isContentsHeading(const QString& line) {
+    static const QRegularExpression heading(
+        QStringLiteral("^(目[\\s\\x{3000}]*录|contents|table of contents)[:：]?$"),
+        QRegularExpression::CaseInsensitiveOption);
+    return heading.match(line.trimmed()).hasMatch();
+}
+
+// A run of title lines with only blank lines between them is a table of contents when it is
+// long (a volume title over its first chapter makes a pair) or follows a contents heading.
+// Its last line is the first real chapter when the contents listed it ("第一章" again).
+QList<qsizetype> withoutContents(const QStringList& lines, const QList<qsizetype>& titles) {
+    QList<qsizetype> kept;
+    for (qsizetype k = 0; k < titles.size();) {
+        qsizetype last = k;
+        while (last + 1 < titles.size() && std::all_of(lines.begin() + titles[last] + 1,
+                                                       lines.begin() + titles[last + 1], isBlank))
+            ++last;
+        qsizetype before = titles[k] - 1;
+        while (before >= 0 && isBlank(lines[before]))
+            --before;
+        const bool contents =
+            last - k + 1 >= ShortTitlesNeeded || (before >= 0 && isContentsHeading(lines[before]));
+        const auto listedBefore = [&] {
+            const QString label = chapterLabel(lines[titles[last]]);
+            for (qsizetype j = k; j < last; ++j) {
+                if (chapterLabel(lines[titles[j]]) == label)
+                    return true;
+            }
+            return false;
+        };
+        if (!contents)
+            kept << titles.mid(k, last - k + 1);
+        else if (listedBefore())
+            kept << titles[last];
+        k = last + 1;
+    }
+    return kept;
+}
+
 QList<qsizetype> patternTitles(const QStringList& lines) {
     QList<qsizetype> titles;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         if (isChapterTitleLine(lines[i]))
             titles << i;
     }
-    return titles;
+    return withoutContents(lines, titles);
 }
 
 // The ends of the text count as blank lines.
@@ -81,14 +143,14 @@ QList<Chapter> cutAt(const QStringList& lines, const QList<qsizetype>& titles,
 } // namespace
 
 bool isChapterTitleLine(const QString& line) {
-    static const QRegularExpression chinese(
-        QStringLiteral("^第[0-9０-９零〇一二两三四五六七八九十百千万]+[章节回卷]"));
-    static const QRegularExpression english(QStringLiteral("^chapter\\s+(\\d+|[ivxlcdm]+)\\b"),
-                                            QRegularExpression::CaseInsensitiveOption);
+    // A title stands alone: a sentence that merely starts like one ("第二节课是数学。") is text.
+    static const QString sentenceEnds = QStringLiteral("。！？!?");
     const QString title = line.trimmed();
-    if (title.size() > TitleLineLimit)
+    if (title.size() > TitleLineLimit || endsLikeSentence(title))
         return false;
-    return chinese.match(title).hasMatch() || english.match(title).hasMatch();
+    if (std::any_of(title.begin(), title.end(), [](QChar c) { return sentenceEnds.contains(c); }))
+        return false;
+    return chineseTitle().match(title).hasMatch() || englishTitle().match(title).hasMatch();
 }
 
 QList<Chapter> findChapters(const QString& text, const QString& bookTitle) {

@@ -1,4 +1,5 @@
 // Where a book's chapters begin.
+#include "documents/rtf_codec.h"
 #include "export/chapters.h"
 
 #include <QTemporaryDir>
@@ -16,6 +17,7 @@ private Q_SLOTS:
     void chaptersOfText();
     void chaptersOfHeadings_data();
     void chaptersOfHeadings();
+    void chaptersOfRtfOutline();
     void joining();
     void proposedTitles_data();
     void proposedTitles();
@@ -62,6 +64,14 @@ void TestChapters::titleLines_data() {
     QTest::newRow("a word") << "Chapter one" << false;
     QTest::newRow("prose") << "Chapters 3 to 5 were lost." << false;
     QTest::newRow("glued") << "Chapter12" << false;
+    QTest::newRow("blanks around the number") << "第 3 章" << true;
+    QTest::newRow("ideographic blanks") << "第\u30004\u3000章 尾声" << true;
+    QTest::newRow("a sentence starting with 第一回") << "第一回见到他时，我才十岁。" << false;
+    QTest::newRow("a sentence starting with 第二节") << "第二节课是数学。" << false;
+    QTest::newRow("two sentences") << "第二节课是数学。他回到了家" << false;
+    QTest::newRow("the word 章节") << "第三章节…" << false;
+    QTest::newRow("the word 章节 alone") << "第三章节" << false;
+    QTest::newRow("an english sentence") << "Chapter 5 is where it changed." << false;
 }
 
 void TestChapters::titleLines() {
@@ -106,6 +116,26 @@ void TestChapters::chaptersOfText_data() {
     QTest::newRow("titles by pattern win over short lines")
         << "Home\n\nRoad\n\nSea\n\n第一章\n甲。"
         << QStringList{"书|Home\n\nRoad\n\nSea\n", "第一章|第一章\n甲。"};
+    QTest::newRow("a table of contents")
+        << "小书\n\n目录\n第一章 起\n第二章 承\n第三章 转\n\n第一章 起\n"
+           "第一回见到他时，我才十岁。\n第二章 承\n第二节课是数学。他回到了家。\n第三章 转\n"
+           "丙。\n第 4 章 尾声\n完。"
+        << QStringList{"书|小书\n\n目录\n第一章 起\n第二章 承\n第三章 转\n",
+                       "第一章 起|第一章 起\n第一回见到他时，我才十岁。",
+                       "第二章 承|第二章 承\n第二节课是数学。他回到了家。",
+                       "第三章 转|第三章 转\n丙。", "第 4 章 尾声|第 4 章 尾声\n完。"};
+    QTest::newRow("contents with page numbers and blank lines")
+        << "CONTENTS\n\nChapter 1 Home   3\n\nChapter 2 Sea   9\n\nChapter 1 Home\nA.\n"
+           "Chapter 2 Sea\nB."
+        << QStringList{"书|CONTENTS\n\nChapter 1 Home   3\n\nChapter 2 Sea   9\n",
+                       "Chapter 1 Home|Chapter 1 Home\nA.", "Chapter 2 Sea|Chapter 2 Sea\nB."};
+    QTest::newRow("contents apart from the chapters")
+        << "目 录\n第一章\n第二章\n\n前言。\n第一章\n甲。\n第二章\n乙。"
+        << QStringList{"书|目 录\n第一章\n第二章\n\n前言。", "第一章|第一章\n甲。",
+                       "第二章|第二章\n乙。"};
+    QTest::newRow("a volume over its first chapter")
+        << "第一卷 风\n第一章\n甲。\n第二章\n乙。"
+        << QStringList{"第一卷 风|第一卷 风", "第一章|第一章\n甲。", "第二章|第二章\n乙。"};
     QTest::newRow("empty") << "" << QStringList{};
 }
 
@@ -150,6 +180,15 @@ void TestChapters::chaptersOfHeadings() {
         cursor.insertText(paragraphs[i].section(u' ', 1));
     }
     QCOMPARE(outline(documentChapters(document, Book)), chapters);
+}
+
+void TestChapters::chaptersOfRtfOutline() {
+    QTextDocument document;
+    QVERIFY(readRtf("{\\rtf1\\ansi {\\pard\\outlinelevel0 Start\\par}{\\pard A.\\par}"
+                    "{\\pard\\outlinelevel0 End\\par}{\\pard B.\\par}}",
+                    document));
+    QCOMPARE(outline(documentChapters(document, Book)),
+             (QStringList{"Start|Start\nA.", "End|End\nB.\n"}));
 }
 
 void TestChapters::joining() {
