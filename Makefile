@@ -41,7 +41,7 @@ bench: deps
 # Each fuzzer runs for FUZZ_SECONDS, from its seed corpus and what earlier runs found.
 FUZZ_SECONDS ?= 120
 FUZZERS = text_decoder rtf_reader profile_file language_file recent_list key_stream \
-    helper_stream document_readers pronunciation
+    helper_stream document_readers pronunciation chinese_reading
 
 fuzz:
 	@scripts/install-deps fuzz
