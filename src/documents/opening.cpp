@@ -64,8 +64,11 @@ void TFmain::NNNOpenClick() {
 }
 
 // A failing file ends the drop; the files after it are not opened. A file that is converted
-// in the background holds the rest back until its text has come.
+// in the background holds the rest back until its text has come. A drop while a long
+// operation runs is refused like any other open.
 void TFmain::FilesDropped(const QStringList& paths) {
+    if (longOperation().refuseWhileRunning())
+        return;
     m_droppedPaths = paths;
     openDroppedPaths();
 }
@@ -170,25 +173,27 @@ void TFmain::RecognisePicture(const QString& path) {
 }
 
 // The conversion runs as the window's long operation; its text replaces the editor's when it
-// comes, and the path is remembered unless the conversion failed outright.
+// comes, and the path is remembered unless the conversion failed outright. The rest of a drop
+// goes with it: a cancelled or failed conversion ends the drop.
 void TFmain::convertInBackground(const QString& path, const Conversion& convert) {
     const std::optional<VoiceToken> voice = selectedVoice();
     const Recognition recognition{voice ? voice->language : QString()};
-    longOperation().start(
-        conversionTexts(), [this, path, convert, recognition](BackgroundJob::Control& control) {
-            Recognition reported = recognition;
-            reported.pageStarted = [&control](int page, int pages) { control.report(page, pages); };
-            const ConversionResult result =
-                convert([&control] { return control.cancelled(); }, reported);
+    const QStringList rest = std::exchange(m_droppedPaths, {});
+    longOperation().start(conversionTexts(), [=, this](BackgroundJob::Control& control) {
+        Recognition reported = recognition;
+        reported.pageStarted = [&control](int page, int pages) { control.report(page, pages); };
+        const ConversionResult result =
+            convert([&control] { return control.cancelled(); }, reported);
+        if (result.failure.isEmpty())
+            checkOpenedTextSize(path, result.text);
+        return [this, path, result, rest] {
             if (result.failure.isEmpty())
-                checkOpenedTextSize(path, result.text);
-            return [this, path, result] {
-                if (result.failure.isEmpty())
-                    replaceDocumentText(*RichEdit1->document(), result.text);
-                else
-                    reportError(*m_platform.dialogs, this, result.failure);
-                RememberAddress(path);
-                openDroppedPaths();
-            };
-        });
+                replaceDocumentText(*RichEdit1->document(), result.text);
+            else
+                reportError(*m_platform.dialogs, this, result.failure);
+            RememberAddress(path);
+            m_droppedPaths = rest;
+            openDroppedPaths();
+        };
+    });
 }
