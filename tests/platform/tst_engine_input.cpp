@@ -66,6 +66,11 @@ void TestEngineInput::mandarinText_data() {
     QTest::newRow("an English phrase stays one")
         << Mandarin << "用Microsoft Office。" << Pinyin
         << "yong4 <voice name=\"en-us\">Microsoft Office。</voice>" << true;
+    QTest::newRow("capitals said letter by letter")
+        << Mandarin << "用APP和GPU，MySQL" << Pinyin
+        << "yong4 <voice name=\"en-us\">A-P-P</voice><voice name=\"cmn-latn-pinyin\">he2 "
+           "</voice><voice name=\"en-us\">G-P-U，MySQL</voice>"
+        << true;
     QTest::newRow("markup characters escaped")
         << Mandarin << "R&D部" << Pinyin
         << "<voice name=\"en-us\">R&amp;D</voice><voice name=\"cmn-latn-pinyin\">bu4 </voice>"

@@ -205,6 +205,40 @@ private:
 };
 
 // Whether a word in Latin letters stands in the text outside the pinyin in square brackets.
+bool isCapital(QChar c) {
+    return c >= u'A' && c <= u'Z';
+}
+
+// The length of a word in capitals at a place ("GPU"), said letter by letter: the English voice
+// says some as words ("APP", "VIP").
+qsizetype abbreviationLength(const QString& text, qsizetype at) {
+    if (at > 0 && isLatinOrDigit(text.at(at - 1)))
+        return 0;
+    qsizetype end = at;
+    while (end < text.size() && isCapital(text.at(end)))
+        ++end;
+    const bool wordEnds = end == text.size() || !isLatinLetter(text.at(end));
+    return wordEnds && end - at >= 2 && end - at <= 5 ? end - at : 0;
+}
+
+// Words in Latin letters as the English voice is to say them: abbreviations as letters joined
+// by hyphens ("A-P-P"), which it says letter by letter, and the rest as written.
+void writeEnglish(EngineWriter& out, const QString& text, qsizetype from, qsizetype to) {
+    for (qsizetype k = from; k < to;) {
+        const qsizetype letters = std::min(abbreviationLength(text, k), to - k);
+        if (letters < 2) {
+            out.addCharacter(text.at(k), int(k));
+            ++k;
+            continue;
+        }
+        for (qsizetype end = k + letters; k < end; ++k) {
+            out.addCharacter(text.at(k), int(k));
+            if (k + 1 < end)
+                out.addCharacter(u'-', int(k + 1));
+        }
+    }
+}
+
 bool hasLatinWord(const QString& text) {
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (isLatinLetter(text.at(i)))
@@ -239,8 +273,7 @@ EngineInput mandarinInput(EngineInput input) {
             out.add(QStringLiteral(" "), int(i)); // the syllable's word ends with its character
         } else if (const qsizetype run = latinRunLength(said, i)) {
             out.switchTo(Voice::English, at);
-            for (qsizetype k = i; k < i + run; ++k)
-                out.addCharacter(said.at(k), int(k));
+            writeEnglish(out, said, i, i + run);
             i += run;
         } else {
             if (QChar::script(said.at(i).unicode()) == QChar::Script_Han)
