@@ -2,6 +2,7 @@
 #include "app/error_report.h"
 #include "app/termination_signal.h"
 #include "app/tfmain.h"
+#include "app/toolkit_language.h"
 #include "platform/desktop_services.h"
 #include "platform/document_converter.h"
 #include "platform/hidden_browser.h"
@@ -23,6 +24,7 @@ int main(int argc, char* argv[]) {
     // The speech engine loads its data on a thread of its own while the display is connected.
     auto engine = std::make_unique<EspeakEngine>();
     QApplication app(argc, argv);
+    loadToolkitTranslations();
     // Reading the font configuration is the longest step before the first paint; it runs beside
     // the window's construction, whose first text waits for it.
     std::jthread fonts([] { QFontDatabase::families(); });

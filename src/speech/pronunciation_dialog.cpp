@@ -68,8 +68,6 @@ PronunciationDialog::PronunciationDialog(const PronunciationList& list, Save sav
     connect(m_table, &QTableWidget::itemChanged, this, &PronunciationDialog::checkRows);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
     connect(buttons, &QDialogButtonBox::accepted, this, &PronunciationDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
