@@ -15,10 +15,15 @@ namespace {
 constexpr int PollInterval = 50; // milliseconds between two looks at the cancel request
 
 // The converter runs in a process group of its own, so that ending it also ends what it started
-// (the office suite's launcher script leaves its real program running otherwise).
-void endProcessTree(QProcess& process) {
-    if (const qint64 pid = process.processId(); pid > 0)
-        ::kill(-pid_t(pid), SIGKILL);
+// (the office suite's launcher script leaves its real program running otherwise). The group's id
+// is taken at the start: once the converter has ended, QProcess no longer knows it.
+void endProcessGroup(pid_t group) {
+    if (group > 0)
+        ::kill(-group, SIGKILL);
+}
+
+void endProcessTree(QProcess& process, pid_t group) {
+    endProcessGroup(group);
     process.kill();
     process.waitForFinished(5000);
 }
@@ -38,30 +43,30 @@ ConverterRun runConverter(const QString& program, const QStringList& arguments, 
     clock.start();
     process.start();
     process.waitForStarted();
+    const auto group = pid_t(process.processId());
     QByteArray output;
     while (process.state() != QProcess::NotRunning) {
         process.waitForFinished(PollInterval);
         output += process.readAllStandardOutput();
         if (output.size() > MaxDocumentFileSize) {
-            endProcessTree(process);
+            endProcessTree(process, group);
             throw AppError(QStringLiteral("转换程序 %1 给出的文字超过 %2 MB，无法打开")
                                .arg(QFileInfo(program).fileName())
                                .arg(MaxDocumentFileSize / (1024 * 1024)));
         }
         if (cancelled && cancelled()) {
-            endProcessTree(process);
+            endProcessTree(process, group);
             throw AppError(QStringLiteral("转换已取消"));
         }
         if (process.state() != QProcess::NotRunning && clock.hasExpired(timeoutMs)) {
-            endProcessTree(process);
+            endProcessTree(process, group);
             throw AppError(QStringLiteral("转换程序 %1 运行超过 %2 秒，已被停止")
                                .arg(QFileInfo(program).fileName())
                                .arg(timeoutMs / 1000.0));
         }
     }
     // What the converter started in the background ends with it.
-    if (const qint64 pid = process.processId(); pid > 0)
-        ::kill(-pid_t(pid), SIGKILL);
+    endProcessGroup(group);
     ConverterRun run;
     const bool ended =
         process.exitStatus() == QProcess::NormalExit && process.error() != QProcess::FailedToStart;

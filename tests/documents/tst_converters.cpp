@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
+
 // The converters installed on this machine, run on fixtures made once with an office suite.
 class TestConverters : public QObject {
     Q_OBJECT
@@ -21,6 +23,7 @@ private Q_SLOTS:
     void refusedDocuments_data();
     void refusedDocuments();
     void hangingConverterEndsAtTheTimeOut();
+    void whatAConverterLeftBehindEndsWithIt();
     void missingConvertersNameThePackage();
     void wordDocumentBeyondTheBasicPlane();
     void unreadableByAntiwordAloneNamesTheOfficePackage();
@@ -29,7 +32,8 @@ private:
     QString fixture(const QString& name);
     QString copy(const QString& fixtureName, const QString& name);
     // Only the stub converters of this test are found.
-    void stubPath(const QStringList& programs);
+    void stubPath(const QStringList& programs,
+                  const QByteArray& body = QByteArrayLiteral("exec /bin/sleep 30\n"));
     QString m_path;
     QTemporaryDir m_dir;
 };
@@ -54,14 +58,14 @@ QString TestConverters::copy(const QString& fixtureName, const QString& name) {
     return path;
 }
 
-void TestConverters::stubPath(const QStringList& programs) {
+void TestConverters::stubPath(const QStringList& programs, const QByteArray& body) {
     const QString bin = m_dir.filePath(QStringLiteral("bin"));
     QDir(bin).removeRecursively();
     QDir().mkpath(bin);
     for (const QString& program : programs) {
         QFile script(bin + u'/' + program);
         QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write("#!/bin/sh\nexec /bin/sleep 30\n");
+        script.write("#!/bin/sh\n" + body);
         script.setPermissions(script.permissions() | QFile::ExeOwner);
     }
     qputenv("PATH", bin.toLocal8Bit());
@@ -153,6 +157,39 @@ void TestConverters::hangingConverterEndsAtTheTimeOut() {
                  qPrintable(error.message()));
     }
     QVERIFY(clock.elapsed() < 20'000); // far below the stub's 30 s
+}
+
+// A converter that ends normally but leaves a program of its own running (the office suite's
+// launcher does) takes it along.
+void TestConverters::whatAConverterLeftBehindEndsWithIt() {
+    const QString pidFile = m_dir.filePath(QStringLiteral("left.pid"));
+    stubPath({QStringLiteral("pdftotext")},
+             "/bin/sleep 600 >/dev/null 2>&1 &\necho $! >'" + QFile::encodeName(pidFile) +
+                 "'\necho 'Words enough for a page that was typed, not scanned.'\n");
+    const QString text = ProcessConverter().pdfText(
+        copy(QStringLiteral("converter_sample.pdf"), QStringLiteral("left.pdf")));
+    QCOMPARE(text.trimmed(),
+             QStringLiteral("Words enough for a page that was typed, not scanned."));
+    QFile file(pidFile);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const auto pid = pid_t(file.readAll().trimmed().toInt());
+    QVERIFY(pid > 0);
+    // Gone, or at most a corpse its new parent has not collected yet.
+    const auto running = [pid] {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            return false;
+        const QByteArray line = stat.readAll();
+        return !line.contains(") Z ");
+    };
+    QElapsedTimer clock;
+    clock.start();
+    while (running() && clock.elapsed() < 1000)
+        QTest::qWait(20);
+    const bool survived = running();
+    if (survived)
+        ::kill(pid, SIGKILL); // not to leave it behind after the failure
+    QVERIFY2(!survived, "the converter's child still runs");
 }
 
 void TestConverters::missingConvertersNameThePackage() {
