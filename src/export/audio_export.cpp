@@ -246,8 +246,8 @@ bool AudioExport::writeFile(const QString& path, const QString& text, int format
                             const std::function<bool(qint64)>& progress) {
     auto file = begin(path, format);
     if (!spokenOrAbandoned([&] {
-            const QStringList pieces = speechPieces(text, PieceLength);
-            if (m_helpers && pieces.size() > 1)
+            const SpeechPieces pieces = speechPieces(text, PieceLength);
+            if (m_helpers && pieces.texts.size() > 1)
                 return speakWithHelpers(pieces, progress);
             m_voice.setAllowAudioOutputFormatChangesOnNextSet(false);
             m_voice.setAudioOutputStream(&m_stream);
@@ -304,12 +304,13 @@ bool AudioExport::writeLinesWithHelpers(const QStringList& files, const QStringL
     return finished;
 }
 
-bool AudioExport::speak(const QStringList& pieces, const std::function<bool(qint64)>& progress) {
+bool AudioExport::speak(const SpeechPieces& pieces, const std::function<bool(qint64)>& progress) {
     qint64 done = 0;
-    for (const QString& piece : pieces) {
-        const bool more = &piece != &pieces.last();
+    for (qsizetype k = 0; k < pieces.texts.size(); ++k) {
+        const QString& piece = pieces.texts[k];
         m_voice.Speak(withCrLfBreaks(piece),
-                      SpeechVoice::SpeakAsync | (more ? SpeechVoice::SpeakEndPause : 0));
+                      SpeechVoice::SpeakAsync |
+                          (pieces.endPauses[k] ? SpeechVoice::SpeakEndPause : 0));
         while (!m_voice.WaitUntilDone(ProgressInterval)) {
             if (!progress(done))
                 return false;
@@ -322,11 +323,11 @@ bool AudioExport::speak(const QStringList& pieces, const std::function<bool(qint
 }
 
 // The same pieces as the engine would speak, synthesised side by side and joined in order.
-bool AudioExport::speakWithHelpers(const QStringList& pieces,
+bool AudioExport::speakWithHelpers(const SpeechPieces& pieces,
                                    const std::function<bool(qint64)>& progress) {
     QStringList texts;
     std::vector<qint64> doneAfter{0};
-    for (const QString& piece : pieces) {
+    for (const QString& piece : pieces.texts) {
         texts << withCrLfBreaks(piece);
         doneAfter.push_back(doneAfter.back() + piece.size());
     }
@@ -335,15 +336,16 @@ bool AudioExport::speakWithHelpers(const QStringList& pieces,
         [this](const qint16* samples, size_t count) {
             return m_stream.writeSamples(samples, count);
         },
-        [&](qsizetype piecesDone) { return progress(doneAfter[size_t(piecesDone)]); });
+        [&](qsizetype piecesDone) { return progress(doneAfter[size_t(piecesDone)]); }, {},
+        pieces.endPauses);
 }
 
 // As speakWithHelpers, with the engine's word marks turned into places in the text and the file.
-bool AudioExport::speakTimed(SpeechWorkers& helpers, const QStringList& pieces,
+bool AudioExport::speakTimed(SpeechWorkers& helpers, const SpeechPieces& pieces,
                              const std::function<bool(qint64)>& progress, SpeechTimes& times) {
     QStringList texts;
     std::vector<qint64> doneAfter{0};
-    for (const QString& piece : pieces) {
+    for (const QString& piece : pieces.texts) {
         texts << withCrLfBreaks(piece);
         doneAfter.push_back(doneAfter.back() + piece.size());
     }
@@ -354,7 +356,7 @@ bool AudioExport::speakTimed(SpeechWorkers& helpers, const QStringList& pieces,
     SpeechWorkers::Timing timing;
     timing.wordStart = [&](qsizetype piece, quint32 position, quint32 sample) {
         if (positionsOf != piece) {
-            positions = sentPositions(pieces[piece]);
+            positions = sentPositions(pieces.texts[piece]);
             positionsOf = piece;
         }
         if (position >= 1 && position <= quint32(positions.size()))
@@ -371,7 +373,8 @@ bool AudioExport::speakTimed(SpeechWorkers& helpers, const QStringList& pieces,
             onsets.pass(samples, count);
             return m_stream.writeSamples(samples, count);
         },
-        [&](qsizetype piecesDone) { return progress(doneAfter[size_t(piecesDone)]); }, timing);
+        [&](qsizetype piecesDone) { return progress(doneAfter[size_t(piecesDone)]); }, timing,
+        pieces.endPauses);
 }
 
 // Later speech plays on the sound device again. Files finished before a failure or a stop

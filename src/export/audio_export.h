@@ -1,6 +1,7 @@
 #pragma once
 
 #include "export/commit_queue.h"
+#include "export/export_names.h"
 #include "platform/speech/speech_voice.h"
 #include "platform/speech/speech_workers.h"
 
@@ -84,10 +85,10 @@ private:
     // Speaks the text into path; progress gets the characters done of this text.
     bool writeFile(const QString& path, const QString& text, int format,
                    const std::function<bool(qint64 done)>& progress);
-    bool speak(const QStringList& pieces, const std::function<bool(qint64 done)>& progress);
-    bool speakWithHelpers(const QStringList& pieces,
+    bool speak(const SpeechPieces& pieces, const std::function<bool(qint64 done)>& progress);
+    bool speakWithHelpers(const SpeechPieces& pieces,
                           const std::function<bool(qint64 done)>& progress);
-    bool speakTimed(SpeechWorkers& helpers, const QStringList& pieces,
+    bool speakTimed(SpeechWorkers& helpers, const SpeechPieces& pieces,
                     const std::function<bool(qint64 done)>& progress, SpeechTimes& times);
     // Line k into files[k]; lineProgress gets the number of lines done.
     bool writeLinesWithHelpers(const QStringList& files, const QStringList& lines,

@@ -1,16 +1,34 @@
 #include "export/export_names.h"
 
+#include "speech/text_units.h"
+
 #include <algorithm>
 
 namespace {
 
-// A full stop, question or exclamation mark that ends a sentence: full-width ones always, the
-// others when a blank follows.
-bool endsSentence(const QString& text, qsizetype i) {
-    const char16_t c = text[i].unicode();
-    if (c == u'。' || c == u'！' || c == u'？')
-        return true;
-    return (c == u'.' || c == u'!' || c == u'?') && i + 1 < text.size() && text[i + 1].isSpace();
+// A sentence that ends with its own mark (closing quotes and brackets after it aside): a line
+// break inside a hard-wrapped sentence ends a listening sentence, but calls for no pause.
+bool endsWithMark(const QString& text, const TextSpan& sentence) {
+    static const QString closing = QStringLiteral("”’」』）】》〉〕］｝)]}\"'");
+    static const QString marks = QStringLiteral("。！？；.!?;…");
+    qsizetype at = sentence.end;
+    while (at > sentence.start && closing.contains(text[at - 1]))
+        --at;
+    return at > sentence.start && marks.contains(text[at - 1]);
+}
+
+// Where a piece from start that holds too long a sentence ends: after its last clause mark or
+// blank that fits, else at limit (never between the halves of a surrogate pair).
+qsizetype cutInSentence(const QString& text, qsizetype start, qsizetype limit) {
+    static const QString clauseMarks = QStringLiteral("，、：；,:;—");
+    const qsizetype most = std::min(text.size(), start + limit);
+    if (most == text.size())
+        return most;
+    for (qsizetype at = most; at > start + 1; --at) {
+        if (clauseMarks.contains(text[at - 1]) || text[at - 1].isSpace())
+            return at;
+    }
+    return text[most - 1].isHighSurrogate() ? most + 1 : most;
 }
 
 bool isBlankOrControl(QChar c) {
@@ -85,27 +103,32 @@ QString chapterFileBase(int number, int count, const QString& title, int suffixB
     return trimmedLine(fittedFileBase(prefix, trimmedLine(title), suffixBytes));
 }
 
-QStringList speechPieces(const QString& text, qsizetype limit) {
-    QStringList pieces;
-    qsizetype start = 0;
-    qsizetype lineEnd = 0;     // just after the last line break seen
-    qsizetype sentenceEnd = 0; // just after the last end of a sentence seen
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == u'\n')
-            lineEnd = i + 1;
-        else if (endsSentence(text, i))
-            sentenceEnd = i + 1;
-        if (i + 1 - start < limit)
-            continue;
-        // Full: cut at the last line break, else at the last sentence's end; a longer sentence
-        // runs on to its own end.
-        const qsizetype end = lineEnd > start ? lineEnd : sentenceEnd;
-        if (end > start) {
-            pieces << text.mid(start, end - start);
-            start = end;
-        }
+SpeechPieces speechPieces(const QString& text, qsizetype limit) {
+    // Where a piece may end with a pause: after a sentence and the blanks that follow it.
+    QList<qsizetype> ends;
+    const QList<TextSpan> sentences = sentenceSpans(text);
+    for (qsizetype k = 0; k < sentences.size(); ++k) {
+        const qsizetype next = k + 1 < sentences.size() ? sentences[k + 1].start : text.size();
+        if (next == text.size() || endsWithMark(text, sentences[k]) ||
+            text.mid(sentences[k].end, next - sentences[k].end).count(u'\n') > 1)
+            ends << next;
     }
-    if (start < text.size())
-        pieces << text.mid(start);
+    SpeechPieces pieces;
+    qsizetype start = 0;
+    auto end = ends.cbegin();
+    while (start < text.size()) {
+        while (end != ends.cend() && *end <= start)
+            ++end;
+        // The furthest sentence end that fits, else a cut inside the sentence.
+        qsizetype cut = -1;
+        for (auto e = end; e != ends.cend() && *e - start <= limit; ++e)
+            cut = *e;
+        const bool pause = cut > start;
+        if (!pause)
+            cut = cutInSentence(text, start, limit);
+        pieces.texts << text.mid(start, cut - start);
+        pieces.endPauses << (pause && cut < text.size());
+        start = cut;
+    }
     return pieces;
 }

@@ -26,7 +26,14 @@ QString lineFileName(int number, const QString& line);
 // two digits, the title made fit by fittedFileBase and trimmed; "NN" for a title of no letters.
 QString chapterFileBase(int number, int count, const QString& title, int suffixBytes);
 
-// The text cut into pieces of at most limit characters, after a line break where one falls in
-// the piece, else after the end of a sentence (a longer sentence is a piece of its own). The
-// pieces joined give the text.
-QStringList speechPieces(const QString& text, qsizetype limit);
+// The text cut into pieces for the engine, which joined give the text. A piece ends after a
+// sentence (the listening's sentences that end with a mark, or a paragraph before a blank line)
+// and the blanks after it, holding as many sentences as fit in limit characters; a sentence
+// longer than that is cut after its last clause mark or blank that fits, else at limit, and
+// that piece has no end pause. endPauses[k] tells whether piece k ends with a sentence's pause;
+// the last piece never does (the text's end needs none).
+struct SpeechPieces {
+    QStringList texts;
+    QList<bool> endPauses;
+};
+SpeechPieces speechPieces(const QString& text, qsizetype limit);

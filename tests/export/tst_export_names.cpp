@@ -17,7 +17,9 @@ private Q_SLOTS:
     void lowerCasesOnlyTheFileName();
     void lines_data();
     void lines();
-    void piecesJoinToTheText();
+    void pieces_data();
+    void pieces();
+    void wrappedTextPausesOnlyAtSentences();
 };
 
 void TestExportNames::lineFileNames_data() {
@@ -136,30 +138,71 @@ void TestExportNames::lines() {
     QCOMPARE(exportLines(text), lines);
 }
 
-void TestExportNames::piecesJoinToTheText() {
-    const QString paragraph = QStringLiteral("One sentence here.\n");
-    const QString text = paragraph.repeated(300) + QString(5000, u'y') + u'\n' + paragraph;
-    const QStringList pieces = speechPieces(text, 2000);
-    QCOMPARE(pieces.join(QString()), text);
-    for (const QString& piece : pieces) {
-        QVERIFY(piece.size() <= 2000 || !piece.chopped(1).contains(u'\n'));
-        QVERIFY(piece.endsWith(u'\n'));
+void TestExportNames::pieces_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<QStringList>("pieces");
+    QTest::addColumn<QList<bool>>("endPauses");
+    QTest::newRow("empty") << "" << 10 << QStringList{} << QList<bool>{};
+    QTest::newRow("short") << "One. Two." << 100 << QStringList{"One. Two."} << QList<bool>{false};
+    QTest::newRow("sentences that fit together")
+        << "One a. Two b. Three c." << 15 << QStringList{"One a. Two b. ", "Three c."}
+        << QList<bool>{true, false};
+    QTest::newRow("a wrapped sentence is not cut at its line breaks")
+        << "It went\non and on.\nNext one\nhere." << 22
+        << QStringList{"It went\non and on.\n", "Next one\nhere."} << QList<bool>{true, false};
+    QTest::newRow("chinese with closing quotes")
+        << "他说：“走吧。”我们走了。" << 8 << QStringList{"他说：“走吧。”", "我们走了。"}
+        << QList<bool>{true, false};
+    QTest::newRow("a semicolon ends a sentence")
+        << "甲乙丙；丁戊己。" << 5 << QStringList{"甲乙丙；", "丁戊己。"}
+        << QList<bool>{true, false};
+    QTest::newRow("a paragraph before a blank line")
+        << "Title line\n\nBody text." << 14 << QStringList{"Title line\n\n", "Body text."}
+        << QList<bool>{true, false};
+    QTest::newRow("a long sentence at a clause mark, without a pause")
+        << "一二三四，五六七八九十。" << 8 << QStringList{"一二三四，", "五六七八九十。"}
+        << QList<bool>{false, false};
+    QTest::newRow("a long sentence at a blank")
+        << "aaa bbb ccc." << 6 << QStringList{"aaa ", "bbb ", "ccc."}
+        << QList<bool>{false, false, false};
+    QTest::newRow("nothing to cut at")
+        << "xxxxxxx" << 3 << QStringList{"xxx", "xxx", "x"} << QList<bool>{false, false, false};
+    QTest::newRow("a surrogate pair stays whole")
+        << "ab\U0001F600cd" << 3 << QStringList{"ab\U0001F600", "cd"} << QList<bool>{false, false};
+}
+
+void TestExportNames::pieces() {
+    QFETCH(QString, text);
+    QFETCH(int, limit);
+    QFETCH(QStringList, pieces);
+    QFETCH(QList<bool>, endPauses);
+    const SpeechPieces cut = speechPieces(text, limit);
+    QCOMPARE(cut.texts, pieces);
+    QCOMPARE(cut.endPauses, endPauses);
+}
+
+// A book wrapped at 70 columns: its pieces end only where sentences do.
+void TestExportNames::wrappedTextPausesOnlyAtSentences() {
+    const QString sentence = QStringLiteral("The river ran on past the mill and the town, ") +
+                             QStringLiteral("under bridges and through fields, ").repeated(4) +
+                             QStringLiteral("until it reached the sea at last. ");
+    QString text;
+    for (const QString& word : sentence.repeated(40).split(u' ', Qt::SkipEmptyParts)) {
+        const qsizetype lineStart = text.lastIndexOf(u'\n') + 1;
+        text += text.size() - lineStart + word.size() >= 70 ? u'\n' : u' ';
+        text += word;
     }
-    QVERIFY(pieces.size() >= 4);
-    // A long paragraph is cut after the end of a sentence, in Chinese and in English.
-    for (const QString& sentence :
-         {QStringLiteral("一句接着一句。"), QStringLiteral("One sentence follows another. ")}) {
-        const QString paragraph = sentence.repeated(1000) + u'\n';
-        const QStringList cut = speechPieces(paragraph, 2000);
-        QCOMPARE(cut.join(QString()), paragraph);
-        QVERIFY(cut.size() >= paragraph.size() / 2000);
-        for (const QString& piece : cut.first(cut.size() - 1)) {
-            QVERIFY(piece.size() <= 2000);
-            QVERIFY(piece.trimmed().endsWith(sentence.trimmed()));
-        }
+    text.remove(0, 1);
+    const SpeechPieces cut = speechPieces(text, 500);
+    QCOMPARE(cut.texts.join(QString()), text);
+    QVERIFY(cut.texts.size() > 10);
+    for (qsizetype k = 0; k + 1 < cut.texts.size(); ++k) {
+        QVERIFY(cut.texts[k].size() <= 500);
+        QVERIFY2(cut.texts[k].trimmed().endsWith(u'.'), qPrintable(cut.texts[k]));
+        QVERIFY(cut.endPauses[k]);
     }
-    QCOMPARE(speechPieces(QString(), 2000), QStringList{});
-    QCOMPARE(speechPieces(QStringLiteral("no break"), 2), QStringList{QStringLiteral("no break")});
+    QVERIFY(!cut.endPauses.last());
 }
 
 QTEST_APPLESS_MAIN(TestExportNames)

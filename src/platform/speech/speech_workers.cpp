@@ -40,17 +40,16 @@ void closeFd(int& fd) {
     fd = -1;
 }
 
-// A piece and how to say it; every piece but the last ends with a sentence's pause, as it would
-// in the middle of the text.
-QByteArray request(const QStringList& pieces, qsizetype index, const SpeechWorkers::Voice& voice,
+// A piece and how to say it.
+QByteArray request(const QString& piece, bool endPause, const SpeechWorkers::Voice& voice,
                    int sampleRate) {
-    const QByteArray text = pieces[index].toUtf8();
+    const QByteArray text = piece.toUtf8();
     return QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\n")
                .arg(voice.id)
                .arg(voice.rate)
                .arg(voice.volume)
                .arg(sampleRate)
-               .arg(index + 1 < pieces.size() ? 1 : 0)
+               .arg(endPause ? 1 : 0)
                .arg(text.size())
                .toUtf8() +
            text;
@@ -220,10 +219,11 @@ void SpeechWorkers::exchange(int timeout) {
 }
 
 bool SpeechWorkers::synthesise(const QStringList& pieces, const Voice& voice, int sampleRate,
-                               const Sink& sink, const Progress& progress, const Timing& timing) {
+                               const Sink& sink, const Progress& progress, const Timing& timing,
+                               const QList<bool>& endPauses) {
     stopAll(false);
     try {
-        const bool finished = run(pieces, voice, sampleRate, sink, progress, timing);
+        const bool finished = run(pieces, voice, sampleRate, sink, progress, timing, endPauses);
         stopAll(finished);
         return finished;
     } catch (...) {
@@ -233,14 +233,19 @@ bool SpeechWorkers::synthesise(const QStringList& pieces, const Voice& voice, in
 }
 
 bool SpeechWorkers::run(const QStringList& pieces, const Voice& voice, int sampleRate,
-                        const Sink& sink, const Progress& progress, const Timing& timing) {
+                        const Sink& sink, const Progress& progress, const Timing& timing,
+                        const QList<bool>& endPauses) {
+    const auto requestFor = [&](qsizetype i) {
+        const bool endPause = endPauses.isEmpty() ? i + 1 < pieces.size() : endPauses.value(i);
+        return request(pieces[i], endPause, voice, sampleRate);
+    };
     const qsizetype count = std::min<qsizetype>(m_count, pieces.size());
     for (qsizetype i = 0; i < count; ++i)
         m_helpers.push_back(start());
     // Piece i goes to helper i % count, so reading the helpers in turn gives text order.
     const qsizetype ahead = count * PiecesAhead;
     for (qsizetype i = 0; i < std::min(pieces.size(), ahead); ++i)
-        m_helpers[size_t(i % count)]->send(request(pieces, i, voice, sampleRate));
+        m_helpers[size_t(i % count)]->send(requestFor(i));
     // While audio keeps coming nothing waits, so progress is also asked between blocks: a slow
     // sink (a compressed file) would otherwise hold a stop back for a whole piece.
     QElapsedTimer sinceProgress;
@@ -285,7 +290,7 @@ bool SpeechWorkers::run(const QStringList& pieces, const Voice& voice, int sampl
         if (timing.pieceEnd)
             timing.pieceEnd(i);
         if (i + ahead < pieces.size())
-            helper.send(request(pieces, i + ahead, voice, sampleRate));
+            helper.send(requestFor(i + ahead));
         if (!progress(i + 1))
             return false;
     }

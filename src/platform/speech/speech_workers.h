@@ -46,8 +46,10 @@ public:
 
     // False when stopped. AppError when a helper cannot start, hangs, sends what no helper
     // sends, or ends before its work is done; the helpers are gone when it returns or throws.
+    // endPauses tells which pieces end with a sentence's pause; empty: all but the last.
     bool synthesise(const QStringList& pieces, const Voice& voice, int sampleRate, const Sink& sink,
-                    const Progress& progress, const Timing& timing = {});
+                    const Progress& progress, const Timing& timing = {},
+                    const QList<bool>& endPauses = {});
 
     // The helpers' process ids while synthesise runs.
     QList<qint64> processIds() const;
@@ -56,7 +58,7 @@ private:
     struct Helper;
 
     bool run(const QStringList& pieces, const Voice& voice, int sampleRate, const Sink& sink,
-             const Progress& progress, const Timing& timing);
+             const Progress& progress, const Timing& timing, const QList<bool>& endPauses);
     std::unique_ptr<Helper> start() const;
     // Sends what waits to be sent and reads what the helpers made, each while its waiting audio
     // is under the limit; waits up to timeout milliseconds for either.
