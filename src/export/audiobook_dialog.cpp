@@ -1,5 +1,6 @@
 #include "export/audiobook_dialog.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -39,6 +40,8 @@ AudiobookDialog::AudiobookDialog(QList<Chapter> chapters, const QString& title,
     for (const ExportFileType& type : exportFileTypes())
         m_type->addItem(type.filter);
     m_type->setCurrentIndex(DefaultType);
+    // A form label names its box but not the box's pop-up list.
+    m_type->view()->setAccessibleName(QStringLiteral("文件类型"));
 
     m_perChapter =
         named(new QRadioButton(QStringLiteral("每章一个文件(&E)"), this), "RBPerChapter");
@@ -54,6 +57,7 @@ AudiobookDialog::AudiobookDialog(QList<Chapter> chapters, const QString& title,
     m_subtitles->addItem(QStringLiteral("无"), int(SubtitleKind::None));
     m_subtitles->addItem(QStringLiteral("SRT"), int(SubtitleKind::Srt));
     m_subtitles->addItem(QStringLiteral("LRC"), int(SubtitleKind::Lrc));
+    m_subtitles->view()->setAccessibleName(QStringLiteral("字幕"));
 
     m_title = named(new QLineEdit(title, this), "EBookTitle");
     m_author = named(new QLineEdit(this), "EBookAuthor");
@@ -71,6 +75,7 @@ AudiobookDialog::AudiobookDialog(QList<Chapter> chapters, const QString& title,
     form->addRow(QStringLiteral("作者(&A):"), m_author);
 
     m_list = named(new QListWidget(this), "LVChapters");
+    m_list->setAccessibleName(QStringLiteral("章节"));
     m_list->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                             QAbstractItemView::SelectedClicked);
     m_join = named(new QPushButton(QStringLiteral("与上一章合并(&J)"), this), "BtnJoinChapter");

@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QKeySequenceEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QVBoxLayout>
 
 GlobalKeysDialog::GlobalKeysDialog(const QList<GlobalKey>& keys,
@@ -16,6 +17,11 @@ GlobalKeysDialog::GlobalKeysDialog(const QList<GlobalKey>& keys,
     for (const GlobalCommandInfo& info : globalCommands()) {
         auto* edit = new QKeySequenceEdit(this);
         edit->setObjectName(info.id);
+        // The form's caption labels the row, not the editor, nor the text field inside it that
+        // has the focus: a screen reader would hear a nameless field.
+        edit->setAccessibleName(info.caption);
+        if (auto* field = edit->findChild<QLineEdit*>())
+            field->setAccessibleName(info.caption);
         for (const GlobalKey& key : keys) {
             if (key.command == info.command)
                 edit->setKeySequence(key.key);

@@ -39,6 +39,7 @@ PronunciationDialog::PronunciationDialog(const PronunciationList& list, Save sav
     setWindowTitle(QStringLiteral("发音词典"));
     resize(560, 420);
     m_table->setObjectName(QStringLiteral("Rules"));
+    m_table->setAccessibleName(QStringLiteral("发音规则"));
     m_table->setHorizontalHeaderLabels({QStringLiteral("原文"), QStringLiteral("读作")});
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     m_table->verticalHeader()->hide();

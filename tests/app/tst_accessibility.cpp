@@ -1,5 +1,8 @@
 #include "app/tfmain.h"
+#include "export/audiobook_dialog.h"
 #include "platform/fakes/fake_platform.h"
+#include "speech/global_keys_dialog.h"
+#include "speech/pronunciation_dialog.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -57,6 +60,8 @@ private Q_SLOTS:
     void tabMovesInVisualOrder();
     void tabIsTextInTheEditor();
     void tabCycleReachesEveryControlOnce();
+    void dialogsHaveNoUnnamedControls_data();
+    void dialogsHaveNoUnnamedControls();
 
 private:
     QWidget* child(const QString& name) { return m_window->findChild<QWidget*>(name); }
@@ -282,6 +287,45 @@ void TestAccessibility::tabCycleReachesEveryControlOnce() {
     }
     QCOMPARE(visited, expected);
     QCOMPARE(focusName(), expected.first());
+}
+
+namespace {
+// Each dialog with something in its lists, so that their rows are walked too.
+std::unique_ptr<QDialog> dialogNamed(const QString& title, QWidget* parent) {
+    if (title == QStringLiteral("发音词典")) {
+        PronunciationList list;
+        list.entries = {{{QStringLiteral("行长"), QStringLiteral("航掌")}, {}}};
+        return std::make_unique<PronunciationDialog>(
+            list, [](const PronunciationList&) { return true; }, parent);
+    }
+    if (title == QStringLiteral("快捷键设置"))
+        return std::make_unique<GlobalKeysDialog>(defaultGlobalKeys(),
+                                                  QList<GlobalCommand>{GlobalCommand(0)}, parent);
+    return std::make_unique<AudiobookDialog>(
+        QList<Chapter>{{QStringLiteral("第一章"), QStringLiteral("第一章 开始")},
+                       {QStringLiteral("第二章"), QStringLiteral("第二章 结束")}},
+        QStringLiteral("书"), [] { return QString(); }, parent);
+}
+} // namespace
+
+void TestAccessibility::dialogsHaveNoUnnamedControls_data() {
+    QTest::addColumn<QString>("title");
+    for (const char* title : {"发音词典", "快捷键设置", "导出为有声书"})
+        QTest::newRow(title) << QString::fromUtf8(title);
+}
+
+void TestAccessibility::dialogsHaveNoUnnamedControls() {
+    QFETCH(QString, title);
+    const std::unique_ptr<QDialog> dialog = dialogNamed(title, m_window.get());
+    QCOMPARE(dialog->windowTitle(), title);
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+    QAccessibleInterface* root = accessibleOf(dialog.get());
+    QVERIFY(root);
+    QCOMPARE(root->text(QAccessible::Name), title);
+    QStringList unnamed;
+    collectUnnamed(root, unnamed);
+    QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral("; "))));
 }
 
 QTEST_MAIN(TestAccessibility)
