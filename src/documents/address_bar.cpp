@@ -1,6 +1,7 @@
 // The address box: local paths and web addresses, the hidden page's text, the recent list.
 #include "app/tfmain.h"
 
+#include "app/app_error.h"
 #include "app/progress_job.h"
 #include "documents/address_text.h"
 #include "documents/document_file.h"
@@ -95,11 +96,17 @@ void TFmain::LinkDropped(const QUrl& link) {
 
 // Every completed page, its own later navigations and frames too, replaces the editor's
 // content with its text, as one undo step. The page lives on for a while after its first
-// load, and only until the user edits the text it gave.
+// load, and only until the user edits the text it gave. A page too large to open is stopped
+// before it is reported, or every refresh of it would report again.
 void TFmain::WebBrowser1DocumentComplete(const QString& text) {
     if (!m_pageLive)
         return;
-    checkOpenedTextSize(m_pageAddress, text);
+    try {
+        checkOpenedTextSize(m_pageAddress, text);
+    } catch (const AppError&) {
+        stopWebPage();
+        throw;
+    }
     m_placingPageText = true;
     replaceDocumentText(*RichEdit1->document(), text);
     m_placingPageText = false;

@@ -1,5 +1,6 @@
 #include "app/app_error.h"
 #include "app/tfmain.h"
+#include "documents/document_file.h"
 #include "platform/document_converter.h"
 #include "platform/fakes/fake_platform.h"
 #include "sample_documents.h"
@@ -73,6 +74,7 @@ private Q_SLOTS:
     void addressBarOpensLocalFilesAsTyped();
     void addressBarSendsWebAddressesToThePage();
     void pageStopsOnceTheUserEditsItsText();
+    void pageTooLargeIsStoppedAndReportedOnce();
     void enterAndChoosingAnEntryOpen();
     void listDropsDownWhileTyping();
     void recentListSurvivesRestart();
@@ -519,6 +521,23 @@ void TestDocumentsWindow::pageStopsOnceTheUserEditsItsText() {
     w->BtnGo->click();
     m_fakes->browser.complete(QStringLiteral("again"));
     QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("again"));
+}
+
+// A page that refreshes itself beyond the size limit would report at every refresh.
+void TestDocumentsWindow::pageTooLargeIsStoppedAndReportedOnce() {
+    TFmain* w = start();
+    w->RichEdit1->setPlainText(QStringLiteral("typed"));
+    w->CUrl->setEditText(QStringLiteral("http://example.com/"));
+    w->BtnGo->click();
+    const QString huge(MaxDocumentFileSize / 3 + 1, u'字');
+    m_fakes->browser.complete(huge);
+    QCOMPARE(m_fakes->browser.stops, 1);
+    QCOMPARE(m_fakes->dialogs.messages.size(), 1);
+    QVERIFY(m_fakes->dialogs.messages.first().text.contains(QStringLiteral("无法打开")));
+    m_fakes->browser.complete(huge);
+    m_fakes->browser.complete(QStringLiteral("a refresh"));
+    QCOMPARE(m_fakes->dialogs.messages.size(), 1);
+    QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("typed"));
 }
 
 void TestDocumentsWindow::enterAndChoosingAnEntryOpen() {
