@@ -6,6 +6,7 @@ import argparse
 import collections
 import os
 
+import lexicon_additions
 import lexicon_source
 from pinyin_lexicon import Lexicon
 from polyphone_training import example, is_held_out, quantized, read_marked, train
@@ -33,12 +34,12 @@ def main():
     parser.add_argument("package")
     parser.add_argument("polyphones")
     parser.add_argument("--out", default=os.path.join(os.path.dirname(__file__), "mandarin_pinyin.bin"))
-    parser.add_argument("--min-frequency", type=float, default=1e-10)
+    parser.add_argument("--min-frequency", type=float, default=0.0)
     parser.add_argument("--epochs", type=int, default=8)
     parser.add_argument("--tune", action="store_true", help="measure on a part of the tuning data")
     args = parser.parse_args()
 
-    lexicon = Lexicon(lexicon_source.load(args.package), args.min_frequency)
+    lexicon = Lexicon(lexicon_additions.add(lexicon_source.load(args.package)), args.min_frequency)
     tuning, checks = [], {}
     for name in SETS:
         marked = [m for m in read_marked(os.path.join(args.polyphones, name)) if not is_held_out(m[0])]
