@@ -1,5 +1,7 @@
 #include "pronunciation.h"
 
+#include <QMutex>
+#include <QSet>
 #include <algorithm>
 #include <numeric>
 #include <optional>
@@ -8,6 +10,27 @@ namespace {
 
 const QString PatternPrefix = QStringLiteral("re:");
 const QString CaseSensitivePatternPrefix = QStringLiteral("re(c):");
+// Every pattern's matching is bounded, so that one that backtracks without end (a nested
+// repetition such as "(a+)+$") gives up within milliseconds instead of holding the reading.
+const QString MatchBound = QStringLiteral("(*LIMIT_MATCH=1000000)");
+
+// The written sides of the patterns that reached the bound in a text: the dictionary dialog
+// shows them like broken rules. The dictionary is used from any thread.
+QMutex overrunLock;
+QSet<QString>& overruns() {
+    static QSet<QString> written;
+    return written;
+}
+
+void noteOverrun(const QString& written) {
+    const QMutexLocker locker(&overrunLock);
+    overruns().insert(written);
+}
+
+bool hasOverrun(const QString& written) {
+    const QMutexLocker locker(&overrunLock);
+    return overruns().contains(written);
+}
 
 // What a rule's written side says: a regular expression (compiled, and its problem when it
 // does not compile), or plain words.
@@ -31,12 +54,16 @@ RuleForm ruleForm(const PronunciationRule& rule) {
     }
     if (pattern.isEmpty())
         return {std::nullopt, QStringLiteral("正则表达式为空，此条不起作用")};
-    QRegularExpression expression(pattern, options);
+    QRegularExpression expression(MatchBound + pattern, options);
     if (!expression.isValid()) {
         return {std::nullopt, QStringLiteral("正则表达式有误（第 %1 个字符）：%2")
-                                  .arg(expression.patternErrorOffset() + 1)
+                                  .arg(std::max<qsizetype>(
+                                           expression.patternErrorOffset() - MatchBound.size(), 0) +
+                                       1)
                                   .arg(expression.errorString())};
     }
+    if (hasOverrun(rule.written))
+        return {expression, QStringLiteral("正则表达式匹配时回溯过多，已被跳过，请改得简单些")};
     return {expression, {}};
 }
 
@@ -98,10 +125,12 @@ QString caseFolded(const QString& text) {
     return folded;
 }
 
-// Where a pattern matches next, not before from and not empty; start -1 when nowhere.
+// Where a pattern matches next, not before from and not empty; start -1 when nowhere, or when
+// the pattern reached its bound (overrun).
 struct Found {
     qsizetype start = -1;
     qsizetype length = 0;
+    bool overrun = false;
 };
 
 Found nextMatch(const QRegularExpression& expression, const QString& subject, qsizetype from) {
@@ -111,6 +140,8 @@ Found nextMatch(const QRegularExpression& expression, const QString& subject, qs
         const QRegularExpressionMatch match =
             expression.match(subject, from, QRegularExpression::NormalMatch,
                              QRegularExpression::DontCheckSubjectStringMatchOption);
+        if (!match.isValid()) // matching failed: the bound was reached
+            return {-1, 0, true};
         if (!match.hasMatch())
             return {};
         if (match.capturedLength() > 0)
@@ -165,6 +196,16 @@ SpokenText SpokenText::then(const QString& next, const std::vector<int>& nextPos
     return result;
 }
 
+SpokenText SpokenText::from(int writtenPosition) const {
+    const auto first = std::lower_bound(positions.begin(), positions.end(), writtenPosition);
+    const qsizetype at = std::min<qsizetype>(first - positions.begin(), text.size());
+    SpokenText result{text.mid(at), {}};
+    result.positions.reserve(positions.size() - size_t(at));
+    for (auto p = positions.begin() + at; p != positions.end(); ++p)
+        result.positions.push_back(std::max(*p - writtenPosition, 0));
+    return result;
+}
+
 QString ruleProblem(const PronunciationRule& rule) {
     return ruleForm(rule).problem;
 }
@@ -173,14 +214,15 @@ PronunciationDictionary::PronunciationDictionary(const QList<PronunciationRule>&
     for (int order = 0; order < int(rules.size()); ++order) {
         const PronunciationRule& rule = rules[order];
         RuleForm form = ruleForm(rule);
-        if (!form.problem.isEmpty())
-            continue;
         if (form.expression) {
-            // Compiled now, so that the dictionary is only read once it is shared.
+            // Compiled now, so that the dictionary is only read once it is shared. A pattern
+            // that overran in an earlier text is tried again: the text may be another.
             form.expression->optimize();
-            m_patterns.push_back({*form.expression, rule.spoken, order});
+            m_patterns.push_back({*form.expression, rule.spoken, order, rule.written});
             continue;
         }
+        if (!form.problem.isEmpty())
+            continue;
         addPlain(caseFolded(rule.written),
                  {rule.spoken, isSpacedWordCharacter(codePointAt(rule.written, 0)),
                   isSpacedWordCharacter(codePointBefore(rule.written, rule.written.size())),
@@ -259,15 +301,21 @@ SpokenText PronunciationDictionary::spoken(const QString& written) const {
     const QString folded = caseFolded(written);
     const QString subject = m_patterns.empty() ? QString() : patternSubject(written);
     std::vector<Found> next;
-    for (const Pattern& pattern : m_patterns)
-        next.push_back(nextMatch(pattern.expression, subject, 0));
+    const auto search = [&](size_t i, qsizetype from) {
+        next[i] = nextMatch(m_patterns[i].expression, subject, from);
+        if (next[i].overrun)
+            noteOverrun(m_patterns[i].written);
+    };
+    next.resize(m_patterns.size());
+    for (size_t i = 0; i < m_patterns.size(); ++i)
+        search(i, 0);
 
     for (qsizetype at = 0; at < written.size();) {
         Match best;
         matchPlain(written, folded, at, best);
         for (size_t i = 0; i < m_patterns.size(); ++i) {
             if (next[i].start >= 0 && next[i].start < at)
-                next[i] = nextMatch(m_patterns[i].expression, subject, at);
+                search(i, at);
             if (next[i].start == at)
                 best.consider(next[i].length, m_patterns[i].order, m_patterns[i].spoken);
         }

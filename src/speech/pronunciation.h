@@ -21,6 +21,9 @@ struct SpokenText {
     int writtenEnd(int spokenPosition) const;
     // This text changed once more into next, whose positions map into this text.
     SpokenText then(const QString& next, const std::vector<int>& nextPositions) const;
+    // What is said of the written text from writtenPosition on, its positions counted from
+    // there; a substitution of words that begin before it is left out.
+    SpokenText from(int writtenPosition) const;
 };
 
 // One line of the dictionary as the user wrote it: the written side still carries its "re:" or
@@ -31,8 +34,9 @@ struct PronunciationRule {
     bool operator==(const PronunciationRule&) const = default;
 };
 
-// Why a rule cannot be used (a regular expression that does not compile, an empty written
-// side), in the user's words; empty when it can.
+// Why a rule cannot be used (a regular expression that does not compile, or that gave up on a
+// text because its matching backtracked without end; an empty written side), in the user's
+// words; empty when it can.
 QString ruleProblem(const PronunciationRule& rule);
 
 // How words are said: the rules of pronunciation.txt, applied in one pass over a text. At each
@@ -40,7 +44,8 @@ QString ruleProblem(const PronunciationRule& rule);
 // next, so no rule applies to what another one produced. Plain rules match case-insensitively;
 // where they begin or end in a letter or digit of a script written with spaces, they match
 // whole words only, while Chinese and Japanese characters match wherever they stand. Rules that
-// cannot be used are skipped. Immutable once made, so that a reading and an export can share one.
+// cannot be used are skipped; a pattern whose matching reaches its bound is skipped for the rest
+// of that text. Immutable once made, so that a reading and an export can share one.
 class PronunciationDictionary {
 public:
     PronunciationDictionary() = default;
@@ -69,6 +74,7 @@ private:
         QRegularExpression expression;
         QString spoken;
         int order;
+        QString written; // as the user wrote it, to report an overrun
     };
     struct Match {
         qsizetype length = 0;

@@ -2,6 +2,7 @@
 // its words came from, and the file kept as the user wrote it.
 #include "speech/pronunciation_file.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QStringEncoder>
 #include <QTemporaryDir>
@@ -19,6 +20,7 @@ private Q_SLOTS:
     void problems_data();
     void problems();
     void fileIsReadAgainWhenItChanges();
+    void backtrackingWithoutEndIsBoundedAndReported();
 };
 
 namespace {
@@ -246,6 +248,27 @@ void TestPronunciation::problems() {
         QCOMPARE(found, QString());
     else
         QVERIFY2(found.contains(problem), qPrintable(found));
+}
+
+// A pattern that backtracks without end gives up quickly, the other rules still apply, and the
+// dialog's reason names it from then on.
+void TestPronunciation::backtrackingWithoutEndIsBoundedAndReported() {
+    const PronunciationRule runaway{QStringLiteral("re:(x+x+)+y"), QStringLiteral("Y")};
+    QCOMPARE(ruleProblem(runaway), QString());
+    const PronunciationDictionary rules({runaway, {QStringLiteral("b"), QStringLiteral("B")}});
+    QElapsedTimer timer;
+    timer.start();
+    const QString spoken = rules.spoken(QString(40, u'x') + QStringLiteral(" b xxy b")).text;
+    QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
+    QVERIFY2(spoken.endsWith(QStringLiteral(" B")), qPrintable(spoken));
+    QVERIFY2(ruleProblem(runaway).contains(QStringLiteral("回溯过多")),
+             qPrintable(ruleProblem(runaway)));
+    // An ordinary pattern on a long text does not reach the bound.
+    const PronunciationRule ordinary{QStringLiteral("re:\\w+q"), QStringLiteral("Q")};
+    QCOMPARE(
+        spokenText(PronunciationDictionary({ordinary}), QStringLiteral("xay ").repeated(250000)),
+        QStringLiteral("xay ").repeated(250000));
+    QCOMPARE(ruleProblem(ordinary), QString());
 }
 
 // The window and parlora-say see an edit of the file from the next reading on, whoever made it.
