@@ -6,15 +6,15 @@
 #include <QTextEdit>
 
 Listening::Listening(QTextEdit* editor, ListeningPlace::Clock clock)
-    : QObject(editor), m_editor(editor), m_place(std::move(clock)),
-      m_dictionary(std::make_shared<const PronunciationDictionary>()) {
+    : QObject(editor), m_editor(editor), m_place(std::move(clock)) {
     connect(editor->document(), &QTextDocument::contentsChange, this, [this] { end(); });
 }
 
 void Listening::begin(int rangeStart, const QString& text, int from,
                       SharedPronunciation dictionary) {
     end();
-    m_dictionary = std::move(dictionary);
+    // Said once for the whole range: the steps cut what they need from it.
+    m_pronounced = dictionary->spoken(text);
     m_rangeStart = rangeStart;
     m_place.begin(text, from);
     m_sentences = m_place.sentences();
@@ -27,7 +27,7 @@ void Listening::begin(int rangeStart, const QString& text, int from,
 void Listening::moveTo(int editorPosition) {
     m_from = std::clamp(editorPosition - m_rangeStart, 0, int(m_place.text().size()));
     m_place.moveTo(m_from);
-    const SpokenText pronounced = m_dictionary->spoken(m_place.text().mid(m_from));
+    const SpokenText pronounced = m_pronounced.from(m_from);
     const QString voiceText = withCrLfBreaks(pronounced.text);
     m_spoken = pronounced.then(voiceText, editorPositions(pronounced.text, voiceText));
     m_speakAtResume = false;

@@ -69,7 +69,7 @@ private:
     ListeningPlace m_place;
     int m_rangeStart = 0;
     int m_from = 0;
-    SharedPronunciation m_dictionary;
+    SpokenText m_pronounced; // the whole range as the dictionary says it
     SpokenText m_spoken;
     QList<TextSpan> m_sentences;
     bool m_speakAtResume = false;

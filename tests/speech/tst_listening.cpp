@@ -2,6 +2,7 @@
 // where stop leaves the caret, a double-click on a word, and the place kept per document.
 #include "app/tfmain.h"
 #include "platform/fakes/fake_platform.h"
+#include "speech/listening.h"
 #include "speech/reading_positions.h"
 #include "speech/text_units.h"
 
@@ -33,6 +34,7 @@ private Q_SLOTS:
     void placeKeptAcrossARestart();
     void keepsTheNewestPositions();
     void unreadablePositionsFile();
+    void stepsKeepTheDictionarysContext();
 
 private:
     TFmain* start();
@@ -439,6 +441,24 @@ void TestListening::unreadablePositionsFile() {
             .find(path)
             ->position,
         int(Seven.indexOf(QStringLiteral("第三句"))));
+}
+
+// The dictionary says the whole range once; a step continues in what it said, so a pattern
+// that looks at the text before the step still applies.
+void TestListening::stepsKeepTheDictionarysContext() {
+    const QString text = QStringLiteral("Say A. Bq.");
+    QTextEdit editor;
+    editor.setPlainText(text);
+    Listening listening(&editor);
+    const auto dictionary = std::make_shared<const PronunciationDictionary>(
+        QList<PronunciationRule>{{QStringLiteral("re:(?<=\\. )B"), QStringLiteral("Bee")},
+                                 {QStringLiteral("re:^Say"), QStringLiteral("Tell")}});
+    listening.begin(0, text, 0, dictionary);
+    QCOMPARE(listening.spoken().text, QStringLiteral("Tell A. Beeq."));
+    listening.moveTo(int(text.indexOf(u'B')));
+    QCOMPARE(listening.spoken().text, QStringLiteral("Beeq."));
+    QCOMPARE(listening.spoken().writtenStart(3), 1); // the q, counted from the step
+    QCOMPARE(listening.spokenStart(), int(text.indexOf(u'B')));
 }
 
 QTEST_MAIN(TestListening)
