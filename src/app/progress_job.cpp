@@ -25,6 +25,8 @@ void ProgressJob::start(const Texts& texts, BackgroundJob::Work work) {
     m_dialog->setLabelText(label(0, 0));
     connect(m_dialog, &JobProgressDialog::canceled, &m_job, &BackgroundJob::cancel);
     m_job.start(std::move(work));
+    if (texts.usesVoice)
+        emit voiceHeld(true);
 }
 
 bool ProgressJob::refuseWhileRunning() {
@@ -63,6 +65,8 @@ void ProgressJob::showProgress(qint64 done, qint64 total) {
 
 void ProgressJob::finish() {
     delete m_dialog;
+    if (m_texts.usesVoice)
+        emit voiceHeld(false);
     if (m_job.isCancelled())
         return;
     m_guard([this] { m_job.complete(); });

@@ -41,6 +41,10 @@ public:
     // Stops the operation and waits for it; nothing of it completes.
     void abandon();
 
+Q_SIGNALS:
+    // An operation that uses the window's voice has taken it (true) or given it back (false).
+    void voiceHeld(bool held);
+
 private:
     QString label(qint64 done, qint64 total) const;
     void showProgress(qint64 done, qint64 total);

@@ -6,8 +6,10 @@
 #include "export/export_names.h"
 #include "platform/dialogs.h"
 #include "platform/shell.h"
+#include "speech/listening.h"
 #include "speech/pronunciation.h"
 
+#include <QComboBox>
 #include <QSlider>
 #include <QTextEdit>
 #include <QToolButton>
@@ -38,6 +40,14 @@ void TFmain::connectExportHandlers() {
         connectItem(item, &TFmain::NExportLineWavClick);
     for (QAction* item : {NExportBook, NNNExportBook})
         connectItem(item, &TFmain::NExportBookClick);
+    // The export speaks through the window's voice on a thread of its own: nothing of the
+    // window may change that voice meanwhile.
+    connect(&longOperation(), &ProgressJob::voiceHeld, this, [this](bool held) {
+        for (QWidget* control : std::initializer_list<QWidget*>{cbVoices, TBRate, TBVolume})
+            control->setEnabled(!held);
+        for (QAction* item : {NDefaultRate, NDefaultvolume})
+            item->setEnabled(!held);
+    });
 }
 
 void TFmain::NExportClick() {
@@ -95,6 +105,7 @@ void TFmain::NExportLineWavClick() {
 bool TFmain::prepareExportVoice() {
     try {
         SpVoice1->ReleaseVoice();
+        m_listening->end(); // a double-click on a word would go on reading with the voice
         m_paused = false;
         clearReadingHighlight();
         const auto voice = selectedVoice();

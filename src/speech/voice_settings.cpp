@@ -1,4 +1,5 @@
 // The voice list, rate and volume of the property bar.
+#include "app/progress_job.h"
 #include "app/tfmain.h"
 #include "platform/speech/speech_voice.h"
 #include "speech/voice_choice.h"
@@ -51,18 +52,23 @@ std::optional<VoiceToken> TFmain::selectedVoice() const {
     return m_voiceTokens[index];
 }
 
+// An export that speaks through the voice keeps what it was given.
 void TFmain::cbVoicesChange() {
+    if (longOperation().holdsVoice())
+        return;
     if (const auto voice = selectedVoice())
         SpVoice1->setVoice(*voice);
 }
 
 void TFmain::TBRateChange() {
-    SpVoice1->setRate(TBRate->value());
+    if (!longOperation().holdsVoice())
+        SpVoice1->setRate(TBRate->value());
     lblRate->setText(QString::number(TBRate->value()));
 }
 
 void TFmain::TBVolumeChange() {
-    SpVoice1->setVolume(TBVolume->value());
+    if (!longOperation().holdsVoice())
+        SpVoice1->setVolume(TBVolume->value());
     lblVolume->setText(QString::number(TBVolume->value()));
 }
 

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QLabel>
@@ -37,6 +38,8 @@ private Q_SLOTS:
     void closingDuringAnExportEndsItCleanly();
     void commandsWaitWhileAnExportRuns();
     void keysAndCopiesAreSilentDuringAnExport();
+    void windowLeavesTheExportsVoiceAlone_data();
+    void windowLeavesTheExportsVoiceAlone();
 
 private:
     void start(const QString& text);
@@ -335,6 +338,68 @@ void TestExportCommands::commandsWaitWhileAnExportRuns() {
     waitForJob();
     QVERIFY(QFile::exists(path(QStringLiteral("out.wav"))));
     QVERIFY(!QFile::exists(path(QStringLiteral("second.wav"))));
+}
+
+enum class VoiceRoad { Voice, Rate, Volume, DefaultRate, DefaultVolume, WordDoubleClick };
+
+void TestExportCommands::windowLeavesTheExportsVoiceAlone_data() {
+    QTest::addColumn<VoiceRoad>("road");
+    QTest::newRow("voice list") << VoiceRoad::Voice;
+    QTest::newRow("rate") << VoiceRoad::Rate;
+    QTest::newRow("volume") << VoiceRoad::Volume;
+    QTest::newRow("default rate") << VoiceRoad::DefaultRate;
+    QTest::newRow("default volume") << VoiceRoad::DefaultVolume;
+    QTest::newRow("double-click on a word of the reading") << VoiceRoad::WordDoubleClick;
+}
+
+// The export speaks through the window's voice on its own thread: a change of voice, rate or
+// volume, or going on from a word, would cut its file short or race with it.
+void TestExportCommands::windowLeavesTheExportsVoiceAlone() {
+    QFETCH(VoiceRoad, road);
+    m_fakes->voice.voices << VoiceToken{QStringLiteral("gmw/de"), QStringLiteral("German")};
+    start(QStringLiteral("first words and second words"));
+    m_fakes->voice.busy = true;
+    m_window->BtnAloudClick(); // a reading that the double-click would go on with
+    m_fakes->dialogs.saveAnswers = {{path(QStringLiteral("out.wav")), QString()}};
+    m_window->NExportClick();
+    QTRY_VERIFY(speakCalls().size() == 2);
+    const QStringList callsBefore = m_fakes->voice.calls;
+
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{m_window->cbVoices, m_window->TBRate, m_window->TBVolume})
+        QVERIFY(!control->isEnabled());
+    switch (road) {
+    case VoiceRoad::Voice:
+        m_window->cbVoices->setCurrentIndex(1);
+        break;
+    case VoiceRoad::Rate:
+        m_window->TBRate->setValue(7);
+        break;
+    case VoiceRoad::Volume:
+        m_window->TBVolume->setValue(10);
+        break;
+    case VoiceRoad::DefaultRate:
+        m_window->NDefaultRate->trigger();
+        break;
+    case VoiceRoad::DefaultVolume:
+        m_window->NDefaultvolume->trigger();
+        break;
+    case VoiceRoad::WordDoubleClick: {
+        QTextCursor cursor(m_window->RichEdit1->document());
+        cursor.setPosition(22);
+        const QPoint at = m_window->RichEdit1->cursorRect(cursor).center();
+        QTest::mouseDClick(m_window->RichEdit1->viewport(), Qt::LeftButton, {}, at);
+        break;
+    }
+    }
+    QTest::qWait(50); // the double-click is handled from the event loop
+    QCOMPARE(m_fakes->voice.calls, callsBefore);
+
+    m_fakes->voice.busy = false;
+    waitForJob();
+    QVERIFY(QFile::exists(path(QStringLiteral("out.wav"))));
+    QVERIFY(m_window->TBRate->isEnabled());
+    QVERIFY(m_window->NDefaultRate->isEnabled());
 }
 
 // Key echo and the clipboard reader neither speak nor show while the export has the voice.
