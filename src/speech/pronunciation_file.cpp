@@ -19,6 +19,18 @@ QString escaped(const QString& side) {
     return QString(side).replace(u'=', QStringLiteral("\\="));
 }
 
+// A written side that starts with "#" is written "\#", or the line would read as a comment.
+const QString EscapedHash = QStringLiteral("\\#");
+
+QString unescapedWritten(const QString& side) {
+    const QString written = unescaped(side);
+    return written.startsWith(EscapedHash) ? written.mid(1) : written;
+}
+
+QString escapedWritten(const QString& side) {
+    return side.startsWith(u'#') ? u'\\' + escaped(side) : escaped(side);
+}
+
 std::optional<PronunciationRule> ruleOf(const QString& line) {
     const QString trimmed = line.trimmed();
     if (trimmed.isEmpty() || trimmed.startsWith(u'#'))
@@ -27,7 +39,7 @@ std::optional<PronunciationRule> ruleOf(const QString& line) {
         if (line.at(at) == u'\\' && at + 1 < line.size() && line.at(at + 1) == u'=')
             ++at;
         else if (line.at(at) == u'=')
-            return PronunciationRule{unescaped(line.left(at)), unescaped(line.mid(at + 1))};
+            return PronunciationRule{unescapedWritten(line.left(at)), unescaped(line.mid(at + 1))};
     }
     return std::nullopt;
 }
@@ -72,7 +84,7 @@ QString pronunciationText(const PronunciationList& list) {
         // A blank keeps a backslash at the end of the written side from escaping the divider.
         const QString divider =
             entry.rule.written.endsWith(u'\\') ? QStringLiteral(" =") : QStringLiteral("=");
-        lines << escaped(entry.rule.written) + divider + escaped(entry.rule.spoken);
+        lines << escapedWritten(entry.rule.written) + divider + escaped(entry.rule.spoken);
     }
     lines << list.trailing;
     return lines.isEmpty() ? QString() : lines.join(u'\n') + u'\n';

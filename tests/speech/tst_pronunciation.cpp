@@ -17,6 +17,8 @@ private Q_SLOTS:
     void wordsMapToTheWrittenText();
     void fileKeepsWhatTheUserWrote_data();
     void fileKeepsWhatTheUserWrote();
+    void rulesSurviveTheFile_data();
+    void rulesSurviveTheFile();
     void problems_data();
     void problems();
     void fileIsReadAgainWhenItChanges();
@@ -209,6 +211,9 @@ void TestPronunciation::fileKeepsWhatTheUserWrote_data() {
     QTest::newRow("a line without a rule is kept") << "just words\nX=y\n"
                                                    << 1 << "just words\nX=y\n";
     QTest::newRow("CR LF lines") << "X=y\r\n# note\r\n" << 1 << "X=y\n# note\n";
+    QTest::newRow("a written side starting with #") << "\\#1=number one\n"
+                                                    << 1 << "\\#1=number one\n";
+    QTest::newRow("an escaped # after blanks") << "  \\#tag = hash tag" << 1 << "\\#tag=hash tag\n";
     QTest::newRow("empty") << "" << 0 << "";
 }
 
@@ -221,6 +226,31 @@ void TestPronunciation::fileKeepsWhatTheUserWrote() {
     QCOMPARE(pronunciationText(list), saved);
     QCOMPARE(pronunciationText(parsePronunciation(saved)), saved);
     QCOMPARE(parsePronunciation(saved).rules(), list.rules());
+}
+
+// What the dialog keeps is what the file gives back, whatever the sides hold.
+void TestPronunciation::rulesSurviveTheFile_data() {
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<QString>("spoken");
+    QTest::newRow("a hash first") << "#1"
+                                  << "number one";
+    QTest::newRow("a hash alone") << "#"
+                                  << "hash";
+    QTest::newRow("a hash inside") << "C#"
+                                   << "C sharp";
+    QTest::newRow("equals signs") << "1=2"
+                                  << "a=b";
+    QTest::newRow("a backslash and hash inside") << "a\\#"
+                                                 << "x";
+    QTest::newRow("a hash first in the spoken side") << "x"
+                                                     << "#y";
+}
+
+void TestPronunciation::rulesSurviveTheFile() {
+    QFETCH(QString, written);
+    QFETCH(QString, spoken);
+    const PronunciationList list{{{{written, spoken}, {}}}, {}};
+    QCOMPARE(parsePronunciation(pronunciationText(list)).rules(), list.rules());
 }
 
 void TestPronunciation::problems_data() {
