@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starts the program on the X server of the test run with a session bus and an accessibility bus
 # of its own, walks its window as a screen reader sees it (atspi_walk.py), and then moves the
-# focus with real key presses, checking what a screen reader is told has it (atspi_focus.py).
+# focus with real key presses, checking what a screen reader is told has it (atspi_focus.py),
+# and last opens each dialog from its menu item and walks it too (atspi_press.py).
 # Usage: atspi_test.sh <program>
 set -euo pipefail
 
@@ -87,3 +88,29 @@ focus_after "shift+Tab shift+Tab" "text 正文"
 focus_after ctrl+shift+Tab "push button 转到"
 focus_after Tab "text 正文"
 echo "atspi_test: Tab, Ctrl+Tab and Ctrl+Shift+Tab move the focus as shown"
+
+# The dialogs, opened from their menu items, walked while they are shown, and cancelled. The
+# audiobook dialog needs text to make chapters of.
+xdotool type --window "$window" "Hello world."
+walk_dialog() {
+    local item=$1 title=$2
+    shift 2
+    /usr/bin/python3 "$here/atspi_press.py" "$program_pid" "menu item:$item" || exit 1
+    local walked=1
+    for _ in $(seq 20); do
+        /usr/bin/python3 "$here/atspi_walk.py" "$program_pid" 10 "dialog:$title" "$@" \
+            >"$XDG_RUNTIME_DIR/walk.log" && walked=0 && break
+        sleep 0.2
+    done
+    [ "$walked" -eq 0 ] || { cat "$XDG_RUNTIME_DIR/walk.log" >&2; fail "the dialog $title"; }
+    /usr/bin/python3 "$here/atspi_press.py" "$program_pid" "push button:取消" || exit 1
+    for _ in $(seq 50); do
+        /usr/bin/python3 "$here/atspi_walk.py" "$program_pid" 10 "dialog:$title" >/dev/null || return 0
+        sleep 0.1
+    done
+    fail "the dialog $title stayed open after 取消"
+}
+walk_dialog "快捷键设置..." 快捷键设置 "text:朗读选中的文字"
+walk_dialog "发音词典(D)..." 发音词典 "table:发音规则"
+walk_dialog "导出为有声书(B)..." 导出为有声书 "list:章节"
+echo "atspi_test: the dialogs name every control"
