@@ -56,6 +56,8 @@ void TestEngineInput::mandarinText_data() {
     QTest::newRow("characters as pinyin with the spoken tones")
         << Mandarin << "你好，一个人不对。" << Pinyin << "ni3 hao3 ，yi2 ge4 ren2 bu2 dui4 。"
         << false;
+    QTest::newRow("a retroflex ending joins its syllable")
+        << Mandarin << "一点儿，女儿" << Pinyin << "yi4 dian3r ，nv3 er2 " << false;
     QTest::newRow("numbers written out first")
         << Mandarin << "2024年" << Pinyin << "er4 ling2 er4 si4 nian2 " << false;
     QTest::newRow("English words to an English voice")
@@ -110,6 +112,8 @@ void TestEngineInput::wordsMapToTheWrittenText_data() {
     QTest::newRow("the user's pinyin marks what it stands for")
         << Mandarin << "[hang2 zhang3]说"
         << QStringList{"hang2 0-14", "zhang3 0-14", "shuo1 14-15"};
+    QTest::newRow("a retroflex ending marks its character too")
+        << Mandarin << "这儿" << QStringList{"zhe4r 0-2"};
     QTest::newRow("characters outside the first plane")
         << English << "a😀 b" << QStringList{"a😀 0-3", "b 4-5"};
 }

@@ -103,6 +103,11 @@ void TestMandarinPinyin::dictionaryForm_data() {
         {"绿色的叶子", "绿", "lv4"},
         {"女人", "女", "nv3"},
         {"我们", "们", "men5"},
+        // A retroflex ending is neutral; 儿 of its own keeps its tone.
+        {"等一会儿", "儿", "er5"},
+        {"你去哪儿", "儿", "er5"},
+        {"他的女儿", "儿", "er2"},
+        {"儿子", "儿", "er2"},
     });
 }
 

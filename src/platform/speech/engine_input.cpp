@@ -167,6 +167,13 @@ public:
         else
             addUnit(c, from);
     }
+    // The r of a syllable's retroflex ending, said with the syllable just written.
+    void addRetroflex(int from, int end) {
+        m_text.chop(1); // the blank that ended the syllable
+        m_units.pop_back();
+        add(QStringLiteral("r"), from);
+        add(QStringLiteral(" "), end);
+    }
     void switchTo(Voice voice, int from) {
         if (!m_markup || voice == m_voice)
             return;
@@ -266,6 +273,9 @@ EngineInput mandarinInput(EngineInput input) {
                 out.add(QStringLiteral(" "), int(i + group));
             }
             i += group;
+        } else if (syllables[i] == QStringLiteral("er5") && i > 0 && !syllables[i - 1].isEmpty()) {
+            out.addRetroflex(at, int(i + 1)); // 一点儿: dian3r
+            ++i;
         } else if (!syllables[i].isEmpty()) {
             out.switchTo(Voice::Chinese, at);
             out.add(syllables[i], at);

@@ -21,6 +21,15 @@ const QString& syllableText(quint16 id) {
     return texts[id];
 }
 
+// The 儿 that ends a word the lexicon reads with a neutral er (一点儿, 这儿) only adds an r to
+// the syllable before it; the labelled sentences hold no such use for the model to learn.
+bool isRetroflexEnding(std::span<const char32_t> text, const SegmentedWord& word, int at,
+                       quint16 inWord) {
+    return text[at] == U'儿' && word.length > 1 && at == word.start + word.length - 1 &&
+           inWord != PinyinTable::NoSyllable &&
+           PinyinTable::instance().syllable(inWord) == QLatin1String("er5");
+}
+
 quint16 readingInContext(std::span<const char32_t> text, const QList<SegmentedWord>& words,
                          int wordIndex, int at) {
     const PinyinTable& table = PinyinTable::instance();
@@ -30,7 +39,7 @@ quint16 readingInContext(std::span<const char32_t> text, const QList<SegmentedWo
     if (inWord == PinyinTable::NoSyllable)
         inWord = usual;
     const std::span<const quint16> readings = table.modelReadings(text[at]);
-    if (readings.empty())
+    if (readings.empty() || isRetroflexEnding(text, word, at, inWord))
         return inWord;
     const PolyphoneContext context{polyphoneFeatures(text, at, words, wordIndex, inWord), inWord,
                                    word.length > 1 && word.entry.has_value(), usual};
