@@ -324,6 +324,14 @@ void TestChineseNumbers::money_data() {
                                  << "两美元";
     QTest::newRow("decimal yuan") << "3.5元"
                                   << "三点五元";
+    QTest::newRow("cents without their zeros") << "￥1,234.50"
+                                               << "一千二百三十四点五元";
+    QTest::newRow("whole yuan written with cents") << "10.00元"
+                                                   << "十元";
+    QTest::newRow("dollars and cents") << "$0.50"
+                                       << "零点五美元";
+    QTest::newRow("a decimal that is no money keeps its zeros") << "1.50米"
+                                                                << "一点五零米";
     QTest::newRow("yuan and jiao") << "3元5角"
                                    << "三元五角";
     QTest::newRow("with magnitude") << "$5万"

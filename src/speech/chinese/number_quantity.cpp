@@ -49,6 +49,17 @@ QString amountWords(const Numeral& numeral, bool counting) {
     return counting ? NumberWords::counted(numeral.whole) : NumberWords::cardinal(numeral.whole);
 }
 
+// Money's cents are said without their written zeros: ￥1.50 is 一点五元.
+Numeral asMoney(Numeral numeral) {
+    while (numeral.fraction.endsWith(u'0'))
+        numeral.fraction.chop(1);
+    return numeral;
+}
+
+bool isMoneyWordAt(QStringView s, qsizetype at) {
+    return QStringView(u"元块").contains(charAt(s, at));
+}
+
 // What is written before the digits and belongs to the amount.
 struct Lead {
     qsizetype start;
@@ -145,12 +156,12 @@ Reading quantity(const NumberSpot& spot) {
         return said(end + 1, percent + amountWords(numeral, false));
     if (!lead.currency.isEmpty()) {
         const qsizetype until = magnitudeEnd(s, end);
-        return said(until, amountWords(numeral, true) + s.sliced(end, until - end).toString() +
-                               lead.currency);
+        return said(until, amountWords(asMoney(numeral), true) +
+                               s.sliced(end, until - end).toString() + lead.currency);
     }
     const qsizetype after = blanksEnd(s, end) <= end + 1 ? blanksEnd(s, end) : end;
     if (const NumberUnits::Currency code = NumberUnits::currencyCodeAt(s, after); code.length)
-        return said(after + code.length, amountWords(numeral, true) + code.spoken);
+        return said(after + code.length, amountWords(asMoney(numeral), true) + code.spoken);
     if (const NumberUnits::Unit unit = NumberUnits::unitAt(s, after); unit.length) {
         return said(after + unit.length,
                     amountWords(numeral, unit.counts && !lead.ordinal) + unit.spoken);
@@ -165,7 +176,7 @@ Reading quantity(const NumberSpot& spot) {
     if (isDatePart(s, numeral))
         return said(end, NumberWords::cardinal(numeral.whole));
     const bool counting = !lead.ordinal && NumberUnits::isMeasureWordAt(s, end);
-    return said(end, amountWords(numeral, counting));
+    return said(end, amountWords(isMoneyWordAt(s, end) ? asMoney(numeral) : numeral, counting));
 }
 
 } // namespace NumberShapes
