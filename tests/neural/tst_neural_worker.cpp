@@ -1,0 +1,200 @@
+// The natural voices through their helper: the tiny voices of make_tiny_voices.py, whose models
+// make HOP samples for each token at the normal speed, and malformed voice folders, which end
+// the helper with a Chinese message naming the folder while this process goes on.
+#include "app/app_error.h"
+#include "platform/speech/neural_library.h"
+#include "platform/speech/neural_worker.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int Hop = 160; // samples per token at speed 1, as make_tiny_voices.py builds them
+
+bool copyFolder(const QString& from, const QString& to) {
+    QDir().mkpath(to);
+    for (const QFileInfo& entry :
+         QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const QString target = to + QLatin1Char('/') + entry.fileName();
+        if (entry.isDir() ? !copyFolder(entry.filePath(), target)
+                          : !QFile::copy(entry.filePath(), target))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+class TestNeuralWorker : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void sampleCount_data();
+    void sampleCount();
+    void stopsEarly();
+    void malformedVoice_data();
+    void malformedVoice();
+    void missingHelper();
+
+private:
+    QString voice(const QString& name) const { return m_voices.filePath(name); }
+
+    QTemporaryDir m_voices;
+};
+
+void TestNeuralWorker::initTestCase() {
+    if (!QFileInfo::exists(neuralLibraryFolder() + QStringLiteral("/libsherpa-onnx-c-api.so")))
+        QSKIP("The natural voices' runtime was not fetched (scripts/install-deps): no natural "
+              "voice to test");
+    QProcess maker;
+    maker.start(QStringLiteral("/usr/bin/python3"),
+                {QStringLiteral(TINY_VOICES_SCRIPT), m_voices.path()});
+    QVERIFY(maker.waitForFinished());
+    QVERIFY2(maker.exitCode() == 0, maker.readAllStandardError().constData());
+}
+
+void TestNeuralWorker::sampleCount_data() {
+    QTest::addColumn<QString>("voice");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("speaker");
+    QTest::addColumn<double>("speed");
+    QTest::addColumn<int>("sampleRate");
+    QTest::addColumn<int>("tokens");
+    // tiny-zh: the word's phones between the silences and end the runtime adds (3 tokens).
+    QTest::newRow("Chinese lexicon, 你好: n i h ao") << "tiny-zh"
+                                                     << "你好" << 0 << 1.0 << 16000 << 7;
+    QTest::newRow("Chinese lexicon, four more phones") << "tiny-zh"
+                                                       << "你好世界" << 0 << 1.0 << 16000 << 11;
+    QTest::newRow("Chinese lexicon, second speaker") << "tiny-zh"
+                                                     << "你好" << 1 << 1.0 << 16000 << 7;
+    QTest::newRow("Chinese lexicon, twice as fast") << "tiny-zh"
+                                                    << "你好" << 0 << 2.0 << 16000 << 7;
+    // MeloTTS: a blank before, between and after the phones.
+    QTest::newRow("MeloTTS, 你好: n i h ao") << "tiny-melo-zh_en"
+                                             << "你好" << 0 << 1.0 << 22050 << 9;
+    QTest::newRow("MeloTTS, English hello: HH AH L OW") << "tiny-melo-zh_en"
+                                                        << "hello" << 0 << 1.0 << 22050 << 9;
+    QTest::newRow("MeloTTS, 你好世界") << "tiny-melo-zh_en"
+                                       << "你好世界" << 0 << 1.0 << 22050 << 17;
+    // Piper: espeak-ng's ^həlˈoʊ$, with a blank between each two.
+    QTest::newRow("Piper, hello") << "tiny-piper-en"
+                                  << "hello" << 0 << 1.0 << 22050 << 15;
+    QTest::newRow("Piper, hello twice as fast") << "tiny-piper-en"
+                                                << "hello" << 0 << 2.0 << 22050 << 15;
+}
+
+void TestNeuralWorker::sampleCount() {
+    QFETCH(QString, voice);
+    QFETCH(QString, text);
+    QFETCH(int, speaker);
+    QFETCH(double, speed);
+    QFETCH(int, sampleRate);
+    QFETCH(int, tokens);
+    NeuralWorker worker;
+    QElapsedTimer timer;
+    timer.start();
+    const NeuralWorker::VoiceInfo info = worker.open(this->voice(voice));
+    const qint64 opened = timer.restart();
+    QCOMPARE(info.sampleRate, sampleRate);
+    size_t samples = 0;
+    bool sound = false;
+    QVERIFY(worker.synthesise(
+        {this->voice(voice), speaker, speed}, text, [&](const qint16* block, size_t count) {
+            samples += count;
+            sound = sound || std::any_of(block, block + count, [](qint16 s) { return s > 1000; });
+            return true;
+        }));
+    qDebug("helper start and voice opened in %lld ms, text spoken in %lld ms", opened,
+           timer.elapsed());
+    QCOMPARE(samples, size_t(tokens * int(Hop / speed)));
+    QVERIFY(sound);
+}
+
+void TestNeuralWorker::stopsEarly() {
+    NeuralWorker worker;
+    const NeuralWorker::Voice voice{this->voice(QStringLiteral("tiny-zh"))};
+    int blocks = 0;
+    QVERIFY(!worker.synthesise(voice, QStringLiteral("你好。世界。今天。"),
+                               [&](const qint16*, size_t) { return ++blocks < 1; }));
+    QCOMPARE(blocks, 1);
+    // The next text starts a new helper and is whole.
+    size_t samples = 0;
+    QVERIFY(worker.synthesise(voice, QStringLiteral("你好"), [&](const qint16*, size_t count) {
+        samples += count;
+        return true;
+    }));
+    QCOMPARE(samples, size_t(7 * Hop));
+}
+
+void TestNeuralWorker::malformedVoice_data() {
+    QTest::addColumn<QString>("voice");
+    QTest::addColumn<QString>("damage"); // what is done to a copy of the voice's folder
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing tokens.txt") << "tiny-zh"
+                                        << "rm tokens.txt"
+                                        << "tokens.txt";
+    QTest::newRow("truncated model.onnx") << "tiny-zh"
+                                          << "truncate model.onnx"
+                                          << "model.onnx";
+    QTest::newRow("missing lexicon") << "tiny-zh"
+                                     << "rm lexicon.txt"
+                                     << "lexicon.txt";
+    QTest::newRow("Piper voice without espeak-ng's phonemes") << "tiny-piper-en"
+                                                              << "rm espeak-ng-data/phondata"
+                                                              << "运行库无法载入";
+    // The runtime ends its process on this one.
+    QTest::newRow("token lines without ids") << "tiny-zh"
+                                             << "garble tokens.txt"
+                                             << "退出码";
+    QTest::newRow("no folder") << "tiny-zh"
+                               << "rm ."
+                               << "不存在";
+}
+
+void TestNeuralWorker::malformedVoice() {
+    QFETCH(QString, voice);
+    QFETCH(QString, damage);
+    QFETCH(QString, reason);
+    QTemporaryDir work;
+    const QString folder = work.filePath(QStringLiteral("损坏的声音"));
+    QVERIFY(copyFolder(this->voice(voice), folder));
+    const QString action = damage.section(QLatin1Char(' '), 0, 0);
+    const QString file = QDir(folder).filePath(damage.section(QLatin1Char(' '), 1));
+    if (action == QLatin1String("rm"))
+        QVERIFY(QFileInfo(file).isDir() ? QDir(file).removeRecursively() : QFile::remove(file));
+    else if (action == QLatin1String("truncate"))
+        QVERIFY(QFile::resize(file, QFileInfo(file).size() / 2));
+    else {
+        QFile tokens(file);
+        QVERIFY(tokens.open(QIODevice::WriteOnly));
+        tokens.write("a b c\nx y\n");
+    }
+
+    NeuralWorker worker;
+    try {
+        worker.open(folder);
+        QFAIL("a malformed voice was opened");
+    } catch (const AppError& error) {
+        QVERIFY2(error.message().startsWith(QStringLiteral("无法使用自然语音“%1”").arg(folder)),
+                 qPrintable(error.message()));
+        QVERIFY2(error.message().contains(reason), qPrintable(error.message()));
+    }
+    // The same worker goes on with a sound voice.
+    QCOMPARE(worker.open(this->voice(QStringLiteral("tiny-zh"))).sampleRate, 16000);
+}
+
+void TestNeuralWorker::missingHelper() {
+    NeuralWorker worker(QStringLiteral("/nonexistent/parlora-neural-worker"));
+    QVERIFY_THROWS_EXCEPTION(AppError, worker.open(voice(QStringLiteral("tiny-zh"))));
+}
+
+QTEST_GUILESS_MAIN(TestNeuralWorker)
+#include "tst_neural_worker.moc"
