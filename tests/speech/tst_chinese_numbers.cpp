@@ -216,6 +216,8 @@ void TestChineseNumbers::yearsAndDigitStrings_data() {
                             << "一九九零年代";
     QTest::newRow("short decade is an amount") << "80年代"
                                                << "八十年代";
+    QTest::newRow("a two-digit year of the era as a number") << "公元31年"
+                                                             << "公元三十一年";
     QTest::newRow("before the common era") << "公元前221年"
                                            << "公元前二二一年";
     QTest::newRow("two digits with a month") << "98年3月"

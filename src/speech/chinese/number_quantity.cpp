@@ -109,14 +109,16 @@ qsizetype rangePartnerEnd(QStringView s, qsizetype end) {
     return numeralAt(s, end + 1).end;
 }
 
-// A year is read digit by digit: four digits or more, after 公元, or with a month after it.
+// A year is read digit by digit: four digits or more, three after 公元, or with a month after
+// it; 公元31年 is 三十一年.
 bool isYear(QStringView s, qsizetype at, const Numeral& numeral) {
     if (!numeral.isWhole())
         return false;
     const qsizetype monthEnd = digitsEnd(s, numeral.end + 1);
     const bool monthFollows =
         monthEnd > numeral.end + 1 && monthEnd <= numeral.end + 3 && charAt(s, monthEnd) == u'月';
-    return numeral.whole.size() >= 4 || monthFollows || wordBefore(s, at, {u"公元", u"公元前"});
+    return numeral.whole.size() >= 4 || monthFollows ||
+           (numeral.whole.size() == 3 && wordBefore(s, at, {u"公元", u"公元前"}));
 }
 
 bool isYearRange(QStringView s, const Numeral& numeral, qsizetype partnerEnd) {
