@@ -62,6 +62,8 @@ NeuralWorker::VoiceInfo NeuralWorker::request(const Voice& voice, const QByteArr
     const QString& folder = voice.folder;
     if (!m_process)
         start(folder);
+    // Only a failure's last words matter: the runtime's notes on earlier texts go.
+    m_process->readAllStandardError();
     const QByteArray path = QFile::encodeName(folder);
     QByteArray header = QByteArray::number(path.size()) + '\t' + QByteArray::number(voice.speaker) +
                         '\t' + QByteArray::number(voice.speed, 'g', 6) + '\t' +
