@@ -13,6 +13,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -39,6 +40,7 @@ private slots:
     void initTestCase();
     void sampleCount_data();
     void sampleCount();
+    void speakerIsHeard();
     void stopsEarly();
     void malformedVoice_data();
     void malformedVoice();
@@ -116,6 +118,20 @@ void TestNeuralWorker::sampleCount() {
            timer.elapsed());
     QCOMPARE(samples, size_t(tokens * int(Hop / speed)));
     QVERIFY(sound);
+}
+
+void TestNeuralWorker::speakerIsHeard() {
+    NeuralWorker worker;
+    std::vector<qint16> voices[2];
+    for (int speaker : {0, 1})
+        QVERIFY(worker.synthesise({voice(QStringLiteral("tiny-zh")), speaker},
+                                  QStringLiteral("你好"), [&](const qint16* block, size_t count) {
+                                      voices[speaker].insert(voices[speaker].end(), block,
+                                                             block + count);
+                                      return true;
+                                  }));
+    QCOMPARE(voices[0].size(), voices[1].size());
+    QVERIFY(voices[0] != voices[1]); // the tiny model raises its pitch by speaker
 }
 
 void TestNeuralWorker::stopsEarly() {
