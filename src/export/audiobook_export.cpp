@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
+#include <numeric>
 
 namespace {
 
@@ -39,6 +40,12 @@ qint64 lengthOf(const QList<Chapter>& chapters) {
     return length;
 }
 
+SpokenText asItIs(const QString& text) {
+    SpokenText same{text, std::vector<int>(size_t(text.size()) + 1)};
+    std::iota(same.positions.begin(), same.positions.end(), 0);
+    return same;
+}
+
 void writeSubtitles(const QString& path, SubtitleKind kind, const QList<Cue>& cues,
                     const AudioTags& tags) {
     const QString text =
@@ -49,18 +56,34 @@ void writeSubtitles(const QString& path, SubtitleKind kind, const QList<Cue>& cu
 
 } // namespace
 
-QString withClauseEnds(const QString& text) {
-    QStringList lines = text.split(u'\n');
-    for (qsizetype k = 0; k + 1 < lines.size(); ++k) {
-        QString& line = lines[k];
-        qsizetype end = line.size();
-        while (end > 0 && line[end - 1].isSpace())
+SpokenText clauseEnded(const QString& text) {
+    SpokenText ended;
+    ended.text.reserve(text.size() + text.size() / ShortLine);
+    ended.positions.reserve(size_t(text.size()) + 1);
+    const auto keep = [&](int from, int to) {
+        ended.text += QStringView(text).mid(from, to - from);
+        for (int at = from; at < to; ++at)
+            ended.positions.push_back(at);
+    };
+    int lineStart = 0;
+    for (int lineEnd = int(text.indexOf(u'\n')); lineEnd >= 0;
+         lineStart = lineEnd + 1, lineEnd = int(text.indexOf(u'\n', lineStart))) {
+        int end = lineEnd;
+        while (end > lineStart && text[end - 1].isSpace())
             --end;
-        if (end == 0 || end > ShortLine || line[end - 1].isPunct() || line[end - 1].isSymbol())
+        const QChar last = end > lineStart ? text[end - 1] : QChar();
+        if (end == lineStart || end - lineStart > ShortLine || last.isPunct() || last.isSymbol()) {
+            keep(lineStart, lineEnd + 1);
             continue;
-        line.insert(end, line[end - 1].script() == QChar::Script_Han ? u'。' : u'.');
+        }
+        keep(lineStart, end);
+        ended.text += last.script() == QChar::Script_Han ? u'。' : u'.';
+        ended.positions.push_back(end); // heard with the line's end
+        keep(end, lineEnd + 1);
     }
-    return lines.join(u'\n');
+    keep(lineStart, int(text.size()));
+    ended.positions.push_back(int(text.size()));
+    return ended;
 }
 
 // The times with the words' positions moved back from the spoken into the written text.
@@ -103,11 +126,8 @@ int chapterAt(const QList<Chapter>& chapters, qint64 done) {
     return std::min(chapter + 1, int(chapters.size()));
 }
 
-bool AudiobookExport::exportBook(const QList<Chapter>& book, const AudiobookOptions& options,
+bool AudiobookExport::exportBook(const QList<Chapter>& chapters, const AudiobookOptions& options,
                                  const Progress& progress) {
-    QList<Chapter> chapters = book;
-    for (Chapter& chapter : chapters)
-        chapter.text = withClauseEnds(chapter.text);
     const int count = int(chapters.size());
     const qint64 total = lengthOf(chapters);
     AudioTags album;
@@ -125,7 +145,8 @@ bool AudiobookExport::exportBook(const QList<Chapter>& book, const AudiobookOpti
         };
         const QString path =
             folder.filePath((base.isEmpty() ? UntitledBook : base) + u'.' + options.type.suffix);
-        return writeFile(path, options.type.format, chapters, tags, options.subtitles, report);
+        return writeFile(path, options.type.format, chapters, tags, options.subtitles, true,
+                         report);
     }
     qint64 before = 0; // characters of the chapters done
     for (int k = 0; k < count; ++k) {
@@ -139,7 +160,8 @@ bool AudiobookExport::exportBook(const QList<Chapter>& book, const AudiobookOpti
         const auto report = [&](qint64 done, qint64) {
             return progress({k + 1, count, std::min(before + done, total), total});
         };
-        if (!writeFile(path, options.type.format, {chapters[k]}, tags, options.subtitles, report))
+        if (!writeFile(path, options.type.format, {chapters[k]}, tags, options.subtitles, true,
+                       report))
             return false;
         before += chapters[k].text.size();
     }
@@ -148,26 +170,36 @@ bool AudiobookExport::exportBook(const QList<Chapter>& book, const AudiobookOpti
 
 bool AudiobookExport::exportFile(const QString& path, int format, const QString& text,
                                  SubtitleKind subtitles, const AudioExport::Progress& progress) {
-    return writeFile(path, format, {Chapter{{}, text}}, std::nullopt, subtitles, progress);
+    return writeFile(path, format, {Chapter{{}, text}}, std::nullopt, subtitles, false, progress);
 }
 
 bool AudiobookExport::writeFile(const QString& path, int format, const QList<Chapter>& chapters,
                                 const std::optional<AudioTags>& tags, SubtitleKind subtitles,
-                                const AudioExport::Progress& progress) {
-    QString text;
+                                bool endClauses, const AudioExport::Progress& progress) {
+    QString text;      // as written
+    SpokenText ended;  // as given to the dictionary, with its positions in text
     QList<int> starts; // of the chapters in the text
     for (const Chapter& chapter : chapters) {
-        if (!text.isEmpty())
+        if (!text.isEmpty()) {
+            ended.text += u'\n';
+            ended.positions.push_back(int(text.size()));
             text += u'\n';
+        }
         starts << int(text.size());
+        const SpokenText part = endClauses ? clauseEnded(chapter.text) : asItIs(chapter.text);
+        ended.text += part.text;
+        for (size_t at = 0; at + 1 < part.positions.size(); ++at)
+            ended.positions.push_back(starts.last() + part.positions[at]);
         text += chapter.text;
     }
+    ended.positions.push_back(int(text.size()));
     starts << int(text.size());
     if (text.trimmed().isEmpty())
         return true;
     // The one place where the book's text goes to speech: the subtitles show the text as
     // written, the positions of the words heard lead back into it.
-    const SpokenText spoken = m_dictionary->spoken(text);
+    const SpokenText pronounced = m_dictionary->spoken(ended.text);
+    const SpokenText spoken = ended.then(pronounced.text, pronounced.positions);
     SpeechTimes times;
     const bool finished = m_exporter.exportTimedText(
         path, spoken.text, format, progress,

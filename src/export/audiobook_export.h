@@ -36,7 +36,8 @@ int chapterAt(const QList<Chapter>& chapters, qint64 done);
 
 // The text with a full stop ("。" after Chinese) at the end of each short line that has no
 // punctuation at its end, such as a title: the voice otherwise runs such a line into the next.
-QString withClauseEnds(const QString& text);
+// Its positions lead back into the text, so that subtitles show the line as written.
+SpokenText clauseEnded(const QString& text);
 
 // Where the text's stretch [from, to) is first heard: its first word's sample; -1 when it has
 // no word.
@@ -59,7 +60,7 @@ public:
         : m_exporter(exporter), m_dictionary(std::move(dictionary)) {}
 
     // False when cancelled; the chapters finished stay, nothing half-written does. AppError
-    // when a file cannot be written. The chapters are spoken withClauseEnds.
+    // when a file cannot be written. The chapters are spoken clauseEnded.
     bool exportBook(const QList<Chapter>& chapters, const AudiobookOptions& options,
                     const Progress& progress);
     // The text into the file of the format, as exportText speaks it, with subtitles beside it
@@ -70,8 +71,9 @@ public:
 private:
     // The chapters into the file at path: tags when given (chapter marks when there are more
     // chapters than one), subtitles beside it; progress gets characters done of these chapters.
+    // endClauses: spoken clauseEnded.
     bool writeFile(const QString& path, int format, const QList<Chapter>& chapters,
-                   const std::optional<AudioTags>& tags, SubtitleKind subtitles,
+                   const std::optional<AudioTags>& tags, SubtitleKind subtitles, bool endClauses,
                    const AudioExport::Progress& progress);
 
     AudioExport& m_exporter;

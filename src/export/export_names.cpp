@@ -85,8 +85,10 @@ QString trimmedLine(const QString& line) {
 
 QString fittedFileBase(const QString& prefix, const QString& text, int suffixBytes) {
     QString form = text;
-    for (const QChar c : QStringLiteral("\\/:*?\"<>|"))
-        form.replace(c, u' ');
+    for (QChar& c : form) {
+        if (c.unicode() < u' ' || c.unicode() == 0x7f || QStringView(u"\\/:*?\"<>|").contains(c))
+            c = u' ';
+    }
     const int room = FileNameLimit - int(prefix.toUtf8().size()) - suffixBytes;
     return prefix + fitted(form, room);
 }

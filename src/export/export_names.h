@@ -15,8 +15,8 @@ QStringList exportLines(const QString& plainText);
 // The line without the blanks and control characters at either end: what is spoken.
 QString trimmedLine(const QString& line);
 
-// The prefix and the text with \ / : * ? " < > | each made a space; the text is shortened so
-// that a suffix of suffixBytes after it still fits FileNameLimit bytes.
+// The prefix and the text with \ / : * ? " < > | and control characters each made a space; the
+// text is shortened so that a suffix of suffixBytes after it still fits FileNameLimit bytes.
 QString fittedFileBase(const QString& prefix, const QString& text, int suffixBytes);
 
 // The file name of line number n: "n.", the trimmed line made fit by fittedFileBase, and ".wav".

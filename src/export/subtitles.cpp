@@ -23,6 +23,11 @@ QString oneLine(const QString& text) {
     return text.simplified();
 }
 
+// A "]" would end the header's tag early; the rest of the name would show as a lyric.
+QString headerValue(const QString& text) {
+    return oneLine(QString(text).remove(u']'));
+}
+
 } // namespace
 
 QString subtitleSuffix(SubtitleKind kind) {
@@ -48,7 +53,7 @@ QString srtText(const QList<Cue>& cues) {
 }
 
 QString lrcText(const QList<Cue>& cues, const QString& title, const QString& artist) {
-    QString out = QStringLiteral("[ti:%1]\n[ar:%2]\n").arg(oneLine(title), oneLine(artist));
+    QString out = QStringLiteral("[ti:%1]\n[ar:%2]\n").arg(headerValue(title), headerValue(artist));
     for (const Cue& cue : cues)
         out += lrcTime(cue.startMs) + oneLine(cue.text) + u'\n';
     return out;

@@ -17,5 +17,6 @@ QString subtitleSuffix(SubtitleKind kind);
 
 // Numbered cues "HH:MM:SS,mmm --> HH:MM:SS,mmm", each on one line.
 QString srtText(const QList<Cue>& cues);
-// A "[ti:]" and "[ar:]" header, then "[mm:ss.xx]" and the text for each cue.
+// A "[ti:]" and "[ar:]" header (without the "]" of the names), then "[mm:ss.xx]" and the text
+// for each cue.
 QString lrcText(const QList<Cue>& cues, const QString& title, const QString& artist);

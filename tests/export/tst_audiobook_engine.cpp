@@ -378,7 +378,7 @@ void TestAudiobookEngine::cuesStartWhereSentencesAreHeard() {
             m_dir->filePath(QStringLiteral("0%1 %2.").arg(k + 1).arg(chapters[k].title));
         const QList<SrtCue> cues = readSrt(base + QStringLiteral("srt"));
         const QList<qint64> onsets = speechOnsets(decode(base + suffix));
-        const QString text = withClauseEnds(chapters[k].text);
+        const QString text = chapters[k].text; // the stops added for pausing are not shown
         const QList<TextSpan> sentences = sentenceSpans(text);
         QCOMPARE(cues.size(), sentences.size());
         for (qsizetype s = 0; s < cues.size(); ++s) {
@@ -437,7 +437,7 @@ void TestAudiobookEngine::cancelKeepsTheFinishedChapters() {
     for (const QString& line : lines.mid(2, 3))
         texts << cue.match(line).captured(1);
     QCOMPARE(texts,
-             (QStringList{"Chapter 1.", "The sun rose over the hills.", "Birds began to sing."}));
+             (QStringList{"Chapter 1", "The sun rose over the hills.", "Birds began to sing."}));
 }
 
 // -o with subtitles: the same speech as without, and the subtitles beside it.

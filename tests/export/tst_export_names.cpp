@@ -40,6 +40,12 @@ void TestExportNames::lineFileNames_data() {
                                   << "7.你好，世界.wav";
     QTest::newRow("inner blanks kept") << 12 << " a  b "
                                        << "12.a  b.wav";
+    QTest::newRow("control characters inside") << 5
+                                               << "a\x02"
+                                                  "b\x7f"
+                                                  "c\x1f"
+                                                  "d"
+                                               << "5.a b c d.wav";
 }
 
 void TestExportNames::lineFileNames() {
@@ -64,6 +70,11 @@ void TestExportNames::chapterFileNames_data() {
                                          << "01 a b  c";
     QTest::newRow("nothing left of the title") << 2 << 2 << " ??? "
                                                << "02";
+    QTest::newRow("control characters") << 1 << 2
+                                        << "a\x01"
+                                           "b\x1b[1m\x7f"
+                                           "c"
+                                        << "01 a b [1m c";
 }
 
 void TestExportNames::chapterFileNames() {

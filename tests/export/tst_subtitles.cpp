@@ -43,19 +43,24 @@ void TestSubtitles::srt() {
 
 void TestSubtitles::lrc_data() {
     QTest::addColumn<QList<Cue>>("cues");
+    QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("text");
-    QTest::newRow("header only") << QList<Cue>{} << "[ti:书]\n[ar:作者]\n";
+    QTest::newRow("header only") << QList<Cue>{} << "书"
+                                 << "[ti:书]\n[ar:作者]\n";
     QTest::newRow("hundredths cut, never early")
-        << QList<Cue>{{1999, 3000, "一。"}, {65432, 70000, "二。"}}
+        << QList<Cue>{{1999, 3000, "一。"}, {65432, 70000, "二。"}} << "书"
         << "[ti:书]\n[ar:作者]\n[00:01.99]一。\n[01:05.43]二。\n";
-    QTest::newRow("minutes past 99")
-        << QList<Cue>{{6000000, 6000001, "x"}} << "[ti:书]\n[ar:作者]\n[100:00.00]x\n";
+    QTest::newRow("minutes past 99") << QList<Cue>{{6000000, 6000001, "x"}} << "书"
+                                     << "[ti:书]\n[ar:作者]\n[100:00.00]x\n";
+    QTest::newRow("a bracket in the title") << QList<Cue>{} << "[A] B]"
+                                            << "[ti:[A B]\n[ar:作者]\n";
 }
 
 void TestSubtitles::lrc() {
     QFETCH(QList<Cue>, cues);
+    QFETCH(QString, title);
     QFETCH(QString, text);
-    QCOMPARE(lrcText(cues, QStringLiteral("书"), QStringLiteral("作者")), text);
+    QCOMPARE(lrcText(cues, title, QStringLiteral("作者")), text);
 }
 
 // A cue starts where its sentence's first word is heard and lasts until the next one is; a
@@ -129,7 +134,19 @@ void TestSubtitles::shortLinesEndClauses_data() {
 void TestSubtitles::shortLinesEndClauses() {
     QFETCH(QString, text);
     QFETCH(QString, spoken);
-    QCOMPARE(withClauseEnds(text), spoken);
+    const SpokenText ended = clauseEnded(text);
+    QCOMPARE(ended.text, spoken);
+    // Every character leads back to itself in the text; an added stop to the line's end.
+    QCOMPARE(ended.positions.size(), size_t(spoken.size()) + 1);
+    QCOMPARE(ended.positions.back(), int(text.size()));
+    for (qsizetype at = 0, added = 0; at < spoken.size(); ++at) {
+        const int written = ended.positions[size_t(at)];
+        if (written == at - added && text.at(written) == spoken.at(at))
+            continue;
+        QVERIFY2(QStringView(u"。.").contains(spoken.at(at)), qPrintable(spoken.mid(at)));
+        QCOMPARE(written, int(at - added));
+        ++added;
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSubtitles)
