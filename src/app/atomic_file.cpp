@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
 #include <cerrno>
 #include <cstring>
@@ -14,7 +15,10 @@
 
 namespace {
 
-const QString PartPrefix = QStringLiteral(".part-");
+// So distinct that no file of the user's is ever taken for a part of ours.
+const QString PartPrefix = QStringLiteral(".parlora-");
+const QString PartSuffix = QStringLiteral(".part");
+constexpr int PartDigits = 16;
 
 QByteArray encoded(const QString& path) {
     return QFile::encodeName(path);
@@ -25,13 +29,14 @@ QString procPath(int fd) {
 }
 
 QString hiddenName(const QString& folder) {
-    return QDir(folder).filePath(PartPrefix +
-                                 QString::number(QRandomGenerator::global()->generate64(), 36));
+    const QString digits = QStringLiteral("%1").arg(QRandomGenerator::global()->generate64(),
+                                                    PartDigits, 16, QChar(u'0'));
+    return QDir(folder).filePath(PartPrefix + digits + PartSuffix);
 }
 
 } // namespace
 
-AtomicFile::AtomicFile(QString path) : m_path(std::move(path)) {}
+AtomicFile::AtomicFile(QString path, Naming naming) : m_path(std::move(path)), m_naming(naming) {}
 
 AtomicFile::~AtomicFile() {
     if (m_fd >= 0)
@@ -47,20 +52,31 @@ bool AtomicFile::fail() {
 
 bool AtomicFile::open() {
     const QString folder = QFileInfo(m_path).absolutePath();
-    m_fd = ::open(encoded(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-    if (m_fd >= 0)
-        return true;
-    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
-        return fail();
-    // Held locked while written, so that a later clean-up can tell an abandoned part.
-    m_hiddenPath = hiddenName(folder);
-    m_fd = ::open(encoded(m_hiddenPath).constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
-    if (m_fd < 0) {
-        m_hiddenPath.clear();
-        return fail();
+    // Held locked while written, so that a clean-up can tell an abandoned part: also the
+    // unnamed file, which has a name for an instant while it is put in place.
+    if (m_naming == Naming::UnnamedFirst) {
+        m_fd = ::open(encoded(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        if (m_fd >= 0) {
+            ::flock(m_fd, LOCK_EX);
+            return true;
+        }
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+            return fail();
     }
-    ::flock(m_fd, LOCK_EX);
-    return true;
+    for (;;) {
+        m_hiddenPath = hiddenName(folder);
+        m_fd = ::open(encoded(m_hiddenPath).constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC,
+                      0666);
+        if (m_fd < 0) {
+            m_hiddenPath.clear();
+            return fail();
+        }
+        ::flock(m_fd, LOCK_EX);
+        // Another program's clean-up may have removed it before it was locked.
+        if (struct stat part{}; ::fstat(m_fd, &part) != 0 || part.st_nlink > 0)
+            return true;
+        ::close(m_fd);
+    }
 }
 
 QString AtomicFile::writingPath() const {
@@ -105,15 +121,24 @@ bool AtomicFile::commit() {
     return true;
 }
 
+// Only regular files of exactly our names; a link or a pipe in their place is left alone and
+// never waited for.
 void removeAbandonedParts(const QString& folder) {
-    const QStringList parts =
-        QDir(folder).entryList({PartPrefix + u'*'}, QDir::Files | QDir::Hidden);
-    for (const QString& name : parts) {
+    static const QRegularExpression partName(QStringLiteral("^%1[0-9a-f]{%2}%3$")
+                                                 .arg(QRegularExpression::escape(PartPrefix))
+                                                 .arg(PartDigits)
+                                                 .arg(QRegularExpression::escape(PartSuffix)));
+    const QStringList names = QDir(folder).entryList(
+        {PartPrefix + u'*'}, QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString& name : names) {
+        if (!partName.match(name).hasMatch())
+            continue;
         const QByteArray path = encoded(QDir(folder).filePath(name));
-        const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+        const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
         if (fd < 0)
             continue;
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        struct stat part {};
+        if (::fstat(fd, &part) == 0 && S_ISREG(part.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
             ::unlink(path.constData());
         ::close(fd);
     }

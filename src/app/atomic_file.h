@@ -10,7 +10,9 @@
 // permissions; a new one gets those the user's umask gives it.
 class AtomicFile {
 public:
-    explicit AtomicFile(QString path);
+    // NamedOnly writes as on a file system without unnamed files.
+    enum class Naming { UnnamedFirst, NamedOnly };
+    explicit AtomicFile(QString path, Naming naming = Naming::UnnamedFirst);
     ~AtomicFile(); // a file never committed is dropped
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
@@ -29,6 +31,7 @@ private:
     bool fail();
 
     QString m_path;
+    Naming m_naming;
     QString m_hiddenPath; // the named fallback's file; empty for an unnamed one
     int m_fd = -1;
     QString m_error;

@@ -196,7 +196,7 @@ for _ in $(seq "$trials"); do
     else
         fail "settings partial: $(od -c "$config/parlora/set.ini" | head -3)"
     fi
-    [ -z "$(ls -A "$config/parlora" | grep '^\.part-')" ] || fail "settings: a part was left"
+    [ -z "$(ls -A "$config/parlora" | grep '^\.parlora-.*\.part$')" ] || fail "settings: a part was left"
 done
 
 # kill -9 during a document save: the old document or the new one, whole.
@@ -219,7 +219,7 @@ for _ in $(seq "$trials"); do
     else
         fail "saved document partial: $(od -An -tx1 "$target" | head -2)"
     fi
-    [ -z "$(ls -A "$config" | grep '^\.part-')" ] || fail "save: a part was left"
+    [ -z "$(ls -A "$config" | grep '^\.parlora-.*\.part$')" ] || fail "save: a part was left"
 done
 
 # kill -9 during an export: no file, or a whole one; never a part.
