@@ -128,6 +128,7 @@ int chapterAt(const QList<Chapter>& chapters, qint64 done) {
 
 bool AudiobookExport::exportBook(const QList<Chapter>& chapters, const AudiobookOptions& options,
                                  const Progress& progress) {
+    removeAbandonedParts(QDir(options.folder).absolutePath());
     const int count = int(chapters.size());
     const qint64 total = lengthOf(chapters);
     AudioTags album;
@@ -170,6 +171,7 @@ bool AudiobookExport::exportBook(const QList<Chapter>& chapters, const Audiobook
 
 bool AudiobookExport::exportFile(const QString& path, int format, const QString& text,
                                  SubtitleKind subtitles, const AudioExport::Progress& progress) {
+    removeAbandonedParts(QFileInfo(path).absolutePath());
     return writeFile(path, format, {Chapter{{}, text}}, std::nullopt, subtitles, false, progress);
 }
 
