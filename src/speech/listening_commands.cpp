@@ -65,7 +65,7 @@ void TFmain::NReadFromCaretClick() {
     noteCommandStarted();
     const QString text = RichEdit1->toPlainText();
     const QList<TextSpan> sentences = sentenceSpans(text);
-    const int sentence = spanAt(sentences, RichEdit1->textCursor().position());
+    const int sentence = spanAtCaret(sentences, RichEdit1->textCursor().position());
     readFrom(0, text, sentence < 0 ? 0 : sentences[sentence].start);
 }
 

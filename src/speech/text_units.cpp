@@ -92,3 +92,8 @@ int spanAt(const QList<TextSpan>& spans, int position) {
                                         [](int at, const TextSpan& span) { return at < span.end; });
     return after == spans.end() ? int(spans.size()) - 1 : int(after - spans.begin());
 }
+
+int spanAtCaret(const QList<TextSpan>& spans, int position) {
+    const int at = spanAt(spans, position);
+    return at > 0 && spans[at].start > position && spans[at - 1].end == position ? at - 1 : at;
+}

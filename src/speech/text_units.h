@@ -22,3 +22,6 @@ QList<TextSpan> paragraphSpans(const QString& text);
 // The index of the span that holds position. A position in the blanks before a span belongs
 // to it, one past the last span to the last; -1 when there are no spans.
 int spanAt(const QList<TextSpan>& spans, int position);
+// As spanAt for a caret: a caret right after a span's last character (End, or a click right of
+// a line) belongs to that span, unless the next one starts there.
+int spanAtCaret(const QList<TextSpan>& spans, int position);

@@ -13,6 +13,8 @@ private Q_SLOTS:
     void paragraphs();
     void spanAtPosition_data();
     void spanAtPosition();
+    void spanAtCaret_data();
+    void spanAtCaret();
     void steps_data();
     void steps();
     void previousDependsOnTimeHeard_data();
@@ -97,6 +99,27 @@ void TestListeningSteps::spanAtPosition() {
     const QString text = QStringLiteral("One.  Two.  Three.");
     QCOMPARE(spanAt(sentenceSpans(text), position), index);
     QCOMPARE(spanAt({}, position), -1);
+}
+
+void TestListeningSteps::spanAtCaret_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("caret");
+    QTest::addColumn<int>("index");
+    QTest::newRow("at the end of a line") << "甲乙。\n丙丁。" << 3 << 0;
+    QTest::newRow("at the start of the next line") << "甲乙。\n丙丁。" << 4 << 1;
+    QTest::newRow("right after a sentence, before blanks") << "One.  Two." << 4 << 0;
+    QTest::newRow("inside the blanks") << "One.  Two." << 5 << 1;
+    QTest::newRow("where the next one starts") << "甲。乙。" << 2 << 1;
+    QTest::newRow("at the very end") << "甲。乙。" << 4 << 1;
+    QTest::newRow("at the very start") << "甲。乙。" << 0 << 0;
+    QTest::newRow("no sentences") << "  " << 1 << -1;
+}
+
+void TestListeningSteps::spanAtCaret() {
+    QFETCH(QString, text);
+    QFETCH(int, caret);
+    QFETCH(int, index);
+    QCOMPARE(::spanAtCaret(sentenceSpans(text), caret), index);
 }
 
 void TestListeningSteps::steps_data() {
