@@ -16,6 +16,14 @@ void Listening::begin(int rangeStart, const QString& text, int from,
     // Said once for the whole range: the steps cut what they need from it.
     m_pronounced = dictionary->spoken(text);
     m_rangeStart = rangeStart;
+    // A selection's place is fingerprinted with the document's text after it, as it is found.
+    const int rangeEnd = rangeStart + int(text.size());
+    const int documentEnd = m_editor->document()->characterCount() - 1;
+    QTextCursor following(m_editor->document());
+    following.setPosition(std::min(rangeEnd, documentEnd));
+    following.setPosition(std::min(rangeEnd + FingerprintLength, documentEnd),
+                          QTextCursor::KeepAnchor);
+    m_following = following.selectedText();
     m_place.begin(text, from);
     m_sentences = m_place.sentences();
     for (TextSpan& sentence : m_sentences)
@@ -72,7 +80,9 @@ void Listening::stop() {
 void Listening::finished() {
     if (!isReading())
         return;
-    if (!m_place.step(ListeningStep::NextSentence) && !m_document.isEmpty() && m_kept) {
+    // Only a reading that reached the document's end starts it at the top again.
+    if (!m_place.step(ListeningStep::NextSentence) && m_following.isEmpty() &&
+        !m_document.isEmpty() && m_kept) {
         m_kept->forget(m_document);
         m_keptChanged = true;
         m_place.end();
@@ -95,8 +105,8 @@ void Listening::keepPlace() {
     if (m_document.isEmpty() || !m_kept || m_place.sentenceStart() < 0)
         return;
     const int inRange = m_place.sentenceStart();
-    m_kept->remember(
-        {m_document, m_rangeStart + inRange, textFingerprint(m_place.text(), inRange)});
+    const QString from = m_place.text().mid(inRange, FingerprintLength) + m_following;
+    m_kept->remember({m_document, m_rangeStart + inRange, textFingerprint(from, 0)});
     m_keptChanged = true;
 }
 

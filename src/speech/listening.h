@@ -70,6 +70,7 @@ private:
     int m_rangeStart = 0;
     int m_from = 0;
     SpokenText m_pronounced; // the whole range as the dictionary says it
+    QString m_following;     // the document's text right after the range; empty at its end
     SpokenText m_spoken;
     QList<TextSpan> m_sentences;
     bool m_speakAtResume = false;

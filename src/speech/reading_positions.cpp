@@ -14,7 +14,6 @@
 namespace {
 
 // Long enough to tell sentences apart, short enough to survive edits elsewhere.
-constexpr int FingerprintLength = 32;
 
 const QString AddressKey = QStringLiteral("address");
 const QString PositionKey = QStringLiteral("position");

@@ -13,7 +13,9 @@ struct ReadingPosition {
     bool operator==(const ReadingPosition&) const = default;
 };
 
-// A short fingerprint of the text that starts at position.
+// A short fingerprint of the text that starts at position: of its first FingerprintLength
+// characters.
+constexpr int FingerprintLength = 32;
 QString textFingerprint(const QString& text, int position);
 
 // Where the kept position stands in text: the same place when the text there is unchanged,

@@ -35,6 +35,8 @@ private Q_SLOTS:
     void keepsTheNewestPositions();
     void unreadablePositionsFile();
     void stepsKeepTheDictionarysContext();
+    void selectionReadingsKeepTheDocumentsPlace_data();
+    void selectionReadingsKeepTheDocumentsPlace();
 
 private:
     TFmain* start();
@@ -136,9 +138,14 @@ void TestListening::readsFromTheCaretsSentence_data() {
     QTest::newRow("caret at the start of a sentence")
         << Seven << int(Seven.indexOf(u'F'))
         << QStringLiteral("Fourth one. 第五句！第六句；第七句。") << QStringLiteral("Fourth one.");
-    QTest::newRow("caret in the blank before one")
+    QTest::newRow("caret right after a sentence")
         << Seven << int(Seven.indexOf(QStringLiteral("one."))) + 4
-        << QStringLiteral("第五句！第六句；第七句。") << QStringLiteral("第五句！");
+        << QStringLiteral("Fourth one. 第五句！第六句；第七句。") << QStringLiteral("Fourth one.");
+    QTest::newRow("caret in the blanks before one")
+        << QStringLiteral("One.  Two.") << 5 << QStringLiteral("Two.") << QStringLiteral("Two.");
+    QTest::newRow("caret at the end of a line")
+        << QStringLiteral("甲乙。\n丙丁。") << 3 << QStringLiteral("甲乙。\r\n丙丁。")
+        << QStringLiteral("甲乙。");
     QTest::newRow("caret at the end")
         << Seven << int(Seven.size()) << QStringLiteral("第七句。") << QStringLiteral("第七句。");
     QTest::newRow("later paragraph, breaks as CR LF")
@@ -459,6 +466,50 @@ void TestListening::stepsKeepTheDictionarysContext() {
     QCOMPARE(listening.spoken().text, QStringLiteral("Beeq."));
     QCOMPARE(listening.spoken().writtenStart(3), 1); // the q, counted from the step
     QCOMPARE(listening.spokenStart(), int(text.indexOf(u'B')));
+}
+
+void TestListening::selectionReadingsKeepTheDocumentsPlace_data() {
+    QTest::addColumn<bool>("finish"); // heard to the selection's end, else stopped
+    QTest::addColumn<QString>("kept");
+    QTest::newRow("stopped in the selection's last sentence") << false << "尾句。";
+    QTest::newRow("a selection heard to its end") << true << "尾句。";
+}
+
+// The place of a selection's reading is found again in the whole document, and finishing the
+// selection is not finishing the document.
+void TestListening::selectionReadingsKeepTheDocumentsPlace() {
+    QFETCH(bool, finish);
+    QFETCH(QString, kept);
+    const QString text =
+        QStringLiteral("开头一句。中间一句。尾句。后面还有很多很多的文字，一直写下去。");
+    const QString positions = m_files.filePath(QStringLiteral("positions.json"));
+    const QString address = QStringLiteral("/books/a.txt");
+    const auto dictionary = std::make_shared<const PronunciationDictionary>();
+    {
+        QTextEdit editor;
+        editor.setPlainText(text);
+        Listening listening(&editor);
+        listening.loadPositions(positions);
+        listening.documentOpened(address, text);
+        listening.begin(0, text, 0, dictionary);
+        listening.heard(int(text.indexOf(QStringLiteral("中间"))));
+        listening.stop();
+        const int start = int(text.indexOf(QStringLiteral("中间")));
+        const int end = int(text.indexOf(QStringLiteral("后面")));
+        listening.begin(start, text.mid(start, end - start), 0, dictionary);
+        listening.heard(int(text.indexOf(QStringLiteral("尾句"))) - start);
+        if (finish)
+            listening.finished();
+        else
+            listening.stop();
+        listening.savePositions(positions);
+    }
+    QTextEdit editor;
+    Listening listening(&editor);
+    listening.loadPositions(positions);
+    const std::optional<int> place = listening.documentOpened(address, text);
+    QVERIFY(place);
+    QCOMPARE(*place, int(text.indexOf(kept)));
 }
 
 QTEST_MAIN(TestListening)
