@@ -55,6 +55,24 @@ quint32 x11Keysym(Qt::Key key) {
         return 0xff56;
     case Qt::Key_End:
         return 0xff57;
+    // The media keys' symbols of the X keyboard extension.
+    case Qt::Key_VolumeDown:
+        return 0x1008ff11;
+    case Qt::Key_VolumeMute:
+        return 0x1008ff12;
+    case Qt::Key_VolumeUp:
+        return 0x1008ff13;
+    case Qt::Key_MediaPlay:
+    case Qt::Key_MediaTogglePlayPause:
+        return 0x1008ff14;
+    case Qt::Key_MediaStop:
+        return 0x1008ff15;
+    case Qt::Key_MediaPrevious:
+        return 0x1008ff16;
+    case Qt::Key_MediaNext:
+        return 0x1008ff17;
+    case Qt::Key_MediaPause:
+        return 0x1008ff31;
     default:
         return 0;
     }
@@ -104,6 +122,11 @@ std::optional<quint8> X11GlobalKeys::keycodeOf(quint32 keysym) {
         nullptr);
     if (!mapping)
         return std::nullopt;
+    // Keys without a symbol have NoSymbol (0) in their columns: a 0 would find any of them.
+    if (keysym == 0) {
+        free(mapping);
+        return std::nullopt;
+    }
     const xcb_keysym_t* symbols = xcb_get_keyboard_mapping_keysyms(mapping);
     const int perCode = mapping->keysyms_per_keycode;
     std::optional<quint8> found;
@@ -147,32 +170,39 @@ void X11GlobalKeys::ungrab(const Grab& grab) {
 
 void X11GlobalKeys::setKeys(const QList<GlobalKey>& keys) {
     release();
+    m_keys = keys;
     for (const GlobalKey& key : keys) {
         if (key.key.isEmpty())
             continue;
         const QKeyCombination combination = key.key[0];
         const std::optional<quint8> keycode = keycodeOf(x11Keysym(combination.key()));
-        if (!keycode)
+        const QString name = key.key.toString(QKeySequence::NativeText);
+        if (!keycode) {
+            reportOnce(name, "parlora: 系统快捷键 %s 不在此键盘上，未启用\n");
             continue;
+        }
         const Grab wanted{key.command, *keycode, x11Modifiers(combination.keyboardModifiers())};
         if (grab(wanted)) {
             m_grabs << wanted;
             continue;
         }
         m_unavailable << key.command;
-        const QString name = key.key.toString(QKeySequence::NativeText);
-        if (!m_reported.contains(name)) {
-            m_reported << name;
-            std::fprintf(stderr, "parlora: 系统快捷键 %s 已被其他程序占用，未启用\n",
-                         qPrintable(name));
-        }
+        reportOnce(name, "parlora: 系统快捷键 %s 已被其他程序占用，未启用\n");
     }
+}
+
+void X11GlobalKeys::reportOnce(const QString& name, const char* format) {
+    if (m_reported.contains(name))
+        return;
+    m_reported << name;
+    std::fprintf(stderr, format, qPrintable(name));
 }
 
 void X11GlobalKeys::release() {
     for (const Grab& grab : std::as_const(m_grabs))
         ungrab(grab);
     m_grabs.clear();
+    m_keys.clear();
     m_unavailable.clear();
     m_held.clear();
 }
@@ -182,8 +212,14 @@ void X11GlobalKeys::readEvents() {
     QList<xcb_generic_event_t*> events;
     while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection))
         events << event;
+    bool remapped = false;
     for (qsizetype i = 0; i < events.size(); ++i) {
         const quint8 type = events[i]->response_type & 0x7f;
+        if (type == XCB_MAPPING_NOTIFY) {
+            const auto* mapping = reinterpret_cast<xcb_mapping_notify_event_t*>(events[i]);
+            remapped = remapped || mapping->request != XCB_MAPPING_POINTER;
+            continue;
+        }
         if (type == XCB_KEY_RELEASE) {
             const auto* release = reinterpret_cast<xcb_key_release_event_t*>(events[i]);
             const auto* next =
@@ -212,4 +248,7 @@ void X11GlobalKeys::readEvents() {
     }
     for (xcb_generic_event_t* event : events)
         free(event);
+    // Another layout or keyboard moves the symbols to other key codes: grab them there.
+    if (remapped && !m_keys.isEmpty())
+        setKeys(QList<GlobalKey>(m_keys));
 }

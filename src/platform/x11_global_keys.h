@@ -37,12 +37,15 @@ private:
     bool grab(const Grab& grab);
     void ungrab(const Grab& grab);
     void readEvents();
+    // The terminal hears about a key once: format has one %s, the key's name.
+    void reportOnce(const QString& name, const char* format);
 
     xcb_connection_t* m_connection;
     quint32 m_root;
     QSocketNotifier* m_notifier;
+    QList<GlobalKey> m_keys; // as asked for, grabbed again when the keyboard mapping changes
     QList<Grab> m_grabs;
     QList<GlobalCommand> m_unavailable;
     QSet<quint8> m_held;      // grabbed keys down now: their repeats give no command
-    QSet<QString> m_reported; // keys already said to be taken, so the terminal hears it once
+    QSet<QString> m_reported; // keys already reported, so the terminal hears of each once
 };

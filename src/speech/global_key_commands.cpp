@@ -62,12 +62,15 @@ void TFmain::readSelectionAnywhere() {
     speakAside(spokenText(*pronunciation(), text));
 }
 
-// The keys chosen are asked for at once and written to the settings file.
+// The keys chosen are asked for at once and written to the settings file. While the dialog is
+// open the keys are let go, so that pressing one records it instead of giving its command.
 void TFmain::NGlobalKeysClick() {
     const QList<GlobalCommand> unavailable =
         m_platform.globalKeys ? m_platform.globalKeys->unavailable() : QList<GlobalCommand>{};
     auto* dialog = new GlobalKeysDialog(m_settings.globalKeys, unavailable, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
+    releaseGlobalKeys();
+    connect(dialog, &QDialog::rejected, this, [this] { guarded([&] { applyGlobalKeys(); }); });
     connect(dialog, &QDialog::accepted, this, [this, dialog] {
         guarded([&] {
             m_settings.globalKeys = dialog->keys();

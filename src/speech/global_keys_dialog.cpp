@@ -31,6 +31,16 @@ GlobalKeysDialog::GlobalKeysDialog(const QList<GlobalKey>& keys,
             if (edit->keySequence().count() > 1)
                 edit->setKeySequence(QKeySequence(edit->keySequence()[0]));
         });
+        // A key gives one command: the one it was given last.
+        connect(edit, &QKeySequenceEdit::keySequenceChanged, this, [this, edit] {
+            if (edit->keySequence().isEmpty())
+                return;
+            for (QKeySequenceEdit* other : std::as_const(m_editors)) {
+                if (other != edit && !other->keySequence().isEmpty() &&
+                    other->keySequence()[0] == edit->keySequence()[0])
+                    other->clear();
+            }
+        });
         m_editors << edit;
         auto* row = new QHBoxLayout;
         row->addWidget(edit);

@@ -3,8 +3,11 @@
 #include "platform/x11_global_keys.h"
 
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QtTest>
+#include <algorithm>
+#include <vector>
 #include <xcb/xcb.h>
 
 class TestX11GlobalKeys : public QObject {
@@ -18,6 +21,8 @@ private Q_SLOTS:
     void pressedWhileAnotherWindowHasTheFocus();
     void keyTakenByAnotherProgramIsSkipped();
     void releasedKeysAreFreeAgain();
+    void keyWithoutSymbolGrabsNothing();
+    void followsKeyboardMappingChanges();
 
 private:
     // Takes a key as another program would.
@@ -58,6 +63,8 @@ void TestX11GlobalKeys::keysymsOfQtKeys_data() {
     QTest::newRow("page down") << int(Qt::Key_PageDown) << quint32(0xff56);
     QTest::newRow("page up") << int(Qt::Key_PageUp) << quint32(0xff55);
     QTest::newRow("F12") << int(Qt::Key_F12) << quint32(0xffc9);
+    QTest::newRow("play") << int(Qt::Key_MediaPlay) << quint32(0x1008ff14);
+    QTest::newRow("next track") << int(Qt::Key_MediaNext) << quint32(0x1008ff17);
     QTest::newRow("unknown") << int(Qt::Key_Launch0) << quint32(0);
 }
 
@@ -136,6 +143,76 @@ void TestX11GlobalKeys::releasedKeysAreFreeAgain() {
     keys->setKeys(defaultGlobalKeys());
     keys.reset();
     QCOMPARE(grabElsewhere(GlobalCommand::Stop, stop)->unavailable(), QList<GlobalCommand>{});
+}
+
+// Every key code with Ctrl+Alt is free for another program.
+void TestX11GlobalKeys::keyWithoutSymbolGrabsNothing() {
+    std::unique_ptr<X11GlobalKeys> keys = X11GlobalKeys::open();
+    keys->setKeys({{GlobalCommand::Stop, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Launch0)}});
+    const xcb_setup_t* setup = xcb_get_setup(m_other);
+    const xcb_window_t root = xcb_setup_roots_iterator(setup).data->root;
+    const quint16 modifiers = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1;
+    QList<int> taken;
+    for (int code = setup->min_keycode; code <= setup->max_keycode; ++code) {
+        const xcb_void_cookie_t cookie =
+            xcb_grab_key_checked(m_other, 1, root, modifiers, xcb_keycode_t(code),
+                                 XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+        if (xcb_generic_error_t* error = xcb_request_check(m_other, cookie)) {
+            taken << code;
+            free(error);
+        }
+        xcb_ungrab_key(m_other, xcb_keycode_t(code), root, modifiers);
+    }
+    xcb_flush(m_other);
+    QCOMPARE(taken, QList<int>{});
+}
+
+// A new layout puts P on another key code: Ctrl+Alt+P still pauses.
+void TestX11GlobalKeys::followsKeyboardMappingChanges() {
+    const xcb_setup_t* setup = xcb_get_setup(m_other);
+    const int count = setup->max_keycode - setup->min_keycode + 1;
+    xcb_get_keyboard_mapping_reply_t* mapping = xcb_get_keyboard_mapping_reply(
+        m_other, xcb_get_keyboard_mapping(m_other, setup->min_keycode, quint8(count)), nullptr);
+    QVERIFY(mapping);
+    const int perCode = mapping->keysyms_per_keycode;
+    const std::vector<xcb_keysym_t> symbols(xcb_get_keyboard_mapping_keysyms(mapping),
+                                            xcb_get_keyboard_mapping_keysyms(mapping) +
+                                                count * perCode);
+    free(mapping);
+    const auto row = [&](int code) {
+        return std::vector<xcb_keysym_t>(symbols.begin() + code * perCode,
+                                         symbols.begin() + (code + 1) * perCode);
+    };
+    int letter = -1; // the row of P
+    int spare = -1;  // a row with no symbol
+    for (int code = 0; code < count; ++code) {
+        const std::vector<xcb_keysym_t> r = row(code);
+        if (letter < 0 && std::find(r.begin(), r.end(), xcb_keysym_t('p')) != r.end())
+            letter = code;
+        if (spare < 0 && code > 0 && std::all_of(r.begin(), r.end(), [](auto k) { return !k; }))
+            spare = code;
+    }
+    QVERIFY(letter >= 0 && spare >= 0);
+    const auto setRow = [&](int code, const std::vector<xcb_keysym_t>& keysyms) {
+        xcb_change_keyboard_mapping(m_other, 1, xcb_keycode_t(setup->min_keycode + code),
+                                    quint8(perCode), keysyms.data());
+        xcb_flush(m_other);
+    };
+    std::unique_ptr<X11GlobalKeys> keys = X11GlobalKeys::open();
+    keys->setKeys(defaultGlobalKeys());
+    QSignalSpy spy(keys.get(), &GlobalKeys::activated);
+    const auto restore = qScopeGuard([&] {
+        setRow(letter, row(letter));
+        setRow(spare, row(spare));
+        free(xcb_get_input_focus_reply(m_other, xcb_get_input_focus(m_other), nullptr));
+    });
+    setRow(spare, row(letter));
+    setRow(letter, row(spare));
+    free(xcb_get_input_focus_reply(m_other, xcb_get_input_focus(m_other), nullptr));
+    QTest::qWait(300); // the mapping's notice reaches the keys' connection
+    press(QStringLiteral("ctrl+alt+p"));
+    QTRY_COMPARE(spy.count(), 1);
+    QCOMPARE(spy.at(0).at(0).value<GlobalCommand>(), GlobalCommand::PauseResume);
 }
 
 QTEST_GUILESS_MAIN(TestX11GlobalKeys)

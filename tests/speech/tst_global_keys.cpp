@@ -26,6 +26,9 @@ private Q_SLOTS:
     void readsTheSelectionOfAnyProgram();
     void dialogChangesAndKeepsKeys();
     void releasedAtExit();
+    void keysLetGoWhileTheDialogIsOpen_data();
+    void keysLetGoWhileTheDialogIsOpen();
+    void aKeyGivesOneCommand();
 
 private:
     TFmain* start(const QByteArray& settings = {});
@@ -165,6 +168,44 @@ void TestGlobalKeys::releasedAtExit() {
     QVERIFY(!m_fakes->globalKeys.released);
     m_window.reset();
     QVERIFY(m_fakes->globalKeys.released);
+}
+
+void TestGlobalKeys::keysLetGoWhileTheDialogIsOpen_data() {
+    QTest::addColumn<bool>("accept");
+    QTest::newRow("accepted") << true;
+    QTest::newRow("cancelled") << false;
+}
+
+// Pressing a key that is in use records it in the dialog instead of giving its command.
+void TestGlobalKeys::keysLetGoWhileTheDialogIsOpen() {
+    QFETCH(bool, accept);
+    TFmain* w = start();
+    QVERIFY(!m_fakes->globalKeys.released);
+    w->NGlobalKeys->trigger();
+    auto* dialog = w->findChild<GlobalKeysDialog*>();
+    QVERIFY(dialog);
+    QVERIFY(m_fakes->globalKeys.released);
+    if (accept)
+        dialog->accept();
+    else
+        dialog->reject();
+    QVERIFY(!m_fakes->globalKeys.released);
+    QCOMPARE(m_fakes->globalKeys.keys, defaultGlobalKeys());
+}
+
+// Giving one command the key of another takes it from the other.
+void TestGlobalKeys::aKeyGivesOneCommand() {
+    TFmain* w = start();
+    w->NGlobalKeys->trigger();
+    auto* dialog = w->findChild<GlobalKeysDialog*>();
+    QVERIFY(dialog);
+    const QKeySequence pause = dialog->editor(GlobalCommand::PauseResume)->keySequence();
+    QVERIFY(!pause.isEmpty());
+    dialog->editor(GlobalCommand::Stop)->setKeySequence(pause);
+    QVERIFY(dialog->editor(GlobalCommand::PauseResume)->keySequence().isEmpty());
+    dialog->accept();
+    QCOMPARE(m_fakes->globalKeys.keys.at(int(GlobalCommand::Stop)).key, pause);
+    QVERIFY(m_fakes->globalKeys.keys.at(int(GlobalCommand::PauseResume)).key.isEmpty());
 }
 
 QTEST_MAIN(TestGlobalKeys)
