@@ -144,7 +144,10 @@ void removeAbandonedParts(const QString& folder) {
     }
 }
 
+// A program killed between the link and the rename of its unnamed file leaves a part; the next
+// write to the folder takes it away.
 bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error) {
+    removeAbandonedParts(QFileInfo(path).absolutePath());
     AtomicFile file(path);
     const bool written = file.open() && file.write(bytes) && file.commit();
     if (!written && error)

@@ -37,7 +37,8 @@ private:
     QString m_error;
 };
 
-// The whole file written atomically; false, with the reason in error, on failure.
+// The whole file written atomically, after the parts of writes that never completed in its
+// folder are removed; false, with the reason in error, on failure.
 bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr);
 
 // The hidden files of writes that never completed (a killed program on a file system without

@@ -28,6 +28,7 @@ private Q_SLOTS:
     void partBeingWrittenSurvivesAnotherClean_data() { namings_data(); }
     void partBeingWrittenSurvivesAnotherClean();
     void cleanRemovesOnlyAbandonedParts();
+    void wholeFileWriteRemovesAPartLeftBefore();
     void cleanNeitherFollowsNorWaitsOnAPipe();
 
 private:
@@ -123,6 +124,17 @@ void TestAtomicFile::cleanRemovesOnlyAbandonedParts() {
     removeAbandonedParts(m_dir->path());
     QCOMPARE(entries(), (QStringList{QStringLiteral(".parlora-notes.part"),
                                      QStringLiteral(".part-1a2b"), QStringLiteral(".part-x")}));
+}
+
+// The settings and the saved documents are written whole at once; a program killed between
+// the link and the rename of such a file left its part.
+void TestAtomicFile::wholeFileWriteRemovesAPartLeftBefore() {
+    QFile left(file(QStringLiteral(".parlora-00000000000000ff.part")));
+    QVERIFY(left.open(QIODevice::WriteOnly));
+    left.write("[set]\r\n");
+    left.close();
+    QVERIFY(writeFileAtomically(file(QStringLiteral("set.ini")), "[set]\r\nRate=3\r\n"));
+    QCOMPARE(entries(), QStringList{QStringLiteral("set.ini")});
 }
 
 // A part's name on a link or a pipe: a clean that opened it would wait for a writer forever.
