@@ -356,9 +356,9 @@ void TestSayProgram::bookOfChapters() {
     QCOMPARE(out.entryList(QDir::Files | QDir::Hidden),
              (QStringList{"01 第一章 起.mp3", "01 第一章 起.srt", "02 第二章 承.mp3",
                           "02 第二章 承.srt", "03 第三章 合.mp3", "03 第三章 合.srt"}));
-    const QList<QStringList> cueTexts{{"第一章 起。", "天亮了。", "鸟儿开始唱歌。"},
-                                      {"第二章 承。", "她走到河边。"},
-                                      {"第三章 合。", "夜深了。"}};
+    const QList<QStringList> cueTexts{{"第一章 起", "天亮了。", "鸟儿开始唱歌。"},
+                                      {"第二章 承", "她走到河边。"},
+                                      {"第三章 合", "夜深了。"}};
     const QStringList bases{"01 第一章 起", "02 第二章 承", "03 第三章 合"};
     for (qsizetype k = 0; k < bases.size(); ++k) {
         const QString audio = out.filePath(bases[k] + QStringLiteral(".mp3"));
