@@ -3,7 +3,7 @@
 #include "app/app_error.h"
 #include "documents/document_file.h"
 #include "documents/document_kind.h"
-#include "documents/formatted_document.h"
+#include "documents/document_reading.h"
 #include "platform/document_converter.h"
 #include "platform/hidden_browser.h"
 
@@ -31,13 +31,6 @@ QString standardInputText() {
     QTextDocument document;
     loadDocumentBytes(bytes, false, document);
     return document.toPlainText();
-}
-
-// The converters and the page say nothing useful about a file that is not there.
-void checkReadable(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw AppError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
 }
 
 } // namespace
@@ -70,29 +63,19 @@ void DocumentReader::read(const QString& path, const std::function<void(const QS
     try {
         if (path == u'-')
             return plain(standardInputText());
-        checkReadable(path);
-        QTextDocument document;
-        switch (documentKind(path)) {
-        case DocumentKind::WebPage:
+        // The window's road: the same checks before any open, the same readers and converters.
+        const DocumentKind kind = documentKind(path);
+        switch (checkedReadingRoad(path, kind)) {
+        case ReadingRoad::WebPage:
             return plain(webPageText(path));
-        case DocumentKind::Word:
-            return plain(m_converter.wordText(path, m_interrupted));
-        case DocumentKind::Pdf:
-            return plain(m_converter.pdfText(path, m_interrupted, {m_voiceLanguage}));
-        case DocumentKind::Picture:
-            return plain(m_converter.pictureText(path, m_interrupted, {m_voiceLanguage}));
-        case DocumentKind::WordXml:
-        case DocumentKind::OpenDocument:
-        case DocumentKind::Epub:
-        case DocumentKind::Markdown:
-        case DocumentKind::FictionBook:
-            loadFormattedDocument(path, document);
-            return formatted(document);
-        case DocumentKind::Text:
-        case DocumentKind::Other:
+        case ReadingRoad::Converted:
+            return plain(
+                convertDocument(m_converter, path, kind, m_interrupted, {m_voiceLanguage}));
+        case ReadingRoad::Loaded:
             break;
         }
-        loadDocumentBytes(readDocumentFile(path), false, document);
+        QTextDocument document;
+        loadDocument(path, kind, false, document);
         formatted(document);
     } catch (const AppError& error) {
         throw AppError(

@@ -11,10 +11,11 @@ class DocumentConverter;
 class QTextDocument;
 class HiddenBrowser;
 
-// The text of each file parlora-say reads, taken as the window opens that kind of file: text
-// and RTF by the editor's loader, Word and PDF by the converters, web pages by the hidden page,
-// .docx, .odt, .epub, Markdown and .fb2 by the program's own readers, pictures by recognition
-// in the voice's language.
+// The text of each file parlora-say reads, taken by the window's road (documents/
+// document_reading.h): the same checks before any open (a pipe or a device is refused at once),
+// text and RTF by the editor's loader, Word and PDF by the converters, web pages by the hidden
+// page, .docx, .odt, .epub, Markdown and .fb2 by the program's own readers, pictures by
+// recognition in the voice's language. A document with no text to read is a failure.
 // Files of other kinds, and standard input ("-"), are read as text.
 class DocumentReader {
 public:
@@ -32,7 +33,6 @@ private:
     // Gives the file's text to plain, or to formatted when it was read into a document.
     void read(const QString& path, const std::function<void(const QString&)>& plain,
               const std::function<void(const QTextDocument&)>& formatted);
-    QString readText(const QString& path);
     QString webPageText(const QString& path);
 
     DocumentConverter& m_converter;

@@ -64,12 +64,13 @@ void TFmain::CUrlSelect(int index) {
 }
 
 // An existing file opens by its kind, with its path as typed (this file system tells case
-// apart); anything else goes to the hidden page as a web address.
+// apart); a pipe or a device goes there too, to be refused; anything else goes to the hidden
+// page as a web address.
 void TFmain::openAddress() {
     const QString address = trimmedAddress(CUrl->currentText());
     if (address.isEmpty())
         return;
-    if (QFileInfo(address).isFile()) {
+    if (const QFileInfo file(address); file.isFile() || (file.exists() && !file.isDir())) {
         openPath(address);
         return;
     }

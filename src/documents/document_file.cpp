@@ -11,7 +11,11 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
-#include <filesystem>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -21,22 +25,70 @@ AppError openFailure(const QString& path, const QString& reason) {
 
 } // namespace
 
-QByteArray readDocumentFile(const QString& path) {
-    std::error_code error;
-    if (std::filesystem::exists(QFile::encodeName(path).constData(), error) &&
-        !std::filesystem::is_regular_file(QFile::encodeName(path).constData(), error))
+namespace {
+
+QString systemReason(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+AppError sizeFailure(const QString& path, qint64 size, qint64 maxSize) {
+    return openFailure(path, QStringLiteral("文件大小为 %1 MB，最多只能打开 %2 MB")
+                                 .arg(size / (1024 * 1024))
+                                 .arg(maxSize / (1024 * 1024)));
+}
+
+// The status of a regular file, or the failure that tells why the path is none.
+struct stat regularFileStatus(const QString& path, int fd, qint64 maxSize) {
+    struct stat status {};
+    const int result =
+        fd >= 0 ? ::fstat(fd, &status) : ::stat(QFile::encodeName(path).constData(), &status);
+    if (result != 0)
+        throw openFailure(path, systemReason(errno));
+    if (!S_ISREG(status.st_mode))
         throw openFailure(path, QStringLiteral("这不是普通文件"));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw openFailure(path, file.errorString());
-    if (file.size() > MaxDocumentFileSize) {
-        throw openFailure(path, QStringLiteral("文件大小为 %1 MB，最多只能打开 %2 MB")
-                                    .arg(file.size() / (1024 * 1024))
-                                    .arg(MaxDocumentFileSize / (1024 * 1024)));
+    if (status.st_size > maxSize)
+        throw sizeFailure(path, status.st_size, maxSize);
+    return status;
+}
+
+} // namespace
+
+void checkRegularFile(const QString& path, qint64 maxSize) {
+    regularFileStatus(path, -1, maxSize);
+    if (::access(QFile::encodeName(path).constData(), R_OK) != 0)
+        throw openFailure(path, systemReason(errno));
+}
+
+int openRegularFile(const QString& path, qint64 maxSize) {
+    // Nothing is opened that is not a regular file: opening a device can have effects of its own.
+    regularFileStatus(path, -1, maxSize);
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        throw openFailure(path, systemReason(errno));
+    try {
+        regularFileStatus(path, fd, maxSize);
+    } catch (...) {
+        ::close(fd);
+        throw;
     }
-    QByteArray bytes = file.readAll();
+    // A regular file's reads never wait; the readers need not see the flag.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+QByteArray readDocumentFile(const QString& path, qint64 maxSize) {
+    QFile file;
+    const int fd = openRegularFile(path, maxSize);
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw openFailure(path, file.errorString());
+    }
+    QByteArray bytes = file.read(maxSize + 1);
     if (file.error() != QFileDevice::NoError)
         throw openFailure(path, file.errorString());
+    if (bytes.size() > maxSize)
+        throw sizeFailure(path, bytes.size(), maxSize);
     return bytes;
 }
 

@@ -10,9 +10,17 @@ class QTextDocument;
 // Larger files are refused: the editor would take minutes to lay them out.
 constexpr qint64 MaxDocumentFileSize = 32 * 1024 * 1024;
 
-// The whole file; AppError "Cannot open file "<path>". <reason>" when it cannot be read or is
-// not a regular file (a pipe or a device would hang the reader or fill the memory).
-QByteArray readDocumentFile(const QString& path);
+// AppError "Cannot open file "<path>". <reason>" unless the path is a regular file that can be
+// read and is no larger than maxSize: a pipe would hold any open of it until a writer came, and
+// a device would fill the memory. Only looks at the file; opens nothing.
+void checkRegularFile(const QString& path, qint64 maxSize);
+
+// The file opened for reading, as checkRegularFile checks it, by an open that cannot wait for a
+// writer even when a pipe took the file's place after a check: a descriptor the caller closes.
+int openRegularFile(const QString& path, qint64 maxSize);
+
+// The whole file, opened as openRegularFile opens it.
+QByteArray readDocumentFile(const QString& path, qint64 maxSize = MaxDocumentFileSize);
 
 // Replaces the document's content as one undo step. With plainText the bytes are text by their
 // byte-order mark or detected encoding; without, RTF is read formatted and anything else as text.

@@ -1,5 +1,7 @@
 #include "document_kind.h"
 
+#include "document_file.h"
+
 QString lowerAscii(QString text) {
     for (QChar& c : text) {
         if (c >= u'A' && c <= u'Z')
@@ -36,4 +38,26 @@ DocumentKind documentKind(const QString& path) {
             return kind;
     }
     return DocumentKind::Other;
+}
+
+qint64 maxDocumentSize(DocumentKind kind) {
+    constexpr qint64 MB = 1024 * 1024;
+    switch (kind) {
+    case DocumentKind::Text:
+    case DocumentKind::Markdown:
+    case DocumentKind::Other:
+        return MaxDocumentFileSize;
+    case DocumentKind::FictionBook:
+        return 128 * MB;
+    case DocumentKind::WebPage:
+    case DocumentKind::Word:
+    case DocumentKind::WordXml:
+    case DocumentKind::OpenDocument:
+    case DocumentKind::Epub:
+    case DocumentKind::Picture:
+        return 256 * MB;
+    case DocumentKind::Pdf:
+        return 1024 * MB;
+    }
+    return MaxDocumentFileSize;
 }

@@ -27,3 +27,9 @@ QString pathExtension(const QString& path);
 
 // The kind of a path by its lower-cased extension; ".TXT" is text, ".text" and ".txt " are not.
 DocumentKind documentKind(const QString& path);
+
+// The largest file of the kind that is opened. Files read whole (text, Markdown, FictionBook,
+// web pages) are held to the editor's limit; containers and converted documents hold pictures
+// and so are allowed more, the text taken from them being held to the editor's limit all the
+// same. FictionBook carries its pictures inside its XML.
+qint64 maxDocumentSize(DocumentKind kind);

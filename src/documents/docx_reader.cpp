@@ -1,11 +1,14 @@
 // Word 2007 and later (.docx, .docm): WordprocessingML in a zip container.
 #include "app/app_error.h"
+#include "document_kind.h"
 #include "document_readers.h"
+#include "formatted_document.h"
 #include "rich_text.h"
 #include "xml_reading.h"
 #include "zip_archive.h"
 
 #include <QHash>
+#include <limits>
 #include <optional>
 
 namespace {
@@ -31,6 +34,7 @@ struct ParagraphProperties {
     QString styleId;
     std::optional<int> outlineLevel;
     std::optional<Numbering> numbering;
+    bool dropCap = false; // a large first letter framed apart, the start of the next paragraph
 };
 
 struct Style {
@@ -104,6 +108,8 @@ ParagraphProperties readParagraphProperties(XmlStream& x) {
             p.numbering->numId = x.attribute(u"val");
         else if (n == u"ilvl" && p.numbering)
             p.numbering->level = std::clamp(x.attribute(u"val").toInt(), 0, 8);
+        else if (n == u"framePr")
+            p.dropCap = !x.attribute(u"dropCap").isEmpty() && x.attribute(u"dropCap") != u"none";
         else if (n == u"rPr")
             x.skipElement(); // the paragraph mark's look
     });
@@ -140,7 +146,8 @@ QHash<QString, Style> readStyles(ZipArchive& zip, const QString& part) {
 struct NumberingDefinitions {
     QHash<QString, QList<ListLevel>> abstract;
     QHash<QString, QString> abstractOfNum;
-    QHash<QString, QHash<int, int>> startOverrides; // numId → level → start
+    QHash<QString, QHash<int, int>> startOverrides;       // numId → level → start
+    QHash<QString, QHash<int, ListLevel>> levelOverrides; // numId → level → its definition
 };
 
 NumberingDefinitions readNumbering(ZipArchive& zip, const QString& part) {
@@ -150,7 +157,7 @@ NumberingDefinitions readNumbering(ZipArchive& zip, const QString& part) {
     const auto device = zip.open(part);
     XmlStream x(*device, part);
     QList<ListLevel>* levels = nullptr;
-    ListLevel* level = nullptr;
+    ListLevel* level = nullptr; // the level being defined, of an abstract list or an override
     QString numId;
     int overrideLevel = 0;
     while (x.next()) {
@@ -160,12 +167,17 @@ NumberingDefinitions readNumbering(ZipArchive& zip, const QString& part) {
         if (n == u"abstractNum") {
             levels = &d.abstract[x.attribute(u"abstractNumId")];
             levels->resize(9);
+            level = nullptr;
             numId.clear();
         } else if (n == u"num") {
             numId = x.attribute(u"numId");
             levels = nullptr;
+            level = nullptr;
         } else if (n == u"lvl" && levels) {
             level = &(*levels)[std::clamp(x.attribute(u"ilvl").toInt(), 0, 8)];
+        } else if (n == u"lvl" && !numId.isEmpty()) {
+            // A level defined anew by one list alone.
+            level = &d.levelOverrides[numId][overrideLevel];
         } else if (n == u"numFmt" && level) {
             level->format = x.attribute(u"val");
         } else if (n == u"lvlText" && level) {
@@ -175,7 +187,8 @@ NumberingDefinitions readNumbering(ZipArchive& zip, const QString& part) {
         } else if (n == u"abstractNumId" && !numId.isEmpty()) {
             d.abstractOfNum.insert(numId, x.attribute(u"val"));
         } else if (n == u"lvlOverride" && !numId.isEmpty()) {
-            overrideLevel = x.attribute(u"ilvl").toInt();
+            overrideLevel = std::clamp(x.attribute(u"ilvl").toInt(), 0, 8);
+            level = nullptr;
         } else if (n == u"startOverride" && !numId.isEmpty()) {
             d.startOverrides[numId][overrideLevel] = x.attribute(u"val").toInt();
         }
@@ -204,17 +217,22 @@ public:
     explicit ListCounters(NumberingDefinitions definitions) : m_d(std::move(definitions)) {}
 
     QString next(const Numbering& item) {
-        const QList<ListLevel> levels = m_d.abstract.value(m_d.abstractOfNum.value(item.numId));
+        QList<ListLevel> levels = m_d.abstract.value(m_d.abstractOfNum.value(item.numId));
         if (item.numId.isEmpty() || item.numId == u"0" || levels.isEmpty())
             return {};
+        const QHash<int, ListLevel> overrides = m_d.levelOverrides.value(item.numId);
+        for (auto it = overrides.begin(); it != overrides.end(); ++it)
+            levels[it.key()] = it.value();
         QList<int>& counts = m_counts[item.numId];
-        counts.resize(9);
+        if (counts.isEmpty())
+            counts.fill(NotStarted, 9);
         const auto start = [&](int level) {
             return m_d.startOverrides.value(item.numId).value(level, levels[level].start);
         };
-        counts[item.level] = counts[item.level] ? counts[item.level] + 1 : start(item.level);
+        counts[item.level] =
+            counts[item.level] != NotStarted ? counts[item.level] + 1 : start(item.level);
         for (int deeper = item.level + 1; deeper < 9; ++deeper)
-            counts[deeper] = 0;
+            counts[deeper] = NotStarted;
         const ListLevel& level = levels[item.level];
         if (level.format == u"bullet")
             return QStringLiteral("• ");
@@ -222,7 +240,7 @@ public:
             return {};
         QString text = level.text;
         for (int l = 0; l <= item.level; ++l) {
-            const int count = counts[l] ? counts[l] : start(l);
+            const int count = counts[l] != NotStarted ? counts[l] : start(l);
             text.replace(u'%' + QString::number(l + 1),
                          listNumber(count, numberStyle(levels[l].format)));
         }
@@ -230,6 +248,7 @@ public:
     }
 
 private:
+    static constexpr int NotStarted = std::numeric_limits<int>::min();
     NumberingDefinitions m_d;
     QHash<QString, QList<int>> m_counts;
 };
@@ -252,6 +271,57 @@ QHash<QString, QString> readRelationships(ZipArchive& zip, const QString& part) 
             targets.insert(type, resolvePartName(part, x.attribute(u"Target")));
     }
     return targets;
+}
+
+// The character a w:sym stands for. Symbol fonts place their characters at F020 to F0FF; those
+// of the Symbol font and the common ones of Wingdings have Unicode equivalents, the rest none.
+QString symbolCharacter(const QString& font, const QString& code) {
+    bool ok = false;
+    char32_t c = code.toUInt(&ok, 16);
+    if (!ok || c == 0)
+        return {};
+    if (c < 0xF000 || c > 0xF0FF)
+        return QChar::isPrint(c) ? QString::fromUcs4(&c, 1) : QString();
+    c -= 0xF000;
+    const QString face = font.toLower();
+    if (face == u"symbol") {
+        static const char16_t greek[] = u"ΑΒΧΔΕΦΓΗΙϑΚΛΜΝΟΠΘΡΣΤΥςΩΞΨΖ";
+        static const char16_t lowerGreek[] = u"αβχδεφγηιϕκλμνοπθρστυϖωξψζ";
+        if (c >= 0x41 && c <= 0x5A)
+            return QString(QChar(greek[c - 0x41]));
+        if (c >= 0x61 && c <= 0x7A)
+            return QString(QChar(lowerGreek[c - 0x61]));
+        static const std::pair<char32_t, char16_t> others[] = {
+            {0x22, u'∀'}, {0x24, u'∃'}, {0x27, u'∋'}, {0x2A, u'∗'}, {0x2D, u'−'}, {0x40, u'≅'},
+            {0x5C, u'∴'}, {0x5E, u'⊥'}, {0x7E, u'∼'}, {0xA2, u'′'}, {0xA3, u'≤'}, {0xA4, u'⁄'},
+            {0xA5, u'∞'}, {0xA6, u'ƒ'}, {0xA7, u'♣'}, {0xA8, u'♦'}, {0xA9, u'♥'}, {0xAA, u'♠'},
+            {0xAB, u'↔'}, {0xAC, u'←'}, {0xAD, u'↑'}, {0xAE, u'→'}, {0xAF, u'↓'}, {0xB0, u'°'},
+            {0xB1, u'±'}, {0xB2, u'″'}, {0xB3, u'≥'}, {0xB4, u'×'}, {0xB5, u'∝'}, {0xB6, u'∂'},
+            {0xB7, u'•'}, {0xB8, u'÷'}, {0xB9, u'≠'}, {0xBA, u'≡'}, {0xBB, u'≈'}, {0xBC, u'…'},
+            {0xC0, u'ℵ'}, {0xC4, u'⊗'}, {0xC5, u'⊕'}, {0xC6, u'∅'}, {0xC7, u'∩'}, {0xC8, u'∪'},
+            {0xC9, u'⊃'}, {0xCA, u'⊇'}, {0xCB, u'⊄'}, {0xCC, u'⊂'}, {0xCD, u'⊆'}, {0xCE, u'∈'},
+            {0xCF, u'∉'}, {0xD0, u'∠'}, {0xD1, u'∇'}, {0xD5, u'∏'}, {0xD6, u'√'}, {0xD7, u'⋅'},
+            {0xD8, u'¬'}, {0xD9, u'∧'}, {0xDA, u'∨'}, {0xDB, u'⇔'}, {0xDC, u'⇐'}, {0xDD, u'⇑'},
+            {0xDE, u'⇒'}, {0xDF, u'⇓'}, {0xE0, u'◊'}, {0xE5, u'∑'}, {0xF2, u'∫'}};
+        for (const auto& [from, to] : others) {
+            if (from == c)
+                return QString(QChar(to));
+        }
+        // The rest of the printable ASCII range is ASCII.
+        return c >= 0x20 && c < 0x7F ? QString(QChar(char16_t(c))) : QString();
+    }
+    if (face.startsWith(u"wingdings")) {
+        static const std::pair<char32_t, char32_t> wingdings[] = {
+            {0x22, 0x2702}, {0x28, 0x260E}, {0x4A, 0x263A}, {0x4C, 0x2639}, {0x6C, 0x25CF},
+            {0x6E, 0x25A0}, {0x6F, 0x25A1}, {0x71, 0x2751}, {0x74, 0x29EB}, {0x75, 0x25C6},
+            {0xA7, 0x25AA}, {0xA8, 0x25FB}, {0xD8, 0x27A2}, {0xE0, 0x2192}, {0xE8, 0x2794},
+            {0xFB, 0x2717}, {0xFC, 0x2713}, {0xFD, 0x2612}, {0xFE, 0x2611}};
+        for (const auto& [from, to] : wingdings) {
+            if (from == c)
+                return QString::fromUcs4(&to, 1);
+        }
+    }
+    return {};
 }
 
 // Walks a story (the body, the notes) into paragraphs.
@@ -283,6 +353,8 @@ private:
     void start(XmlStream& x);
     void end(XmlStream& x);
     void put(const QString& text);
+    // A picture's description, apart from the text around it.
+    void putPicture(const QString& description);
     void finishParagraph();
     void beginParagraph(const ParagraphProperties& p);
     bool showing() const {
@@ -301,6 +373,8 @@ private:
     TextStyle m_paragraphRun;         // the paragraph style's run look
     TextStyle m_run;
     bool m_inText = false;
+    bool m_dropCap = false;       // the open paragraph is a drop cap
+    QList<TextRun> m_heldDropCap; // a drop cap's letters, for the paragraph it begins
     QString m_noteId;
     size_t m_noteStart = 0;
     QHash<QString, std::vector<RichParagraph>> m_notes;
@@ -347,13 +421,22 @@ void StoryReader::put(const QString& text) {
     m_frames.back().paragraph.append(text, m_run);
 }
 
+void StoryReader::putPicture(const QString& description) {
+    const QString words = description.simplified();
+    if (words.isEmpty())
+        return;
+    const QString text = m_frames.back().paragraph.text();
+    put((text.isEmpty() || text.back().isSpace() ? QString() : QStringLiteral(" ")) +
+        pictureText(words) + u' ');
+}
+
 void StoryReader::beginParagraph(const ParagraphProperties& p) {
     Frame& f = m_frames.back();
     m_paragraphRun = styleRun(p.styleId, {});
-    if (f.tableDepth > 0)
-        return;
+    m_dropCap = p.dropCap;
     const std::optional<int> outline = outlineLevel(p);
-    if (outline && *outline >= 0 && *outline < 9)
+    // A cell's paragraphs are parts of the row's line: no heading, but their list numbers.
+    if (f.tableDepth == 0 && outline && *outline >= 0 && *outline < 9)
         f.paragraph.headingLevel = *outline + 1;
     std::optional<Numbering> numbering = p.numbering;
     QString id = p.styleId;
@@ -371,6 +454,17 @@ void StoryReader::beginParagraph(const ParagraphProperties& p) {
 
 void StoryReader::finishParagraph() {
     Frame& f = m_frames.back();
+    if (m_dropCap && f.tableDepth == 0 && m_frames.size() == 1) {
+        // Read with the word it begins.
+        m_heldDropCap += f.paragraph.runs;
+        f.paragraph = {};
+        f.inParagraph = false;
+        m_dropCap = false;
+        return;
+    }
+    if (!m_heldDropCap.isEmpty()) {
+        f.paragraph.runs = std::exchange(m_heldDropCap, {}) + f.paragraph.runs;
+    }
     m_out.count(u"\n");
     f.out.push_back(std::move(f.paragraph));
     f.paragraph = {};
@@ -394,10 +488,15 @@ void StoryReader::start(XmlStream& x) {
         }
         return;
     }
+    if (n == u"docPr" && ns.endsWith(u"wordprocessingDrawing")) {
+        putPicture(x.attribute(u"descr"));
+        return;
+    }
     if (!isWordElement(x))
         return;
     Frame& f = m_frames.back();
     if (n == u"p") {
+        m_dropCap = false;
         if (f.tableDepth > 0) {
             if (f.cellHasParagraph)
                 put(QStringLiteral(" "));
@@ -425,6 +524,8 @@ void StoryReader::start(XmlStream& x) {
         put(QString(QChar::LineSeparator));
     } else if (n == u"noBreakHyphen") {
         put(QStringLiteral("-"));
+    } else if (n == u"sym") {
+        put(symbolCharacter(x.attribute(u"font"), x.attribute(u"char")));
     } else if (n == u"del" || n == u"moveFrom" || n == u"delText" || n == u"instrText" ||
                n.endsWith(u"Change")) {
         x.skipElement(); // deleted revisions, field codes, earlier properties
@@ -516,6 +617,10 @@ std::vector<RichParagraph> StoryReader::read(XmlStream& x) {
     Frame& f = m_frames.back();
     if (f.inParagraph)
         finishParagraph();
+    if (!m_heldDropCap.isEmpty()) {
+        f.paragraph = {};
+        finishParagraph(); // a drop cap that began no paragraph stands alone
+    }
     return std::move(f.out);
 }
 
@@ -535,7 +640,7 @@ void appendNotes(RichText& out, QHash<QString, std::vector<RichParagraph>>& note
 } // namespace
 
 void readWordXml(const QString& path, RichText& out) {
-    ZipArchive zip(path);
+    ZipArchive zip(path, maxDocumentSize(DocumentKind::WordXml));
     const QHash<QString, QString> package = readRelationships(zip, QString());
     const QString main =
         package.value(QStringLiteral("officeDocument"), QStringLiteral("word/document.xml"));

@@ -1,6 +1,8 @@
 // EPUB 2 and 3: XHTML chapters listed by the package document, titled by the navigation document.
 #include "app/app_error.h"
+#include "document_kind.h"
 #include "document_readers.h"
+#include "formatted_document.h"
 #include "rich_text.h"
 #include "xml_reading.h"
 #include "zip_archive.h"
@@ -115,8 +117,9 @@ int headingLevel(QStringView n) {
                                                                          : 0;
 }
 
-// One XHTML chapter: blocks are paragraphs, h1 to h6 headings, list items numbered, table rows
-// one line each with the cells between tabs.
+// One XHTML chapter: blocks are paragraphs, h1 to h6 headings, list items numbered with their
+// text on the number's line, table rows one line each with the cells between tabs (the blocks
+// inside a cell are parts of its line), pictures read as their descriptions.
 std::vector<RichParagraph> readChapter(XmlStream& x, RichText& budget) {
     FlowText flow(budget);
     struct List {
@@ -125,34 +128,48 @@ std::vector<RichParagraph> readChapter(XmlStream& x, RichText& budget) {
     };
     std::vector<List> lists;
     bool rowHasCell = false;
+    int cells = 0; // open table cells: their blocks do not break the row's line
+    const auto isCell = [](QStringView n) { return n == u"td" || n == u"th"; };
     while (x.next()) {
         const QStringView n = x.name();
         if (x.isStart()) {
             if (n == u"head" || n == u"script" || n == u"style" || n == u"rt" || n == u"rp" ||
                 n == u"del") {
                 x.skipElement();
-            } else if (const int level = headingLevel(n)) {
-                flow.breakParagraph(level);
-            } else if (isBlock(n)) {
-                flow.breakParagraph();
+            } else if (isCell(n)) {
+                if (cells > 0)
+                    flow.blank();
+                else if (rowHasCell)
+                    flow.putExact(QStringLiteral("\t"));
+                rowHasCell = true;
+                ++cells;
+            } else if (const int level = headingLevel(n); level || isBlock(n)) {
+                if (cells > 0)
+                    flow.blank();
+                else
+                    flow.breakParagraph(level);
                 if (n == u"ol" || n == u"ul") {
                     lists.push_back({n == u"ol", x.attribute(u"start").toInt() - 1});
                     if (lists.back().count < 0)
                         lists.back().count = 0;
                 } else if (n == u"li" && !lists.empty()) {
                     List& list = lists.back();
-                    flow.putExact(list.ordered
-                                      ? QString::number(++list.count) + QStringLiteral(". ")
-                                      : QStringLiteral("• "));
-                } else if (n == u"tr") {
+                    // Put before the item's first text, whatever blocks that text stands in.
+                    flow.setMarker(list.ordered
+                                       ? QString::number(++list.count) + QStringLiteral(". ")
+                                       : QStringLiteral("• "));
+                } else if (n == u"tr" && cells == 0) {
                     rowHasCell = false;
                 }
-            } else if (n == u"td" || n == u"th") {
-                if (rowHasCell)
-                    flow.putExact(QStringLiteral("\t"));
-                rowHasCell = true;
             } else if (n == u"br") {
                 flow.putExact(QString(QChar::LineSeparator));
+            } else if (n == u"img") {
+                const QString description = x.attribute(u"alt").simplified();
+                if (!description.isEmpty()) {
+                    flow.blank();
+                    flow.put(pictureText(description));
+                    flow.blank();
+                }
             } else if (n == u"b" || n == u"strong") {
                 ++flow.bold;
             } else if (n == u"i" || n == u"em" || n == u"cite") {
@@ -161,8 +178,13 @@ std::vector<RichParagraph> readChapter(XmlStream& x, RichText& budget) {
                 ++flow.underline;
             }
         } else if (x.isEnd()) {
-            if (headingLevel(n) || isBlock(n)) {
-                flow.breakParagraph();
+            if (isCell(n)) {
+                cells = std::max(0, cells - 1);
+            } else if (headingLevel(n) || isBlock(n)) {
+                if (cells > 0)
+                    flow.blank();
+                else
+                    flow.breakParagraph();
                 if ((n == u"ol" || n == u"ul") && !lists.empty())
                     lists.pop_back();
             } else if (n == u"b" || n == u"strong") {
@@ -182,7 +204,7 @@ std::vector<RichParagraph> readChapter(XmlStream& x, RichText& budget) {
 } // namespace
 
 void readEpub(const QString& path, RichText& out) {
-    ZipArchive zip(path);
+    ZipArchive zip(path, maxDocumentSize(DocumentKind::Epub));
     const QString opf = packagePart(zip);
     const Package package = readPackage(zip, opf);
     const QHash<QString, QString> titles = readNavigation(zip, package);
@@ -202,6 +224,7 @@ void readEpub(const QString& path, RichText& out) {
         if (!title.isEmpty() && !titled) {
             RichParagraph heading{1, {}};
             heading.append(title);
+            out.count(u"\n");
             out.count(title);
             out.add(std::move(heading));
         }

@@ -1,17 +1,22 @@
 // FictionBook 2: one XML file; the bodies' sections in order, each under its title.
 #include "app/app_error.h"
 #include "document_file.h"
+#include "document_kind.h"
 #include "document_readers.h"
 #include "rich_text.h"
 #include "xml_reading.h"
 
 #include <QFile>
+#include <unistd.h>
 
 void readFictionBook(const QString& path, RichText& out) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw AppError(file.errorString());
-    XmlStream x(file, file.fileName().section(u'/', -1));
+    QFile file;
+    const int fd = openRegularFile(path, maxDocumentSize(DocumentKind::FictionBook));
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw AppError(QStringLiteral("读取文件时出错"));
+    }
+    XmlStream x(file, path.section(u'/', -1));
     FlowText flow(out);
     int sections = 0;   // open sections and bodies
     int titleDepth = 0; // inside a title: its paragraphs are one heading

@@ -1,6 +1,8 @@
 // OpenDocument text (.odt): content.xml with the styles of styles.xml, in a zip container.
 #include "app/app_error.h"
+#include "document_kind.h"
 #include "document_readers.h"
+#include "formatted_document.h"
 #include "rich_text.h"
 #include "xml_reading.h"
 #include "zip_archive.h"
@@ -171,6 +173,11 @@ private:
     QString m_citation;
     std::vector<RichParagraph> m_footnotes, m_endnotes;
     std::vector<bool> m_noteIsEnd;
+    struct Picture {
+        QString title, description;
+        bool shown = false; // holds a picture or an object, not only text
+    };
+    std::vector<Picture> m_pictures; // open frames
 };
 
 TextStyle look(const Styles& a, const Styles& b, const QString& name, TextStyle base) {
@@ -214,9 +221,18 @@ void ContentReader::start(XmlStream& x) {
         return;
     }
     Frame& f = m_frames.back();
-    if (n == u"tracked-changes" || n == u"annotation" || n == u"title" || n == u"desc" ||
-        n == u"sequence-decls" || n == u"forms" || n == u"index-title-template" ||
-        (n.endsWith(u"-source") && n != u"source")) {
+    if ((n == u"title" || n == u"desc") && x.reader().namespaceUri().contains(u"svg")) {
+        const QString text = x.elementText().simplified();
+        if (!m_pictures.empty())
+            (n == u"title" ? m_pictures.back().title : m_pictures.back().description) = text;
+    } else if (n == u"frame") {
+        m_pictures.emplace_back();
+    } else if ((n == u"image" || n == u"object" || n == u"object-ole") && !m_pictures.empty()) {
+        m_pictures.back().shown = true;
+        x.skipElement();
+    } else if (n == u"tracked-changes" || n == u"annotation" || n == u"title" || n == u"desc" ||
+               n == u"sequence-decls" || n == u"forms" || n == u"index-title-template" ||
+               (n.endsWith(u"-source") && n != u"source")) {
         x.skipElement(); // deleted text, comments, an index's template
     } else if (n == u"p" || n == u"h") {
         const TextStyle base = m_look.empty() ? TextStyle{} : m_look.back();
@@ -313,6 +329,16 @@ void ContentReader::end(XmlStream& x) {
     } else if (n == u"span") {
         if (!m_look.empty())
             m_look.pop_back();
+    } else if (n == u"frame" && !m_pictures.empty()) {
+        // A picture is read as its description, or its title, where it has one.
+        const Picture picture = m_pictures.back();
+        m_pictures.pop_back();
+        const QString words = picture.description.isEmpty() ? picture.title : picture.description;
+        if (picture.shown && !words.isEmpty() && f.paragraphDepth > 0) {
+            m_blank = true;
+            put(pictureText(words), false);
+            m_blank = true;
+        }
     } else if (n == u"list" && !m_lists.empty()) {
         m_lists.pop_back();
     } else if (n == u"table-row" && f.tableDepth == 1) {
@@ -357,7 +383,7 @@ void ContentReader::read(XmlStream& x) {
 } // namespace
 
 void readOpenDocument(const QString& path, RichText& out) {
-    ZipArchive zip(path);
+    ZipArchive zip(path, maxDocumentSize(DocumentKind::OpenDocument));
     if (isEncrypted(zip))
         throw AppError(QStringLiteral("文档已加密"));
     const QString content = QStringLiteral("content.xml");

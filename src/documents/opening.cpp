@@ -6,8 +6,8 @@
 #include "app/progress_job.h"
 #include "documents/document_file.h"
 #include "documents/document_kind.h"
+#include "documents/document_reading.h"
 #include "documents/file_drop_target.h"
-#include "documents/formatted_document.h"
 #include "platform/dialogs.h"
 #include "platform/document_converter.h"
 #include "platform/hidden_browser.h"
@@ -96,37 +96,28 @@ void TFmain::acceptFileDrops() {
 
 // The action of the path's kind, then the path goes into the address box and the list; a
 // converted document's path goes there when its conversion ends. Nothing is opened while a
-// long operation runs.
+// long operation runs. The kinds are read by the road of document_reading.h, which refuses
+// anything but a regular file before a reader, a converter or the page opens it.
 void TFmain::openPath(const QString& path) {
     if (longOperation().refuseWhileRunning())
         return;
-    switch (documentKind(path)) {
-    case DocumentKind::Text:
-        loadIntoEditor(path);
+    const DocumentKind kind = documentKind(path);
+    if (kind == DocumentKind::Other)
+        return;
+    switch (checkedReadingRoad(path, kind)) {
+    case ReadingRoad::Loaded:
+        loadDocument(path, kind, m_plainText, *RichEdit1->document());
         break;
-    case DocumentKind::WebPage:
+    case ReadingRoad::WebPage:
         openWebPage(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
         break;
-    case DocumentKind::Word:
-        ConvertWordDocument(path);
-        return;
-    case DocumentKind::Pdf:
-        ConvertPdfDocument(path);
-        return;
-    case DocumentKind::Picture:
-        RecognisePicture(path);
-        return;
-    case DocumentKind::WordXml:
-    case DocumentKind::OpenDocument:
-    case DocumentKind::Epub:
-    case DocumentKind::Markdown:
-    case DocumentKind::FictionBook: {
-        QTextDocument read;
-        loadFormattedDocument(path, read);
-        replaceDocumentContent(*RichEdit1->document(), read);
-        break;
-    }
-    case DocumentKind::Other:
+    case ReadingRoad::Converted:
+        if (kind == DocumentKind::Word)
+            ConvertWordDocument(path);
+        else if (kind == DocumentKind::Pdf)
+            ConvertPdfDocument(path);
+        else
+            RecognisePicture(path);
         return;
     }
     documentOpened(path);
@@ -135,31 +126,35 @@ void TFmain::openPath(const QString& path) {
 
 // The editor keeps its text until the new one has been read; undo brings it back.
 void TFmain::loadIntoEditor(const QString& path) {
-    loadDocumentBytes(readDocumentFile(path), m_plainText, *RichEdit1->document());
+    loadDocument(path, documentKind(path), m_plainText, *RichEdit1->document());
 }
 
 // A document the converters cannot read is reported; the path is still remembered.
 void TFmain::ConvertWordDocument(const QString& path) {
-    convertInBackground(
-        path,
-        [converter = m_platform.converter, path](const ConversionCancelled& cancelled,
-                                                 const Recognition&) -> ConversionResult {
-            try {
-                return {converter->wordText(path, cancelled), {}};
-            } catch (const AppError& error) {
-                return {{}, error.message()};
-            }
-        });
-}
-
-// A PDF without text is a failure of the open: the path is not remembered.
-void TFmain::ConvertPdfDocument(const QString& path) {
     convertInBackground(path,
                         [converter = m_platform.converter,
                          path](const ConversionCancelled& cancelled,
                                const Recognition& recognition) -> ConversionResult {
-                            return {converter->pdfText(path, cancelled, recognition), {}};
+                            try {
+                                return {convertDocument(*converter, path, DocumentKind::Word,
+                                                        cancelled, recognition),
+                                        {}};
+                            } catch (const AppError& error) {
+                                return {{}, error.message()};
+                            }
                         });
+}
+
+// A PDF without text is a failure of the open: the path is not remembered.
+void TFmain::ConvertPdfDocument(const QString& path) {
+    convertInBackground(
+        path,
+        [converter = m_platform.converter,
+         path](const ConversionCancelled& cancelled,
+               const Recognition& recognition) -> ConversionResult {
+            return {convertDocument(*converter, path, DocumentKind::Pdf, cancelled, recognition),
+                    {}};
+        });
 }
 
 // So is a picture without text.
@@ -168,7 +163,9 @@ void TFmain::RecognisePicture(const QString& path) {
                         [converter = m_platform.converter,
                          path](const ConversionCancelled& cancelled,
                                const Recognition& recognition) -> ConversionResult {
-                            return {converter->pictureText(path, cancelled, recognition), {}};
+                            return {convertDocument(*converter, path, DocumentKind::Picture,
+                                                    cancelled, recognition),
+                                    {}};
                         });
 }
 

@@ -35,27 +35,50 @@ qint64 utf8Size(QStringView text) {
     return size;
 }
 
+namespace {
+
+AppError memoryFailure() {
+    return AppError(QStringLiteral("文档的段落和格式变化过多，打开它需要的内存超过 %1 MB")
+                        .arg(RichText::MaxMemory / (1024 * 1024)));
+}
+
+} // namespace
+
 void RichText::count(QStringView text) {
+    if (text.isEmpty())
+        return;
     m_utf8Size += utf8Size(text);
     if (m_utf8Size > MaxDocumentFileSize)
         throw AppError(QStringLiteral("文档的文字超过 %1 MB，无法打开")
                            .arg(MaxDocumentFileSize / (1024 * 1024)));
-}
-
-RichParagraph& RichText::add(int headingLevel) {
-    count(QStringLiteral("\n"));
-    m_paragraphs.push_back({headingLevel, {}});
-    return m_paragraphs.back();
+    m_memory += text.size() * CharacterCost + (text == u"\n" ? ParagraphCost : PieceCost);
+    if (m_memory > MaxMemory)
+        throw memoryFailure();
 }
 
 void RichText::add(RichParagraph paragraph) {
-    count(QStringLiteral("\n"));
     m_paragraphs.push_back(std::move(paragraph));
 }
 
 void RichText::add(std::vector<RichParagraph> paragraphs) {
+    m_paragraphs.reserve(m_paragraphs.size() + paragraphs.size());
     for (RichParagraph& paragraph : paragraphs)
-        add(std::move(paragraph));
+        m_paragraphs.push_back(std::move(paragraph));
+}
+
+void checkMarkdownSize(QStringView text) {
+    qint64 memory = text.size() * RichText::CharacterCost;
+    bool lineHasText = false;
+    for (const QChar c : text) {
+        if (c == u'|' || (c == u'\n' && lineHasText))
+            memory += RichText::MarkdownBlockCost;
+        if (c == u'\n')
+            lineHasText = false;
+        else if (!c.isSpace())
+            lineHasText = true;
+    }
+    if (memory > RichText::MaxMemory)
+        throw memoryFailure();
 }
 
 void FlowText::breakParagraph(int nextHeadingLevel) {
@@ -68,6 +91,18 @@ void FlowText::breakParagraph(int nextHeadingLevel) {
     m_blankPending = false;
 }
 
+void FlowText::blank() {
+    if (m_paragraph.runs.isEmpty())
+        return;
+    const QString& last = m_paragraph.runs.last().text;
+    if (!last.isEmpty() && last.back() != u'\t' && last.back() != u' ')
+        m_blankPending = true;
+}
+
+void FlowText::setMarker(const QString& marker) {
+    m_marker += marker;
+}
+
 void FlowText::put(QStringView text) {
     QString collapsed;
     collapsed.reserve(text.size() + 1);
@@ -75,6 +110,17 @@ void FlowText::put(QStringView text) {
         if (c == u' ' || c == u'\n' || c == u'\t' || c == u'\r') {
             m_blankPending = true;
             continue;
+        }
+        if (!m_marker.isEmpty() && collapsed.isEmpty()) {
+            // The item's first text: its number first (after a blank inside a line).
+            QString marker = std::exchange(m_marker, QString());
+            const QString& last =
+                m_paragraph.runs.isEmpty() ? marker : m_paragraph.runs.last().text;
+            if (!m_paragraph.isEmpty() && last.back() != u'\t' && last.back() != u' ')
+                marker.prepend(u' ');
+            m_budget.count(marker);
+            m_paragraph.append(marker, {});
+            m_blankPending = false;
         }
         if (m_blankPending && (!m_paragraph.isEmpty() || !collapsed.isEmpty()))
             collapsed += u' ';
@@ -115,11 +161,11 @@ QTextCharFormat charFormat(const TextStyle& style, int headingLevel) {
 
 } // namespace
 
-void RichText::write(QTextDocument& document) const {
+void RichText::write(QTextDocument& document) {
     QTextCursor cursor(&document);
     cursor.beginEditBlock();
     bool first = true;
-    for (const RichParagraph& paragraph : m_paragraphs) {
+    for (RichParagraph& paragraph : m_paragraphs) {
         QTextBlockFormat block;
         block.setHeadingLevel(std::min(paragraph.headingLevel, 6));
         const QTextCharFormat mark = charFormat({}, paragraph.headingLevel);
@@ -132,6 +178,7 @@ void RichText::write(QTextDocument& document) const {
         first = false;
         for (const TextRun& run : paragraph.runs)
             cursor.insertText(run.text, charFormat(run.style, paragraph.headingLevel));
+        paragraph.runs = {};
     }
     cursor.endEditBlock();
 }

@@ -106,10 +106,25 @@ XmlStream::XmlStream(const QByteArray& bytes, const QString& part) : m_xml(bytes
 void XmlStream::fail() {
     if (auto* entry = dynamic_cast<ZipEntryDevice*>(m_device); entry && !entry->failure().isEmpty())
         throw AppError(entry->failure());
-    throw AppError(QStringLiteral("%1 的 XML 有误（第 %2 行）：%3")
+    // The parser's own reasons are English; the user is told in the program's language.
+    QString reason;
+    switch (m_xml.error()) {
+    case QXmlStreamReader::PrematureEndOfDocumentError:
+        reason = QStringLiteral("内容没有写完就结束了，文件可能不完整");
+        break;
+    case QXmlStreamReader::UnexpectedElementError:
+        reason = QStringLiteral("出现了不应有的元素");
+        break;
+    case QXmlStreamReader::NotWellFormedError:
+    default:
+        reason = QStringLiteral("标记的写法不正确（如标签不配对、字符不合规定）");
+        break;
+    }
+    throw AppError(QStringLiteral("%1 的 XML 有误（第 %2 行第 %3 列）：%4")
                        .arg(m_part)
                        .arg(m_xml.lineNumber())
-                       .arg(m_xml.errorString()));
+                       .arg(m_xml.columnNumber())
+                       .arg(reason));
 }
 
 bool XmlStream::next() {

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QUrl>
+#include <unistd.h>
 
 namespace {
 
@@ -38,13 +39,13 @@ QString zipReason(int code) {
         return QStringLiteral("文件已损坏（校验和不符）");
     case ZIP_ER_MEMORY:
         return QStringLiteral("内存不足");
-    default: {
-        zip_error_t error;
-        zipLibrary().errorInit(&error, code);
-        const QString text = QString::fromUtf8(zipLibrary().errorText(&error));
-        zipLibrary().errorFini(&error);
-        return QStringLiteral("无法读取压缩包（%1）").arg(text);
-    }
+    case ZIP_ER_READ:
+    case ZIP_ER_SEEK:
+    case ZIP_ER_OPEN:
+        return QStringLiteral("读取文件时出错");
+    default:
+        // libzip's own reasons are English: the user is given its number.
+        return QStringLiteral("无法读取压缩包（libzip 错误 %1）").arg(code);
     }
 }
 
@@ -73,19 +74,33 @@ QString resolvePartName(const QString& fromPart, const QString& reference) {
     return clean.startsWith(u'/') ? clean.sliced(1) : clean;
 }
 
-ZipArchive::ZipArchive(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw AppError(file.errorString());
-    if (file.peek(CompoundFileMagic.size()) == CompoundFileMagic)
-        refuseCompoundFile(file);
-    file.close();
-
+ZipArchive::ZipArchive(const QString& path, qint64 maxSize) {
+    // Opened once, without waiting for a writer; libzip reads from the same descriptor.
+    const int fd = openRegularFile(path, maxSize);
+    {
+        QFile file;
+        if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
+            ::close(fd);
+            throw AppError(QStringLiteral("读取文件时出错"));
+        }
+        if (file.peek(CompoundFileMagic.size()) == CompoundFileMagic) {
+            try {
+                refuseCompoundFile(file);
+            } catch (...) {
+                file.close();
+                ::close(fd);
+                throw;
+            }
+        }
+    }
+    ::lseek(fd, 0, SEEK_SET);
     int code = 0;
-    m_zip =
-        zipLibrary().open(QFile::encodeName(path).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
-    if (!m_zip)
+    // On success the archive owns the descriptor; on failure it is still ours.
+    m_zip = zipLibrary().fdopen(fd, ZIP_RDONLY | ZIP_CHECKCONS, &code);
+    if (!m_zip) {
+        ::close(fd);
         throw AppError(zipReason(code));
+    }
     const zip_int64_t count = zipLibrary().numEntries(m_zip, 0);
     if (count > MaxEntries) {
         zipLibrary().discard(m_zip);

@@ -24,7 +24,8 @@ public:
     static constexpr qint64 MaxRatio = 200;
     static constexpr qint64 RatioCheckedFrom = 16LL * 1024 * 1024;
 
-    explicit ZipArchive(const QString& path);
+    // The file is opened as openRegularFile opens it (document_file.h), refused above maxSize.
+    ZipArchive(const QString& path, qint64 maxSize);
     ~ZipArchive();
     ZipArchive(const ZipArchive&) = delete;
     ZipArchive& operator=(const ZipArchive&) = delete;

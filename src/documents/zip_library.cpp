@@ -7,7 +7,7 @@ namespace {
 ZipLibrary open() {
     const SharedLibrary library("libzip.so.4", "libzip4");
     ZipLibrary calls{};
-    library.resolve("zip_open", calls.open);
+    library.resolve("zip_fdopen", calls.fdopen);
     library.resolve("zip_get_num_entries", calls.numEntries);
     library.resolve("zip_get_name", calls.name);
     library.resolve("zip_discard", calls.discard);

@@ -6,7 +6,7 @@
 // needs them: the library and the compression and cryptography libraries it links are a
 // large part of what the loader would otherwise map before main.
 struct ZipLibrary {
-    decltype(&zip_open) open;
+    decltype(&zip_fdopen) fdopen;
     decltype(&zip_get_num_entries) numEntries;
     decltype(&zip_get_name) name;
     decltype(&zip_discard) discard;

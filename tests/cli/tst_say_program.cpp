@@ -9,6 +9,7 @@
 #include <id3v2tag.h>
 #include <mpegfile.h>
 #include <sndfile.h>
+#include <sys/stat.h>
 
 class TestSayProgram : public QObject {
     Q_OBJECT
@@ -18,6 +19,9 @@ private Q_SLOTS:
     void inputKinds();
     void exitStatuses_data();
     void exitStatuses();
+    void pipesAreRefusedAtOnce_data();
+    void pipesAreRefusedAtOnce();
+    void documentWithoutTextFails();
     void storedSettingsAreTheDefaults();
     void dictionarySaysTheWords_data();
     void dictionarySaysTheWords();
@@ -224,6 +228,45 @@ void TestSayProgram::exitStatuses() {
                  lines[0].contains(message),
              qPrintable(err));
     QVERIFY(QDir(m_dir->path()).entryList({QStringLiteral("*.mp3")}, QDir::Files).isEmpty());
+}
+
+void TestSayProgram::pipesAreRefusedAtOnce_data() {
+    QTest::addColumn<QString>("name");
+    for (const char* name :
+         {"pipe.txt", "pipe.rtf", "pipe.docx", "pipe.docm", "pipe.odt", "pipe.epub", "pipe.fb2",
+          "pipe.md", "pipe.doc", "pipe.pdf", "pipe.htm", "pipe.png", "pipe"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+// A named pipe of any kind is refused before it is opened: an open would wait for a writer
+// that never comes, and neither the reader nor a termination signal would end it.
+void TestSayProgram::pipesAreRefusedAtOnce() {
+    QFETCH(QString, name);
+    QVERIFY(::mkfifo(QFile::encodeName(m_dir->filePath(name)).constData(), 0600) == 0);
+    std::unique_ptr<QProcess> process(start(QStringLiteral("-o out.wav ") + name));
+    const bool ended = process->waitForFinished(20'000);
+    if (!ended) {
+        process->kill();
+        process->waitForFinished();
+    }
+    QVERIFY2(ended, "parlora-say waits on the pipe");
+    const QString err = QString::fromUtf8(process->readAllStandardError());
+    QCOMPARE(process->exitCode(), 1);
+    QVERIFY2(err.contains(name) && err.contains(QStringLiteral("这不是普通文件")), qPrintable(err));
+    QVERIFY(!QFileInfo::exists(m_dir->filePath(QStringLiteral("out.wav"))));
+}
+
+// Nothing to read is a failure that says so, not a silent recording.
+void TestSayProgram::documentWithoutTextFails() {
+    QFile odt(QStringLiteral(FIXTURES "/formula_only.odt"));
+    QVERIFY(odt.open(QIODevice::ReadOnly));
+    write(QStringLiteral("formula.odt"), odt.readAll());
+    const auto [exit, err] = say(QStringLiteral("-o out.wav formula.odt"));
+    QCOMPARE(exit, 1);
+    QVERIFY2(err.contains(QStringLiteral("formula.odt")) &&
+                 err.contains(QStringLiteral("没有可以朗读的文字")),
+             qPrintable(err));
+    QVERIFY(!QFileInfo::exists(m_dir->filePath(QStringLiteral("out.wav"))));
 }
 
 // The window's stored volume applies unless an option says otherwise; the settings are only read.

@@ -5,8 +5,11 @@
 #include "platform/fakes/fake_platform.h"
 #include "sample_documents.h"
 #include "scanned_page.h"
+#include "speech/reading_positions.h"
 
 #include <QAbstractItemView>
+#include <QAbstractTextDocumentLayout>
+#include <QAction>
 #include <QComboBox>
 #include <QCompleter>
 #include <QDialog>
@@ -66,6 +69,9 @@ private Q_SLOTS:
     void formattedDocumentsOpenFromTheAddressBox_data();
     void formattedDocumentsOpenFromTheAddressBox();
     void refusedDocumentLeavesTheText();
+    void documentWithoutTextLeavesTextAndAddress();
+    void markdownPicturesAreNotLoaded();
+    void convertedDocumentKeepsItsOwnPlace();
     void saveChoosesTheFormAndHowLaterOpensRead();
     void wordDocumentConvertedAndRemembered();
     void damagedPdfIsReportedAndNotRemembered();
@@ -154,6 +160,11 @@ void TestDocumentsWindow::openFailureKeepsTheTextAndList_data() {
     QTest::newRow("directory") << QStringLiteral("folder.txt");
     QTest::newRow("named pipe") << QStringLiteral("pipe.txt");
     QTest::newRow("link to a device") << QStringLiteral("zero.txt");
+    // Every kind, whatever reads it: the program's readers, the converters, the page.
+    for (const char* name : {"pipe.docx", "pipe.docm", "pipe.odt", "pipe.epub", "pipe.fb2",
+                             "pipe.md", "pipe.doc", "pipe.pdf", "pipe.htm", "pipe.png"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+    QTest::newRow("device as a picture") << QStringLiteral("zero.png");
 }
 
 // Nothing is read from a pipe or a device (the window would hang or fill the memory), and a
@@ -161,8 +172,10 @@ void TestDocumentsWindow::openFailureKeepsTheTextAndList_data() {
 void TestDocumentsWindow::openFailureKeepsTheTextAndList() {
     QFETCH(QString, name);
     QDir(m_dir->path()).mkpath(QStringLiteral("folder.txt"));
-    QVERIFY(::mkfifo(QFile::encodeName(m_dir->filePath(QStringLiteral("pipe.txt"))), 0600) == 0);
+    if (name.startsWith(u"pipe"))
+        QVERIFY(::mkfifo(QFile::encodeName(m_dir->filePath(name)), 0600) == 0);
     QVERIFY(QFile::link(QStringLiteral("/dev/zero"), m_dir->filePath(QStringLiteral("zero.txt"))));
+    QVERIFY(QFile::link(QStringLiteral("/dev/zero"), m_dir->filePath(QStringLiteral("zero.png"))));
     TFmain* w = start();
     w->RichEdit1->setPlainText(QStringLiteral("typed"));
     const QString path = m_dir->filePath(name);
@@ -171,8 +184,11 @@ void TestDocumentsWindow::openFailureKeepsTheTextAndList() {
     QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("typed"));
     QCOMPARE(items(), QStringList());
     QCOMPARE(m_fakes->dialogs.messages.size(), 1);
-    QVERIFY(m_fakes->dialogs.messages[0].text.startsWith(
-        QStringLiteral("Cannot open file \"%1\". ").arg(path)));
+    QVERIFY2(m_fakes->dialogs.messages[0].text.startsWith(
+                 QStringLiteral("Cannot open file \"%1\". ").arg(path)),
+             qPrintable(m_fakes->dialogs.messages[0].text));
+    QVERIFY(m_fakes->browser.navigated.isEmpty());
+    QVERIFY(!w->findChild<QDialog*>(QStringLiteral("JobProgress")));
 }
 
 // The opened text replaces the typed one as one step: undo brings the typed text back, for
@@ -375,6 +391,82 @@ void TestDocumentsWindow::refusedDocumentLeavesTheText() {
     QCOMPARE(items(), QStringList());
 }
 
+// An .odt of a formula alone has nothing to read: said so, and the editor and the address box
+// keep the document that was open.
+void TestDocumentsWindow::documentWithoutTextLeavesTextAndAddress() {
+    TFmain* w = start();
+    const QString before = write(QStringLiteral("before.txt"), "earlier text");
+    w->FilesDropped({before});
+    const QString formula = m_dir->filePath(QStringLiteral("formula.odt"));
+    QVERIFY(QFile::copy(QStringLiteral(FIXTURES "/formula_only.odt"), formula));
+    m_fakes->dialogs.openAnswers << formula;
+    w->BtnOpen->click();
+    QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("earlier text"));
+    QCOMPARE(w->CUrl->currentText(), before);
+    QCOMPARE(items(), QStringList{before});
+    QCOMPARE(m_fakes->dialogs.messages.size(), 1);
+    QVERIFY2(m_fakes->dialogs.messages[0].text.contains(formula) &&
+                 m_fakes->dialogs.messages[0].text.contains(QStringLiteral("没有可以朗读的文字")),
+             qPrintable(m_fakes->dialogs.messages[0].text));
+}
+
+// Shown and laid out, a Markdown document's pictures load nothing: a device named as a picture
+// would fill the memory, a pipe hold the window for good. Their descriptions are read.
+void TestDocumentsWindow::markdownPicturesAreNotLoaded() {
+    const QString fifo = m_dir->filePath(QStringLiteral("picture.png"));
+    QVERIFY(::mkfifo(QFile::encodeName(fifo), 0600) == 0);
+    const QString path = write(QStringLiteral("pictures.md"),
+                               "前 ![一只猫](/dev/zero) 后\n\n![](picture.png)\n\n![管道](file://" +
+                                   QFile::encodeName(fifo) + ")\n");
+    TFmain* w = start();
+    w->resize(600, 400);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    m_fakes->dialogs.openAnswers << path;
+    w->BtnOpen->click();
+    QCoreApplication::processEvents();
+    QVERIFY(w->RichEdit1->document()->documentLayout()->documentSize().height() > 0);
+    const QString shown = w->RichEdit1->toPlainText();
+    QVERIFY2(shown.startsWith(QStringLiteral("前 图片：一只猫 后\n")) &&
+                 shown.endsWith(QStringLiteral("\n图片：管道")),
+             qPrintable(shown));
+    QVERIFY(!shown.contains(QChar::ObjectReplacementCharacter));
+    QVERIFY(m_fakes->dialogs.messages.isEmpty());
+}
+
+// The place of a converted document is kept under its own address, not under the address of
+// the document open before it, and the document comes back to it.
+void TestDocumentsWindow::convertedDocumentKeepsItsOwnPlace() {
+    m_fakes->voice.voices = {{QStringLiteral("sit/cmn"), QStringLiteral("Chinese")}};
+    TFmain* w = start();
+    const QString text = write(QStringLiteral("a.txt"), "甲乙丙丁。第二句。");
+    const QString pdf = m_dir->filePath(QStringLiteral("s.pdf"));
+    QVERIFY(QFile::copy(QStringLiteral(FIXTURES "/converter_sample.pdf"), pdf));
+    const QString sentence = QStringLiteral("第二段：中文文字也要完整。");
+    w->FilesDropped({text});
+    w->FilesDropped({pdf});
+    QTRY_VERIFY_WITH_TIMEOUT(w->RichEdit1->toPlainText().contains(sentence), 20000);
+    QCOMPARE(items(), (QStringList{text, pdf}));
+    w->RichEdit1->moveCursor(QTextCursor::Start);
+    w->NReadFromCaret->trigger();
+    const QString spoken = m_fakes->voice.calls.filter(QStringLiteral("Speak:")).last().mid(8);
+    const int at = int(spoken.indexOf(sentence));
+    QVERIFY2(at >= 0, qPrintable(spoken));
+    m_fakes->voice.hear(SpeechBoundary::Sentence, at);
+    m_fakes->voice.hear(SpeechBoundary::Word, at, 1);
+    m_window.reset(); // the places are saved as the window closes
+
+    const ReadingPositions kept =
+        ReadingPositions::load(m_fakes->dataDirectory.filePath(QStringLiteral("positions.json")));
+    QVERIFY(!kept.find(text));
+    QVERIFY(kept.find(pdf));
+    w = start();
+    w->FilesDropped({pdf});
+    QTRY_VERIFY_WITH_TIMEOUT(w->RichEdit1->toPlainText().contains(sentence), 20000);
+    QCOMPARE(w->RichEdit1->textCursor().position(),
+             int(w->RichEdit1->toPlainText().indexOf(sentence)));
+}
+
 void TestDocumentsWindow::saveChoosesTheFormAndHowLaterOpensRead() {
     TFmain* w = start();
     w->RichEdit1->setHtml(QStringLiteral("<p><b>Bold</b> 中文</p><p>two</p>"));
@@ -451,7 +543,7 @@ void TestDocumentsWindow::recognitionShowsItsPagesAndCancels() {
     m_window = std::make_unique<TFmain>(platform);
     TFmain* w = m_window.get();
     w->RichEdit1->setPlainText(QStringLiteral("kept"));
-    m_fakes->dialogs.openAnswers << m_dir->filePath(QStringLiteral("scan.tiff"));
+    m_fakes->dialogs.openAnswers << write(QStringLiteral("scan.tiff"), "II*\0");
     w->BtnOpen->click();
     QDialog* progress = nullptr;
     QTRY_VERIFY_WITH_TIMEOUT((progress = w->findChild<QDialog*>(QStringLiteral("JobProgress"))) &&
