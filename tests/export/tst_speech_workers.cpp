@@ -21,7 +21,8 @@ private Q_SLOTS:
     void brokenHelperEndsTheExport();
     void cancelStopsAtOnce();
     void fastHelperWaitsOnItsPipe();
-    void piecesButTheLastEndInAPause();
+    void piecesEndInThePausesAsked_data();
+    void piecesEndInThePausesAsked();
 
 private:
     QTemporaryDir m_dir;
@@ -216,17 +217,28 @@ void TestSpeechWorkers::fastHelperWaitsOnItsPipe() {
 
 // The engine leaves out the pause after a text's last sentence: inside a file, where the next
 // piece follows, each piece asks for it; the file's last does not.
-void TestSpeechWorkers::piecesButTheLastEndInAPause() {
+void TestSpeechWorkers::piecesEndInThePausesAsked_data() {
+    QTest::addColumn<QList<bool>>("endPauses");
+    QTest::addColumn<QList<qint16>>("samples"); // 2: the piece ended in a pause
+    QTest::newRow("by default all but the last") << QList<bool>{} << QList<qint16>{2, 2, 1};
+    QTest::newRow("a piece cut inside a sentence")
+        << QList<bool>{false, true, false} << QList<qint16>{1, 2, 1};
+    QTest::newRow("none") << QList<bool>{false, false, false} << QList<qint16>{1, 1, 1};
+}
+
+void TestSpeechWorkers::piecesEndInThePausesAsked() {
+    QFETCH(QList<bool>, endPauses);
+    QFETCH(QList<qint16>, samples);
     SpeechWorkers workers(m_helper, 2, 300ms);
-    std::vector<qint16> samples;
+    QList<qint16> heard;
     QVERIFY(workers.synthesise(
         {"pause1", "pause1", "pause1"}, Plain, 16000,
         [&](const qint16* block, size_t count) {
-            samples.insert(samples.end(), block, block + count);
+            heard.append(QList<qint16>(block, block + count));
             return true;
         },
-        [](qsizetype) { return true; }));
-    QCOMPARE(samples, (std::vector<qint16>{2, 2, 1}));
+        [](qsizetype) { return true; }, {}, endPauses));
+    QCOMPARE(heard, samples);
 }
 
 QTEST_GUILESS_MAIN(TestSpeechWorkers)
