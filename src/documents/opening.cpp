@@ -181,13 +181,15 @@ void TFmain::convertInBackground(const QString& path, const Conversion& convert)
         reported.pageStarted = [&control](int page, int pages) { control.report(page, pages); };
         const ConversionResult result =
             convert([&control] { return control.cancelled(); }, reported);
-        if (result.failure.isEmpty())
-            checkOpenedTextSize(path, result.text);
         return [this, path, result, rest] {
-            if (result.failure.isEmpty())
+            if (result.failure.isEmpty()) {
                 replaceDocumentText(*RichEdit1->document(), result.text);
-            else
+                // The text now in the editor is the document's: its place is kept under its
+                // own address, not under the previous document's, and it comes back to it.
+                documentOpened(path);
+            } else {
                 reportError(*m_platform.dialogs, this, result.failure);
+            }
             RememberAddress(path);
             m_droppedPaths = rest;
             openDroppedPaths();

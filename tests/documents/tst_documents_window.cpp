@@ -458,8 +458,10 @@ void TestDocumentsWindow::convertedDocumentKeepsItsOwnPlace() {
 
     const ReadingPositions kept =
         ReadingPositions::load(m_fakes->dataDirectory.filePath(QStringLiteral("positions.json")));
-    QVERIFY(!kept.find(text));
-    QVERIFY(kept.find(pdf));
+    QStringList addresses;
+    for (const ReadingPosition& entry : kept.entries())
+        addresses << entry.address;
+    QCOMPARE(addresses, QStringList{pdf});
     w = start();
     w->FilesDropped({pdf});
     QTRY_VERIFY_WITH_TIMEOUT(w->RichEdit1->toPlainText().contains(sentence), 20000);
