@@ -39,9 +39,10 @@ sentences() {
 sentences 150 >"$work/long.txt"
 printf 'old document\r\n' >"$work/old-document"
 
-# Starts the program with its settings in a fresh folder; sets pid, config and window.
+# Starts the program with its settings in a fresh folder, or in the one given; sets pid, config
+# and window.
 start_program() {
-    config=$(mktemp -d "$work/config.XXXXXX")
+    config=${1:-$(mktemp -d "$work/config.XXXXXX")}
     XDG_CONFIG_HOME=$config PATH="$work/stubs:$PATH" "$bin/parlora" >"$config/log" 2>&1 &
     pid=$!
     window=""
@@ -179,15 +180,65 @@ done
 
 random_ms() { echo "0.$(printf '%03d' $((RANDOM % $1)))"; }
 
+# The size of the unnamed file the program writes in the folder; empty when it holds none.
+unnamed_size() {
+    local fd
+    fd=$(find /proc/"$1"/fd -lname "$2/#*" 2>/dev/null | head -n1)
+    [ -n "$fd" ] && stat -L -c %s "$fd" 2>/dev/null
+}
+
+# Waits until the program's unnamed file in the folder holds more than the bytes; false when
+# it never does within 30 s or the program ended.
+wait_growth() {
+    local size
+    for _ in $(seq 3000); do
+        size=$(unnamed_size "$1" "$2")
+        [ -n "$size" ] && [ "$size" -gt "$3" ] && return 0
+        kill -0 "$1" 2>/dev/null || return 1
+        sleep 0.01
+    done
+    return 1
+}
+
+# Qt's save dialog asks before it replaces a file.
+confirm_replace() {
+    sleep 0.3
+    keys y
+}
+
+# A whole WAV file: its RIFF size is its length.
+whole_wav() {
+    python3 -c '
+import struct, sys
+data = open(sys.argv[1], "rb").read()
+sys.exit(0 if data[:4] == b"RIFF" and struct.unpack("<I", data[4:8])[0] + 8 == len(data) else 1)
+' "$1"
+}
+
 # kill -9 while the settings are written at exit: the old file or the new one, whole.
 old_settings=$'[set]\r\nRate=3\r\n'
 for _ in $(seq "$trials"); do
     start_program || continue
     printf '%s' "$old_settings" >"$config/parlora/set.ini"
+    # The settings are written in far less than a millisecond: the kill is placed at a step of
+    # that write (its data on disk, its link, its rename) by the system-call tracer.
+    steps=(fsync linkat rename)
+    step=${steps[$((RANDOM % 3))]}
+    strace -f -qq -y -o "$work/trace" -e trace="$step" -e inject="$step":signal=SIGKILL:when=1 \
+        -p "$pid" &
+    tracer=$!
+    sleep 0.5
+    unset status
     kill -TERM "$pid"
-    sleep "$(random_ms 60)"
-    kill -KILL "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null
+    wait_exit
+    kill "$tracer" 2>/dev/null
+    wait "$tracer" 2>/dev/null
+    # The call it was killed in names the settings folder: the kill was inside their write.
+    if [ "$status" = 137 ] && grep -v -e "^[0-9]* *---" "$work/trace" | head -n1 | grep -qF "$config/parlora/"; then
+        count "settings-killed-at-$step"
+    else
+        fail "settings: the kill at $step missed their write ($(head -c 200 "$work/trace"))"
+    fi
     current=$(cat "$config/parlora/set.ini")
     if [ "$current" = "$(printf '%s' "$old_settings")" ]; then
         count settings-old
@@ -196,6 +247,11 @@ for _ in $(seq "$trials"); do
     else
         fail "settings partial: $(od -c "$config/parlora/set.ini" | head -3)"
     fi
+    # A kill between the link and the rename leaves a part, which the next exit takes away.
+    start_program "$config" || continue
+    unset status
+    kill -TERM "$pid"
+    wait_exit
     [ -z "$(ls -A "$config/parlora" | grep '^\.parlora-.*\.part$')" ] || fail "settings: a part was left"
 done
 
@@ -208,6 +264,7 @@ for _ in $(seq "$trials"); do
     typed "new document"
     keys alt+f s
     answer_dialog "$target"
+    confirm_replace
     sleep "$(random_ms 300)"
     kill -KILL "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null
@@ -222,24 +279,42 @@ for _ in $(seq "$trials"); do
     [ -z "$(ls -A "$config" | grep '^\.parlora-.*\.part$')" ] || fail "save: a part was left"
 done
 
-# kill -9 during an export: no file, or a whole one; never a part.
-for _ in $(seq "$trials"); do
+# An earlier export that a new one replaces.
+python3 -c '
+import struct, sys
+samples = b"\x01\x00" * 8000
+header = b"RIFF" + struct.pack("<I", 36 + len(samples)) + b"WAVEfmt " + struct.pack(
+    "<IHHIIHH", 16, 1, 1, 16000, 32000, 2, 16) + b"data" + struct.pack("<I", len(samples))
+open(sys.argv[1], "wb").write(header + samples)
+' "$work/old.wav"
+
+# kill -9 during an export, at a random moment once it has written audio: no file, or a whole
+# one, never a part; an earlier file (every other trial) stays whole until it is replaced.
+for i in $(seq "$trials"); do
     out=$(mktemp -d "$work/out.XXXXXX")
     start_program || continue
+    existing=$((i % 2))
+    [ "$existing" = 1 ] && cp "$work/old.wav" "$out/talk.wav"
     open_address "$work/long.txt"
     sleep 0.5
     keys alt+f w
     answer_dialog "$out/talk.wav"
+    [ "$existing" = 1 ] && confirm_replace
+    if ! wait_growth "$pid" "$out" 44; then
+        fail "export: never wrote audio"
+        kill -KILL "$pid"
+        continue
+    fi
+    count export-writing-seen
     sleep "$(random_ms 999)"
     kill -KILL "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null
     if [ ! -e "$out/talk.wav" ]; then
+        [ "$existing" = 1 ] && fail "export: the earlier file is gone"
         count export-absent
-    elif python3 -c '
-import struct, sys, os
-data = open(sys.argv[1], "rb").read()
-sys.exit(0 if data[:4] == b"RIFF" and struct.unpack("<I", data[4:8])[0] + 8 == len(data) else 1)
-' "$out/talk.wav"; then
+    elif cmp -s "$out/talk.wav" "$work/old.wav"; then
+        count export-earlier-kept
+    elif whole_wav "$out/talk.wav"; then
         count export-complete
     else
         fail "export partial: $(ls -l "$out/talk.wav")"
