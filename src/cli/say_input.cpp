@@ -60,6 +60,7 @@ QList<Chapter> DocumentReader::chapters(const QString& path, const QString& book
 
 void DocumentReader::read(const QString& path, const std::function<void(const QString&)>& plain,
                           const std::function<void(const QTextDocument&)>& formatted) {
+    m_author.clear();
     try {
         if (path == u'-')
             return plain(standardInputText());
@@ -76,6 +77,7 @@ void DocumentReader::read(const QString& path, const std::function<void(const QS
         }
         QTextDocument document;
         loadDocument(path, kind, false, document);
+        m_author = documentAuthor(document);
         formatted(document);
     } catch (const AppError& error) {
         throw AppError(

@@ -28,6 +28,8 @@ public:
     QString text(const QString& path);
     // The chapters of the file: at its headings where it has them, else as its text shows them.
     QList<Chapter> chapters(const QString& path, const QString& bookTitle);
+    // The author that the file last read names in its description; empty when it names none.
+    const QString& author() const { return m_author; }
 
 private:
     // Gives the file's text to plain, or to formatted when it was read into a document.
@@ -39,6 +41,7 @@ private:
     std::function<bool()> m_interrupted;
     QString m_voiceLanguage;
     std::unique_ptr<HiddenBrowser> m_browser; // loaded with the first web page
+    QString m_author;
 };
 
 // Web pages need a graphical application object for the web engine; other kinds do not.

@@ -253,14 +253,20 @@ int say(const SayOptions& options) {
     if (!options.chaptersFolder.isEmpty()) {
         // Each file's text before its first chapter is named after the file.
         QList<Chapter> chapters;
+        QString author; // the first the files name, unless given
         for (const QString& file : options.files) {
             chapters += reader.chapters(file, titleOf(file));
+            if (author.isEmpty())
+                author = reader.author();
             if (interrupted())
                 return 0;
         }
+        SayOptions book = options;
+        if (book.author.isEmpty())
+            book.author = author;
         const QString title =
             options.title.isEmpty() ? titleOf(options.files.first()) : options.title;
-        SpeechExport(voice, token, options, dictionaryOf(options))
+        SpeechExport(voice, token, book, dictionaryOf(options))
             .book(chapters, title, voiceDisplayNames({token}).first());
         return 0;
     }

@@ -5,6 +5,7 @@
 #include "app/progress_job.h"
 #include "documents/address_text.h"
 #include "documents/document_file.h"
+#include "documents/document_reading.h"
 #include "documents/recent_list_file.h"
 #include "platform/data_directory.h"
 #include "platform/hidden_browser.h"
@@ -110,6 +111,7 @@ void TFmain::WebBrowser1DocumentComplete(const QString& text) {
     }
     m_placingPageText = true;
     replaceDocumentText(*RichEdit1->document(), text);
+    setDocumentAuthor(*RichEdit1->document(), {});
     m_placingPageText = false;
     documentPageLoaded();
     if (!m_pageLifetime->isActive())

@@ -7,6 +7,8 @@
 
 namespace {
 
+const char* const AuthorProperty = "parloraDocumentAuthor";
+
 bool holdsText(const QString& text) {
     return std::any_of(text.begin(), text.end(), [](QChar c) {
         return !c.isSpace() && c != QChar::ObjectReplacementCharacter && c != QChar::Nbsp;
@@ -45,6 +47,7 @@ void loadDocument(const QString& path, DocumentKind kind, bool plainText, QTextD
     if (!isFormattedKind(kind)) {
         // Read apart inside: a failed read leaves the target as it was.
         loadDocumentBytes(readDocumentFile(path, maxDocumentSize(kind)), plainText, target);
+        setDocumentAuthor(target, {});
         return;
     }
     QTextDocument read;
@@ -53,6 +56,7 @@ void loadDocument(const QString& path, DocumentKind kind, bool plainText, QTextD
     if (!holdsText(read.toRawText()))
         throw NoTextError(path);
     replaceDocumentContent(target, read);
+    setDocumentAuthor(target, documentAuthor(read));
 }
 
 QString convertDocument(DocumentConverter& converter, const QString& path, DocumentKind kind,
@@ -75,4 +79,12 @@ QString convertDocument(DocumentConverter& converter, const QString& path, Docum
         throw NoTextError(path);
     checkOpenedTextSize(path, text);
     return text;
+}
+
+QString documentAuthor(const QTextDocument& document) {
+    return document.property(AuthorProperty).toString();
+}
+
+void setDocumentAuthor(QTextDocument& document, const QString& author) {
+    document.setProperty(AuthorProperty, author.simplified());
 }

@@ -39,3 +39,9 @@ void loadDocument(const QString& path, DocumentKind kind, bool plainText, QTextD
 // parlora-say). AppError with the converter's reason, NoTextError when no text came.
 QString convertDocument(DocumentConverter& converter, const QString& path, DocumentKind kind,
                         const ConversionCancelled& cancelled, const Recognition& recognition);
+
+// The author that the document read names in its description (.docx dc:creator, .odt
+// meta:initial-creator or dc:creator, .epub dc:creator, .fb2 author), kept with the document
+// that loadDocument or loadFormattedDocument filled; empty when it names none.
+QString documentAuthor(const QTextDocument& document);
+void setDocumentAuthor(QTextDocument& document, const QString& author);

@@ -624,6 +624,19 @@ std::vector<RichParagraph> StoryReader::read(XmlStream& x) {
     return std::move(f.out);
 }
 
+// The core properties' dc:creator: who wrote the document.
+QString readCreator(ZipArchive& zip, const QString& part) {
+    if (part.isEmpty() || !zip.contains(part))
+        return {};
+    const auto device = zip.open(part);
+    XmlStream x(*device, part);
+    while (x.next()) {
+        if (x.isStart() && x.name() == u"creator")
+            return x.elementText().simplified();
+    }
+    return {};
+}
+
 // The notes of a kind in the order the text refers to them, each opening with its mark.
 void appendNotes(RichText& out, QHash<QString, std::vector<RichParagraph>>& notes,
                  const QStringList& order, const QString& kind, NumberStyle style) {
@@ -646,6 +659,7 @@ void readWordXml(const QString& path, RichText& out) {
         package.value(QStringLiteral("officeDocument"), QStringLiteral("word/document.xml"));
     if (!zip.contains(main))
         throw AppError(QStringLiteral("缺少正文部分 %1，不是完整的Word文档").arg(main));
+    out.author = readCreator(zip, package.value(QStringLiteral("core-properties")));
     const QHash<QString, QString> parts = readRelationships(zip, main);
     const QHash<QString, Style> styles = readStyles(zip, parts.value(QStringLiteral("styles")));
     ListCounters lists(readNumbering(zip, parts.value(QStringLiteral("numbering"))));

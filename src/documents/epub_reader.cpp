@@ -21,6 +21,7 @@ struct Package {
     QHash<QString, ManifestItem> manifest; // by id
     QStringList spine;                     // ids in reading order
     QString ncxId;
+    QString author; // the first dc:creator
 };
 
 QString packagePart(ZipArchive& zip) {
@@ -52,6 +53,8 @@ Package readPackage(ZipArchive& zip, const QString& part) {
             p.ncxId = x.attribute(u"toc");
         } else if (x.name() == u"itemref") {
             p.spine << x.attribute(u"idref");
+        } else if (x.name() == u"creator" && p.author.isEmpty()) {
+            p.author = x.elementText().simplified();
         }
     }
     return p;
@@ -207,6 +210,7 @@ void readEpub(const QString& path, RichText& out) {
     ZipArchive zip(path, maxDocumentSize(DocumentKind::Epub));
     const QString opf = packagePart(zip);
     const Package package = readPackage(zip, opf);
+    out.author = package.author;
     const QHash<QString, QString> titles = readNavigation(zip, package);
     int chapters = 0;
     for (const QString& id : package.spine) {

@@ -9,6 +9,42 @@
 #include <QFile>
 #include <unistd.h>
 
+namespace {
+
+// At description: the first author of the book's title-info, first, middle and last name (or
+// the nickname alone).
+QString readAuthor(XmlStream& x) {
+    QStringList names;
+    QString nickname;
+    const int depth = x.depth();
+    int titleInfo = 0, author = 0;
+    bool done = false;
+    while (x.next() && x.depth() >= depth) {
+        const QStringView n = x.name();
+        if (x.isStart()) {
+            if (n == u"title-info")
+                titleInfo = x.depth();
+            else if (n == u"author" && titleInfo && !done)
+                author = x.depth();
+            else if (author && (n == u"first-name" || n == u"middle-name" || n == u"last-name"))
+                names << x.elementText().simplified();
+            else if (author && n == u"nickname")
+                nickname = x.elementText().simplified();
+        } else if (x.isEnd()) {
+            if (n == u"author" && author && x.depth() < author) {
+                author = 0;
+                done = true;
+            } else if (n == u"title-info") {
+                titleInfo = 0;
+            }
+        }
+    }
+    names.removeAll(QString());
+    return names.isEmpty() ? nickname : names.join(u' ');
+}
+
+} // namespace
+
 void readFictionBook(const QString& path, RichText& out) {
     QFile file;
     const int fd = openRegularFile(path, maxDocumentSize(DocumentKind::FictionBook));
@@ -25,7 +61,12 @@ void readFictionBook(const QString& path, RichText& out) {
     while (x.next()) {
         const QStringView n = x.name();
         if (x.isStart()) {
-            if (n == u"description" || n == u"binary" || n == u"stylesheet") {
+            if (n == u"description") {
+                if (out.author.isEmpty())
+                    out.author = readAuthor(x);
+                else
+                    x.skipElement();
+            } else if (n == u"binary" || n == u"stylesheet") {
                 x.skipElement();
             } else if (n == u"body" || n == u"section") {
                 sawBody = true;

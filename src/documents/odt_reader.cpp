@@ -132,6 +132,25 @@ bool isEncrypted(ZipArchive& zip) {
     return false;
 }
 
+// Who wrote the document: meta.xml's initial creator, else its last editor.
+QString readCreator(ZipArchive& zip) {
+    const QString part = QStringLiteral("meta.xml");
+    if (!zip.contains(part))
+        return {};
+    const auto device = zip.open(part);
+    XmlStream x(*device, part);
+    QString creator;
+    while (x.next()) {
+        if (!x.isStart())
+            continue;
+        if (x.name() == u"initial-creator")
+            return x.elementText().simplified();
+        if (x.name() == u"creator" && creator.isEmpty())
+            creator = x.elementText().simplified();
+    }
+    return creator;
+}
+
 class ContentReader {
 public:
     ContentReader(const Styles& styles, RichText& out) : m_styles(styles), m_out(out) {
@@ -389,6 +408,7 @@ void readOpenDocument(const QString& path, RichText& out) {
     const QString content = QStringLiteral("content.xml");
     if (!zip.contains(content))
         throw AppError(QStringLiteral("缺少正文部分 %1，不是完整的OpenDocument文档").arg(content));
+    out.author = readCreator(zip);
     Styles styles;
     readStylesPart(zip, styles);
     const auto device = zip.open(content);

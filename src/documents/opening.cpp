@@ -184,6 +184,7 @@ void TFmain::convertInBackground(const QString& path, const Conversion& convert)
         return [this, path, result, rest] {
             if (result.failure.isEmpty()) {
                 replaceDocumentText(*RichEdit1->document(), result.text);
+                setDocumentAuthor(*RichEdit1->document(), {});
                 // The text now in the editor is the document's: its place is kept under its
                 // own address, not under the previous document's, and it comes back to it.
                 documentOpened(path);

@@ -2,6 +2,7 @@
 
 #include "app/app_error.h"
 #include "document_file.h"
+#include "document_reading.h"
 
 #include <QTextCursor>
 #include <QTextDocument>
@@ -162,6 +163,7 @@ QTextCharFormat charFormat(const TextStyle& style, int headingLevel) {
 } // namespace
 
 void RichText::write(QTextDocument& document) {
+    setDocumentAuthor(document, author);
     QTextCursor cursor(&document);
     cursor.beginEditBlock();
     bool first = true;

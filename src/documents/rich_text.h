@@ -58,7 +58,11 @@ public:
     const std::vector<RichParagraph>& paragraphs() const { return m_paragraphs; }
     std::vector<RichParagraph>& paragraphs() { return m_paragraphs; }
 
-    // Fills the empty document: headings bold and larger, with their heading level. Each
+    // Who wrote the document, as its own description names them; empty when it does not.
+    QString author;
+
+    // Fills the empty document: headings bold and larger, with their heading level; the author
+    // kept with it (documentAuthor, document_reading.h). Each
     // paragraph's text is let go as it is written, so that the text is not held twice.
     void write(QTextDocument& document);
 

@@ -1,6 +1,7 @@
 // 导出为有声书: the dialog, then the book written as the window's long operation.
 #include "app/progress_job.h"
 #include "app/tfmain.h"
+#include "documents/document_reading.h"
 #include "export/audiobook_dialog.h"
 #include "export/audiobook_export.h"
 #include "platform/dialogs.h"
@@ -41,6 +42,7 @@ void TFmain::NExportBookClick() {
     auto* dialog = new AudiobookDialog(
         chapters, title,
         [this] { return m_platform.dialogs->existingDirectory(this, FolderCaption); }, this);
+    dialog->proposeAuthor(documentAuthor(*RichEdit1->document()));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QDialog::accepted, this, [this, dialog] {
         guarded([&] { exportBook(dialog->chapters(), dialog->options()); });

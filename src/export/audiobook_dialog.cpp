@@ -112,6 +112,10 @@ AudiobookDialog::AudiobookDialog(QList<Chapter> chapters, const QString& title,
     resize(520, 560);
 }
 
+void AudiobookDialog::proposeAuthor(const QString& author) {
+    m_author->setText(author);
+}
+
 AudiobookOptions AudiobookDialog::options() const {
     AudiobookOptions options;
     options.folder = m_folder->text().trimmed();

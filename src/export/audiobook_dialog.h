@@ -22,6 +22,8 @@ public:
     AudiobookDialog(QList<Chapter> chapters, const QString& title,
                     std::function<QString()> chooseFolder, QWidget* parent);
 
+    // The author the document names, in the author's box; the user may change it.
+    void proposeAuthor(const QString& author);
     // The choices; the voice's name is the caller's to add.
     AudiobookOptions options() const;
     QList<Chapter> chapters() const { return m_chapters; }

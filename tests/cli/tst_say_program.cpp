@@ -28,6 +28,7 @@ private Q_SLOTS:
     void interruptionLeavesNoPartialFile_data();
     void interruptionLeavesNoPartialFile();
     void bookOfChapters();
+    void bookAuthorFromTheDocument();
     void mandarinVoiceSaysSyllables();
     void englishWordsAddNoPause();
     void lineReports_data();
@@ -418,6 +419,27 @@ void TestSayProgram::bookOfChapters() {
         for (qsizetype line = 2; line < lines.size(); line += 4)
             texts << lines[line];
         QCOMPARE(texts, cueTexts[k]);
+    }
+}
+
+// The author a document names is the book's artist unless --author says otherwise.
+void TestSayProgram::bookAuthorFromTheDocument() {
+    write(QStringLiteral("b.fb2"),
+          "<FictionBook><description><title-info><author><first-name>雪芹</first-name>"
+          "<last-name>曹</last-name></author></title-info></description><body><section><title>"
+          "<p>第一回</p></title><p>说起根由。</p></section></body></FictionBook>");
+    for (const auto& [options, artist] :
+         {std::pair(QString(), QStringLiteral("雪芹 曹")),
+          std::pair(QStringLiteral("--author 某人 "), QStringLiteral("某人"))}) {
+        QDir(m_dir->filePath(QStringLiteral("out"))).removeRecursively();
+        QCOMPARE(say(QStringLiteral("--chapters out --format mp3 ") + options + "b.fb2"),
+                 std::pair(0, QString()));
+        const QDir out(m_dir->filePath(QStringLiteral("out")));
+        const QStringList files = out.entryList({QStringLiteral("*.mp3")}, QDir::Files);
+        QVERIFY(!files.isEmpty());
+        TagLib::MPEG::File file(QFile::encodeName(out.filePath(files.first())).constData());
+        QVERIFY(file.ID3v2Tag());
+        QCOMPARE(QString::fromStdString(file.ID3v2Tag()->artist().to8Bit(true)), artist);
     }
 }
 

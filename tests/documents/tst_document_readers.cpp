@@ -24,6 +24,8 @@ private Q_SLOTS:
     void eachKindReadsAsShown();
     void structuresReadAsShown_data();
     void structuresReadAsShown();
+    void authorsAreRead_data();
+    void authorsAreRead();
     void hostileInputIsRefused_data();
     void hostileInputIsRefused();
     void manySmallParagraphsStayWithinMemory_data();
@@ -334,6 +336,67 @@ void TestDocumentReaders::structuresReadAsShown() {
     QTextDocument document;
     loadFormattedDocument(path, document);
     QCOMPARE(document.toRawText().split(QChar::ParagraphSeparator), paragraphs);
+}
+
+void TestDocumentReaders::authorsAreRead_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("author");
+    ZipEntries docx = docxEntries(SampleDocxBody);
+    for (auto& [name, bytes] : docx) {
+        if (name == "_rels/.rels")
+            bytes.replace("</Relationships>",
+                          "<Relationship Id=\"rId2\" Type=\"http://schemas.openxmlformats.org/"
+                          "package/2006/relationships/metadata/core-properties\" "
+                          "Target=\"docProps/core.xml\"/></Relationships>");
+    }
+    docx.append(std::pair<QByteArray, QByteArray>{
+        "docProps/core.xml",
+        "<cp:coreProperties xmlns:cp=\"http://schemas.openxmlformats.org/package/2006/"
+        "metadata/core-properties\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\">"
+        "<dc:title>书</dc:title><dc:creator> 鲁迅 </dc:creator></cp:coreProperties>"});
+    QTest::newRow("docx") << writeZipFile(QStringLiteral("author.docx"), docx)
+                          << QStringLiteral("鲁迅");
+    ZipEntries odt = odtEntries(SampleOdtText);
+    odt.append(std::pair<QByteArray, QByteArray>{
+        "meta.xml",
+        "<office:document-meta xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:"
+        "1.0\" xmlns:meta=\"urn:oasis:names:tc:opendocument:xmlns:meta:1.0\" xmlns:dc=\""
+        "http://purl.org/dc/elements/1.1/\"><office:meta><dc:creator>Editor</dc:creator>"
+        "<meta:initial-creator>老舍</meta:initial-creator></office:meta>"
+        "</office:document-meta>"});
+    QTest::newRow("odt") << writeZipFile(QStringLiteral("author.odt"), odt)
+                         << QStringLiteral("老舍");
+    ZipEntries epub = epubEntries(true, SampleEpubChapter);
+    for (auto& [name, bytes] : epub) {
+        if (name == "OEBPS/content.opf")
+            bytes.replace("<manifest>",
+                          "<metadata xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><dc:title>书"
+                          "</dc:title><dc:creator>Jane Austen</dc:creator><dc:creator>Other"
+                          "</dc:creator></metadata><manifest>");
+    }
+    QTest::newRow("epub") << writeZipFile(QStringLiteral("author.epub"), epub)
+                          << QStringLiteral("Jane Austen");
+    QByteArray fb2 = SampleFictionBook;
+    fb2.replace("<book-title>书名</book-title>",
+                "<author><first-name>Лев</first-name><middle-name>Николаевич</middle-name>"
+                "<last-name>Толстой</last-name></author><book-title>书名</book-title><author>"
+                "<nickname>second</nickname></author>");
+    QTest::newRow("fb2") << write(QStringLiteral("author.fb2"), fb2)
+                         << QStringLiteral("Лев Николаевич Толстой");
+    QTest::newRow("none") << writeZipFile(QStringLiteral("anonymous.docx"),
+                                          docxEntries(SampleDocxBody))
+                          << QString();
+}
+
+// The author that a document's description names, kept with the document for the audiobook.
+void TestDocumentReaders::authorsAreRead() {
+    QFETCH(QString, path);
+    QFETCH(QString, author);
+    QTextDocument document;
+    loadDocument(path, documentKind(path), false, document);
+    QCOMPARE(documentAuthor(document), author);
+    // The text is read as before.
+    QVERIFY(document.toPlainText().contains(QStringLiteral("第一章 开始")));
 }
 
 void TestDocumentReaders::hostileInputIsRefused_data() {

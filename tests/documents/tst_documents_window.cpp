@@ -72,6 +72,7 @@ private Q_SLOTS:
     void documentWithoutTextLeavesTextAndAddress();
     void markdownPicturesAreNotLoaded();
     void convertedDocumentKeepsItsOwnPlace();
+    void audiobookProposesTheDocumentsAuthor();
     void saveChoosesTheFormAndHowLaterOpensRead();
     void wordDocumentConvertedAndRemembered();
     void damagedPdfIsReportedAndNotRemembered();
@@ -467,6 +468,35 @@ void TestDocumentsWindow::convertedDocumentKeepsItsOwnPlace() {
     QTRY_VERIFY_WITH_TIMEOUT(w->RichEdit1->toPlainText().contains(sentence), 20000);
     QCOMPARE(w->RichEdit1->textCursor().position(),
              int(w->RichEdit1->toPlainText().indexOf(sentence)));
+}
+
+// The author an .epub names is proposed for the audiobook; a text file opened after it names
+// none, and the box is left for the voice's name.
+void TestDocumentsWindow::audiobookProposesTheDocumentsAuthor() {
+    ZipEntries entries = epubEntries(true, SampleEpubChapter);
+    for (auto& [name, bytes] : entries) {
+        if (name == "OEBPS/content.opf")
+            bytes.replace("<manifest>",
+                          "<metadata xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><dc:creator>"
+                          "曹雪芹</dc:creator></metadata><manifest>");
+    }
+    const QString epub = m_dir->filePath(QStringLiteral("book.epub"));
+    QVERIFY(writeZip(epub, entries));
+    TFmain* w = start();
+    const auto proposedAuthor = [w] {
+        w->NExportBook->trigger();
+        auto* dialog = w->findChild<QDialog*>(QStringLiteral("AudiobookDialog"));
+        if (!dialog)
+            return QStringLiteral("no dialog");
+        const QString author = dialog->findChild<QLineEdit*>(QStringLiteral("EBookAuthor"))->text();
+        dialog->reject();
+        delete dialog;
+        return author;
+    };
+    w->FilesDropped({epub});
+    QCOMPARE(proposedAuthor(), QStringLiteral("曹雪芹"));
+    w->FilesDropped({write(QStringLiteral("plain.txt"), "第一章\n文字。\n第二章\n文字。")});
+    QCOMPARE(proposedAuthor(), QString());
 }
 
 void TestDocumentsWindow::saveChoosesTheFormAndHowLaterOpensRead() {
