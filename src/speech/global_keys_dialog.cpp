@@ -60,6 +60,13 @@ GlobalKeysDialog::GlobalKeysDialog(const QList<GlobalKey>& keys,
     layout->addWidget(buttons);
 }
 
+// An editor still recording a key finishes when QDialog's destructor hides the dialog, after
+// the editors' list is gone: its report must no longer reach the dialog.
+GlobalKeysDialog::~GlobalKeysDialog() {
+    for (QKeySequenceEdit* edit : std::as_const(m_editors))
+        edit->disconnect(this);
+}
+
 QList<GlobalKey> GlobalKeysDialog::keys() const {
     QList<GlobalKey> keys;
     for (qsizetype i = 0; i < m_editors.size(); ++i)

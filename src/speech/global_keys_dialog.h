@@ -13,6 +13,7 @@ class GlobalKeysDialog : public QDialog {
 public:
     GlobalKeysDialog(const QList<GlobalKey>& keys, const QList<GlobalCommand>& unavailable,
                      QWidget* parent);
+    ~GlobalKeysDialog() override;
     QList<GlobalKey> keys() const;
     // The editor of a command's key (its objectName is the command's id).
     QKeySequenceEdit* editor(GlobalCommand command) const;

@@ -29,6 +29,7 @@ private Q_SLOTS:
     void keysLetGoWhileTheDialogIsOpen_data();
     void keysLetGoWhileTheDialogIsOpen();
     void aKeyGivesOneCommand();
+    void dialogClosesWhileAKeyIsRecorded();
 
 private:
     TFmain* start(const QByteArray& settings = {});
@@ -206,6 +207,24 @@ void TestGlobalKeys::aKeyGivesOneCommand() {
     dialog->accept();
     QCOMPARE(m_fakes->globalKeys.keys.at(int(GlobalCommand::Stop)).key, pause);
     QVERIFY(m_fakes->globalKeys.keys.at(int(GlobalCommand::PauseResume)).key.isEmpty());
+}
+
+// A dialog destroyed while shown, a key editor recording in it (the window closing), ends the
+// recording after the dialog's own parts are gone.
+void TestGlobalKeys::dialogClosesWhileAKeyIsRecorded() {
+    QWidget parent;
+    auto dialog =
+        std::make_unique<GlobalKeysDialog>(defaultGlobalKeys(), QList<GlobalCommand>{}, &parent);
+    dialog->show();
+    dialog->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+    QKeySequenceEdit* stop = dialog->editor(GlobalCommand::Stop);
+    stop->setFocus();
+    QVERIFY(stop->hasFocus());
+    QTest::keyClick(stop, Qt::Key_F9);
+    QCOMPARE(stop->keySequence(), QKeySequence(Qt::Key_F9));
+    dialog.reset();
+    QVERIFY(parent.findChildren<QKeySequenceEdit*>().isEmpty());
 }
 
 QTEST_MAIN(TestGlobalKeys)
