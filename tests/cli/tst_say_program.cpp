@@ -195,7 +195,8 @@ void TestSayProgram::inputKinds() {
     for (const QString& file :
          QDir(m_dir->filePath(QStringLiteral("lines"))).entryList(QDir::Files))
         read.insert(file.section(u'.', 0, 0).toInt(), file.section(u'.', 1).chopped(4));
-    QCOMPARE(read.values().join(u'|'), paragraphs);
+    // A file name takes no control characters: a tab between table cells becomes a blank.
+    QCOMPARE(read.values().join(u'|'), QString(paragraphs).replace(u'\t', u' '));
 
     QCOMPARE(say(QStringLiteral("-o out.wav ") + name, input), std::pair(0, QString()));
     const Sound s = sound(m_dir->filePath(QStringLiteral("out.wav")));
