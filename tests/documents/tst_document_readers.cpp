@@ -452,9 +452,16 @@ void TestDocumentReaders::hostileInputIsRefused_data() {
         << writeZipFile(QStringLiteral("laughs.epub"), chapter) << QStringLiteral("XML 实体");
     QTest::newRow("entity expansion in fb2")
         << write(QStringLiteral("laughs.fb2"), laughs) << QStringLiteral("XML 实体");
+    // The parser's reasons are English: the user is told in Chinese.
     QTest::newRow("broken XML") << writeZipFile(QStringLiteral("broken.docx"),
                                                 docxEntries("<w:p><w:r>"))
-                                << QStringLiteral("XML 有误");
+                                << QStringLiteral("XML 有误（第 1 行第");
+    QTest::newRow("mismatched tags")
+        << write(QStringLiteral("mismatched.fb2"), "<FictionBook><body><p>x</b></body>")
+        << QStringLiteral("的 XML 有误（第 1 行第 27 列）：标记的写法不正确");
+    QTest::newRow("XML cut off")
+        << write(QStringLiteral("cut.fb2"), "<FictionBook><body><section><p>x")
+        << QStringLiteral("cut.fb2 的 XML 有误（第 1 行第 32 列）：内容没有写完就结束了");
     QTest::newRow("deep nesting") << write(QStringLiteral("deep.fb2"),
                                            "<FictionBook>" +
                                                QByteArray("<section>").repeated(100'000))
