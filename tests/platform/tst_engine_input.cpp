@@ -77,6 +77,10 @@ void TestEngineInput::mandarinText_data() {
         << Mandarin << "R&D部" << Pinyin
         << "<voice name=\"en-us\">R&amp;D</voice><voice name=\"cmn-latn-pinyin\">bu4 </voice>"
         << true;
+    QTest::newRow("no Chinese: the English voice, without markup")
+        << Mandarin << "Right Shift" << QStringLiteral("gmw/en-US") << "Right Shift" << false;
+    QTest::newRow("no Chinese, capitals spelled")
+        << Mandarin << "My APP." << QStringLiteral("gmw/en-US") << "My A-P-P." << false;
     QTest::newRow("pinyin the user wrote, as written")
         << Mandarin << "[hang2 zhang3]好" << Pinyin << "hang2 zhang3 hao3 " << false;
     QTest::newRow("Cantonese: numbers written out, characters as they are")

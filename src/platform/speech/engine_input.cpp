@@ -12,6 +12,7 @@ namespace {
 // syllable right, and English words go to an English voice.
 const QString PinyinVoice = QStringLiteral("sit/cmn-Latn-pinyin");
 const QString PinyinVoiceName = QStringLiteral("cmn-latn-pinyin");
+const QString EnglishVoice = QStringLiteral("gmw/en-US");
 const QString EnglishVoiceName = QStringLiteral("en-us");
 
 QString fileName(const QString& voiceId) {
@@ -255,11 +256,24 @@ bool hasLatinWord(const QString& text) {
     return false;
 }
 
+// Whether the text holds anything the pinyin voice says: Chinese characters, or pinyin the
+// user wrote in square brackets.
+bool hasChinese(const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (QChar::script(text.at(i).unicode()) == QChar::Script_Han || pinyinGroupLength(text, i))
+            return true;
+    }
+    return false;
+}
+
 EngineInput mandarinInput(EngineInput input) {
-    input.voice = PinyinVoice;
     const QString& said = input.spoken.text;
+    // A text without Chinese (a key's name, an English sentence) goes to the English voice
+    // whole, without markup: the engine never frees a voice that a change in markup loads.
+    const bool chinese = hasChinese(said);
+    input.voice = chinese ? PinyinVoice : EnglishVoice;
     const QList<QString> syllables = spokenTones(said, MandarinPinyin::readings(said));
-    EngineWriter out(hasLatinWord(said));
+    EngineWriter out(chinese && hasLatinWord(said));
     using Voice = EngineWriter::Voice;
     for (qsizetype i = 0; i < said.size();) {
         const int at = int(i);
