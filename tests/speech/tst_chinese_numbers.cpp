@@ -128,6 +128,8 @@ void TestChineseNumbers::twoAsLiang_data() {
                                              << "两本两次两天两岁";
     QTest::newRow("two-character measures") << "2小时2公里"
                                             << "两小时两公里";
+    QTest::newRow("imperial measures") << "2磅2英里"
+                                       << "两磅两英里";
     QTest::newRow("last digit") << "22个"
                                 << "二十二个";
     QTest::newRow("twelve") << "12个"
@@ -222,6 +224,10 @@ void TestChineseNumbers::yearsAndDigitStrings_data() {
                                            << "公元前二二一年";
     QTest::newRow("two digits with a month") << "98年3月"
                                              << "九八年三月";
+    QTest::newRow("three digits at a point in time") << "他于349年去世，在615年出生"
+                                                     << "他于三四九年去世，在六一五年出生";
+    QTest::newRow("three digits as a span") << "历时349年，在100年后"
+                                            << "历时三百四十九年，在一百年后";
     QTest::newRow("a hundred years") << "100年"
                                      << "一百年";
     QTest::newRow("long number of years") << "12345年"

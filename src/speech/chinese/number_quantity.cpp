@@ -109,16 +109,20 @@ qsizetype rangePartnerEnd(QStringView s, qsizetype end) {
     return numeralAt(s, end + 1).end;
 }
 
-// A year is read digit by digit: four digits or more, three after 公元, or with a month after
-// it; 公元31年 is 三十一年.
+// A year is read digit by digit: four digits or more, three after 公元 or a word that names a
+// point in time (于349年, 在349年), or with a month after it; 公元31年 is 三十一年, 历时349年 is
+// an amount.
 bool isYear(QStringView s, qsizetype at, const Numeral& numeral) {
     if (!numeral.isWhole())
         return false;
     const qsizetype monthEnd = digitsEnd(s, numeral.end + 1);
     const bool monthFollows =
         monthEnd > numeral.end + 1 && monthEnd <= numeral.end + 3 && charAt(s, monthEnd) == u'月';
+    static constexpr QStringView SpanAfter = u"后内里间来前之中左以多";
+    const bool pointInTime =
+        wordBefore(s, at, {u"于", u"在"}) && !SpanAfter.contains(charAt(s, numeral.end + 1));
     return numeral.whole.size() >= 4 || monthFollows ||
-           (numeral.whole.size() == 3 && wordBefore(s, at, {u"公元", u"公元前"}));
+           (numeral.whole.size() == 3 && (wordBefore(s, at, {u"公元", u"公元前"}) || pointInTime));
 }
 
 bool isYearRange(QStringView s, const Numeral& numeral, qsizetype partnerEnd) {

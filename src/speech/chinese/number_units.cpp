@@ -79,9 +79,9 @@ constexpr std::array CurrencyCodes{
 
 constexpr QStringView MeasureCharacters =
     u"个本次天岁年位名只条张件辆台家种场点分秒层倍块支杯瓶双对套份片篇首部句颗粒座间所头匹"
-    u"棵根把门节项顿遍趟回声步口串元角毛斤吨米克升周万千亿里人轮样类";
-constexpr std::array MeasureWords{u"小时", u"分钟", u"星期", u"礼拜",
-                                  u"公里", u"公斤", u"公分", u"公顷"};
+    u"棵根把门节项顿遍趟回声步口串元角毛斤吨米克升周万千亿里人轮样类磅";
+constexpr std::array MeasureWords{u"小时", u"分钟", u"星期", u"礼拜", u"公里", u"公斤",
+                                  u"公分", u"公顷", u"英里", u"英尺", u"英寸", u"盎司"};
 
 } // namespace
 
