@@ -1,5 +1,7 @@
 #include "export/audio_export.h"
 
+#include "app/code_points.h"
+
 #include "app/app_error.h"
 #include "app/atomic_file.h"
 #include "export/export_names.h"
@@ -48,7 +50,7 @@ QList<int> sentPositions(const QString& piece) {
         if (breaks && (i == 0 || piece[i - 1] != u'\r'))
             positions << i; // sent as "\r\n"
         positions << i;
-        if (c.isHighSurrogate() && i + 1 < piece.size() && piece[i + 1].isLowSurrogate())
+        if (startsSurrogatePair(piece, i))
             ++i;
     }
     return positions;

@@ -1,5 +1,7 @@
 #include "export/export_names.h"
 
+#include "app/code_points.h"
+
 #include "speech/text_units.h"
 
 #include <algorithm>
@@ -40,7 +42,7 @@ QString fitted(const QString& text, int bytes) {
     int used = 0;
     qsizetype end = 0;
     while (end < text.size()) {
-        const qsizetype length = text.at(end).isHighSurrogate() && end + 1 < text.size() ? 2 : 1;
+        const qsizetype length = unitsOfCharacterAt(text, end);
         const int size = int(text.mid(end, length).toUtf8().size());
         if (used + size > bytes)
             break;

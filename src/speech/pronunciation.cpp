@@ -1,5 +1,7 @@
 #include "pronunciation.h"
 
+#include "app/code_points.h"
+
 #include <QMutex>
 #include <QSet>
 #include <algorithm>
@@ -67,23 +69,9 @@ RuleForm ruleForm(const PronunciationRule& rule) {
     return {expression, {}};
 }
 
-bool startsPair(const QString& text, qsizetype at) {
-    return at + 1 < text.size() && text.at(at).isHighSurrogate() &&
-           text.at(at + 1).isLowSurrogate();
-}
-
-char32_t codePointAt(const QString& text, qsizetype at) {
-    return startsPair(text, at) ? QChar::surrogateToUcs4(text.at(at), text.at(at + 1))
-                                : text.at(at).unicode();
-}
-
 char32_t codePointBefore(const QString& text, qsizetype at) {
-    return at >= 2 && startsPair(text, at - 2) ? codePointAt(text, at - 2)
-                                               : text.at(at - 1).unicode();
-}
-
-qsizetype unitsAt(const QString& text, qsizetype at) {
-    return startsPair(text, at) ? 2 : 1;
+    return at >= 2 && startsSurrogatePair(text, at - 2) ? codePointAt(text, at - 2)
+                                                        : text.at(at - 1).unicode();
 }
 
 // A letter, digit or mark of a script that puts spaces between its words: a plain rule does not
@@ -112,7 +100,7 @@ QString caseFolded(const QString& text) {
     QString folded(text.size(), Qt::Uninitialized);
     QChar* out = folded.data();
     for (qsizetype at = 0; at < text.size(); ++at) {
-        if (!startsPair(text, at)) {
+        if (!startsSurrogatePair(text, at)) {
             out[at] = text.at(at).toCaseFolded();
             continue;
         }
@@ -146,9 +134,9 @@ Found nextMatch(const QRegularExpression& expression, const QString& subject, qs
             return {};
         if (match.capturedLength() > 0)
             return {match.capturedStart(), match.capturedLength()};
-        from =
-            match.capturedStart() +
-            (match.capturedStart() < subject.size() ? unitsAt(subject, match.capturedStart()) : 1);
+        from = match.capturedStart() + (match.capturedStart() < subject.size()
+                                            ? unitsOfCharacterAt(subject, match.capturedStart())
+                                            : 1);
     }
     return {};
 }
@@ -162,7 +150,7 @@ QString patternSubject(const QString& text) {
         const QChar c = subject.at(at);
         if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator)
             subject[at] = u'\n';
-        else if (startsPair(subject, at))
+        else if (startsSurrogatePair(subject, at))
             ++at;
         else if (c.isSurrogate())
             subject[at] = QChar::ReplacementCharacter;
@@ -325,7 +313,7 @@ SpokenText PronunciationDictionary::spoken(const QString& written) const {
             at += best.length;
             continue;
         }
-        for (const qsizetype end = at + unitsAt(written, at); at < end; ++at) {
+        for (const qsizetype end = at + unitsOfCharacterAt(written, at); at < end; ++at) {
             result.text += written.at(at);
             result.positions.push_back(int(at));
         }

@@ -1,5 +1,7 @@
 #include "engine_input.h"
 
+#include "app/code_points.h"
+
 #include "speech/chinese/chinese_numbers.h"
 #include "speech/chinese/mandarin_pinyin.h"
 #include "speech/chinese/tone_changes.h"
@@ -39,12 +41,6 @@ bool isLatinLetter(QChar c) {
 
 bool isLatinOrDigit(QChar c) {
     return isLatinLetter(c) || (c >= u'0' && c <= u'9');
-}
-
-qsizetype unitsAt(const QString& text, qsizetype at) {
-    return text.at(at).isHighSurrogate() && at + 1 < text.size() && text.at(at + 1).isLowSurrogate()
-               ? 2
-               : 1;
 }
 
 // Words in Latin letters, with what joins them into one English phrase: blanks, apostrophes,
@@ -191,7 +187,7 @@ public:
             add(QStringLiteral("</voice>"), end);
         // The engine counts characters, not UTF-16 units.
         for (qsizetype i = 0; i < m_text.size(); ++i) {
-            if (!(m_text.at(i).isLowSurrogate() && i > 0 && m_text.at(i - 1).isHighSurrogate()))
+            if (!endsSurrogatePair(m_text, i))
                 input.map.push_back(m_units[size_t(i)]);
         }
         input.map.push_back(end);
@@ -293,7 +289,7 @@ EngineInput mandarinInput(EngineInput input) {
         } else if (!syllables[i].isEmpty()) {
             out.switchTo(Voice::Chinese, at);
             out.add(syllables[i], at);
-            i += unitsAt(said, i);
+            i += unitsOfCharacterAt(said, i);
             out.add(QStringLiteral(" "), int(i)); // the syllable's word ends with its character
         } else if (const qsizetype run = latinRunLength(said, i)) {
             out.switchTo(Voice::English, at);
@@ -302,7 +298,7 @@ EngineInput mandarinInput(EngineInput input) {
         } else {
             if (QChar::script(said.at(i).unicode()) == QChar::Script_Han)
                 out.switchTo(Voice::Chinese, at);
-            for (const qsizetype end = i + unitsAt(said, i); i < end; ++i)
+            for (const qsizetype end = i + unitsOfCharacterAt(said, i); i < end; ++i)
                 out.addCharacter(said.at(i), at);
         }
     }
@@ -313,7 +309,7 @@ EngineInput mandarinInput(EngineInput input) {
 // The text as it stands, each character mapped to its place.
 void mapAsWritten(EngineInput& input, const QString& text) {
     input.map.reserve(size_t(text.size()) + 1);
-    for (qsizetype i = 0; i < text.size(); i += unitsAt(text, i))
+    for (qsizetype i = 0; i < text.size(); i += unitsOfCharacterAt(text, i))
         input.map.push_back(int(i));
     input.map.push_back(int(text.size()));
     input.text = text.toUtf8();

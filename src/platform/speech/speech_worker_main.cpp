@@ -10,6 +10,7 @@
 //                      sample in the piece], so that the exporter knows where sentences begin
 // Each piece is resampled on its own: pieces end at the end of a sentence, in silence, so the
 // joins stay clean.
+#include "app/code_points.h"
 #include "platform/speech/engine_input.h"
 #include "platform/speech/resampler.h"
 #include "platform/speech/speech_rate.h"
@@ -138,7 +139,7 @@ void countCharacters(const QString& piece) {
     pieceCharacters.clear();
     uint32_t character = 0;
     for (qsizetype i = 0; i < piece.size(); ++i) {
-        if (!(piece.at(i).isLowSurrogate() && i > 0 && piece.at(i - 1).isHighSurrogate()))
+        if (!endsSurrogatePair(piece, i))
             ++character;
         pieceCharacters.push_back(character);
     }

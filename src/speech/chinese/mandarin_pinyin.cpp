@@ -1,5 +1,7 @@
 #include "mandarin_pinyin.h"
 
+#include "app/code_points.h"
+
 #include "pinyin_table.h"
 #include "pinyin_traditional.h"
 #include "polyphone_model.h"
@@ -57,12 +59,8 @@ QList<QString> readings(const QString& text) {
     units.reserve(std::size_t(text.size()));
     for (qsizetype i = 0; i < text.size(); ++i) {
         units.push_back(i);
-        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            characters.push_back(QChar::surrogateToUcs4(text[i], text[i + 1]));
-            ++i;
-        } else {
-            characters.push_back(text[i].unicode());
-        }
+        characters.push_back(codePointAt(text, i));
+        i += unitsOfCharacterAt(text, i) - 1;
     }
     simplifyChinese(characters);
 
@@ -82,15 +80,14 @@ QString pinyinLine(const QString& line) {
     const QList<QString> syllables = readings(line);
     QStringList tokens;
     for (qsizetype i = 0; i < line.size(); ++i) {
-        const bool pair =
-            line[i].isHighSurrogate() && i + 1 < line.size() && line[i + 1].isLowSurrogate();
+        const qsizetype units = unitsOfCharacterAt(line, i);
         if (!syllables[i].isEmpty())
             tokens.append(syllables[i]);
         else if (line[i].isSpace())
             tokens.append(QStringLiteral("_"));
         else
-            tokens.append(line.mid(i, pair ? 2 : 1));
-        if (pair)
+            tokens.append(line.mid(i, units));
+        if (units == 2)
             ++i;
     }
     return tokens.join(u' ');
