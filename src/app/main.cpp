@@ -1,5 +1,4 @@
 #include "app/app_error.h"
-#include "app/error_report.h"
 #include "app/termination_signal.h"
 #include "app/tfmain.h"
 #include "app/toolkit_language.h"
@@ -34,14 +33,8 @@ int main(int argc, char* argv[]) {
         QFileInfo(QApplication::applicationFilePath()).completeBaseName());
     LinuxSystemInfo systemInfo;
     DesktopShell shell;
-    std::unique_ptr<EspeakVoice> voice;
-    try {
-        voice = std::make_unique<EspeakVoice>(std::move(engine));
-    } catch (const AppError& error) {
-        // Without a speech engine there is nothing to read with.
-        reportError(dialogs, nullptr, error.message());
-        return 1;
-    }
+    // The engine lists its voices on its own thread; the window shows without waiting for them.
+    auto voice = std::make_unique<EspeakVoice>(std::move(engine));
 
     Platform platform{&dialogs, &dataDirectory, &systemInfo, &shell, voice.get()};
 
@@ -92,8 +85,26 @@ int main(int argc, char* argv[]) {
     // speech ends and the settings are written.
     TerminationSignal termination;
     QObject::connect(&termination, &TerminationSignal::received, Fmain.get(), &QWidget::close);
-    Fmain->showMaximized();
-    const int result = QApplication::exec();
+    // Without a speech engine there is nothing to read with: once the window has reported the
+    // failure (it connected to the voices first), the program ends.
+    bool speechMissing = false;
+    const auto endWithoutSpeech = [&] {
+        try {
+            voice->GetVoices({}, {});
+        } catch (const AppError&) {
+            speechMissing = true;
+            Fmain->close();
+        }
+    };
+    if (voice->voicesLoading())
+        QObject::connect(voice.get(), &SpeechVoice::VoicesLoaded, Fmain.get(), endWithoutSpeech);
+    else
+        endWithoutSpeech();
+    int result = 0;
+    if (!speechMissing) {
+        Fmain->showMaximized();
+        result = QApplication::exec();
+    }
     Fmain.reset();
-    return result;
+    return speechMissing ? 1 : result;
 }

@@ -370,6 +370,9 @@ private:
     void readSettingsFile();
     void setVoiceEvents();
     void fillVoiceList();
+    void listVoices();
+    // Lists the voices that start-up left to come; AppError when the engine failed.
+    void listAwaitedVoices();
     void applyRateAndVolume();
     void setRateFromVoice(int rate);
     void setVolumeFromVoice(int volume);
@@ -378,7 +381,8 @@ private:
     void restoreSimpleOptions();
     void restoreEditorLook();
     SettingsToSave settingsToSave() const;
-    std::optional<VoiceToken> selectedVoice() const;
+    // The voice list is filled first if needed, so a reading before it came uses the stored one.
+    std::optional<VoiceToken> selectedVoice();
 
     // The window's one long operation at a time (an export, a conversion); closing ends it.
     ProgressJob& longOperation() { return *m_longOperation; }
@@ -392,6 +396,7 @@ private:
     EditorLook m_editorLook;
     int m_startupStepsDone = 0;      // the number of the last start-up step that completed
     QList<VoiceToken> m_voiceTokens; // the token of each item of cbVoices
+    bool m_voicesAwaited = false;    // start-up left the voice list to be filled when they come
     bool m_paused = false;
 
     // Documents: helpers and state.

@@ -88,6 +88,7 @@ void TFmain::KeyEchoMessage(std::uint32_t lParam) {
 // What was being read is cut off, a paused reading too: the window is no longer paused.
 bool TFmain::skipThenSpeak(const QString& text) {
     try {
+        listAwaitedVoices(); // in the stored voice, also before the engine's list came
         SpVoice1->Skip(QStringLiteral("Sentence"), 2147483647);
     } catch (const std::exception&) {
         return false;

@@ -8,12 +8,39 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QSlider>
+#include <utility>
 
 void TFmain::setVoiceEvents() {
     SpVoice1->setEventInterests(SpeechVoice::AllEvents);
 }
 
+// The engine may still be loading on its own thread: the window shows meanwhile, and the list
+// is filled when the voices come, or first when a reading or key echo needs them.
 void TFmain::fillVoiceList() {
+    if (!SpVoice1->voicesLoading()) {
+        listVoices();
+        return;
+    }
+    m_voicesAwaited = true;
+    connect(
+        SpVoice1, &SpeechVoice::VoicesLoaded, this,
+        [this] { guarded([&] { listAwaitedVoices(); }); }, Qt::SingleShotConnection);
+}
+
+// Waits for the engine if need be. After a failure the voices are still awaited, so that the
+// failure is reported when they come even if a reading met it first and kept quiet.
+void TFmain::listAwaitedVoices() {
+    if (!std::exchange(m_voicesAwaited, false))
+        return; // also while listing: choosing the stored voice asks for it
+    try {
+        listVoices();
+    } catch (const std::exception&) {
+        m_voicesAwaited = true;
+        throw;
+    }
+}
+
+void TFmain::listVoices() {
     m_voiceTokens = SpVoice1->GetVoices(QString(), QString());
     // Shown in Chinese, in the engine's order, so that a stored index keeps naming its voice.
     const QStringList texts = voiceDisplayNames(m_voiceTokens);
@@ -45,7 +72,8 @@ void TFmain::setVolumeFromVoice(int volume) {
     lblVolume->setText(QString::number(TBVolume->value()));
 }
 
-std::optional<VoiceToken> TFmain::selectedVoice() const {
+std::optional<VoiceToken> TFmain::selectedVoice() {
+    listAwaitedVoices();
     const int index = cbVoices->currentIndex();
     if (index < 0 || index >= m_voiceTokens.size())
         return std::nullopt;

@@ -171,9 +171,17 @@ void EspeakEngine::run() {
 
 EspeakVoice::EspeakVoice(std::unique_ptr<EspeakEngine> engine)
     : m_buffer(std::make_unique<PcmBuffer>(SampleRate / 2)), m_engine(std::move(engine)) {
-    m_voices = m_engine->voices();
-    if (!m_voices.isEmpty())
-        m_voice = m_voices.first();
+    // Jobs run in order: this one comes once loading has ended. The destructor joins the
+    // engine's thread, so the voice is alive while it runs.
+    m_engine->post([this] {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_loading = false;
+                Q_EMIT VoicesLoaded();
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 EspeakVoice::~EspeakVoice() {
@@ -216,7 +224,12 @@ void EspeakVoice::Speak(const QString& text, int flags) {
     m_engine->post([=, this] {
         if (utterance.generation == m_generation) {
             Utterance running = utterance;
-            speakChunks(running, voiceId, rate, text, flags);
+            if (m_engine->loaded()) {
+                const QList<VoiceToken>& voices = m_engine->voices(); // loaded: no wait
+                const QString id =
+                    voiceId.isEmpty() && !voices.isEmpty() ? voices.first().id : voiceId;
+                speakChunks(running, id, rate, text, flags);
+            }
             if (!running.file) {
                 SpeechMark end;
                 end.kind = int(SpeechBoundary::End);
@@ -297,11 +310,11 @@ void EspeakVoice::ReleaseVoice() {
 }
 
 QList<VoiceToken> EspeakVoice::GetVoices(const QString&, const QString&) {
-    return m_voices;
+    return m_engine->voices();
 }
 
 void EspeakVoice::setVoice(const VoiceToken& voice) {
-    if (!m_voices.contains(voice))
+    if (!m_engine->voices().contains(voice))
         throw AppError(QStringLiteral("没有安装语音 %1").arg(voice.description));
     m_voice = voice;
 }

@@ -31,6 +31,8 @@ public:
     // The installed voices, Mandarin first, then English, then the rest by name; waits until
     // the data is loaded. AppError when the engine or its data cannot be loaded.
     const QList<VoiceToken>& voices() const;
+    // In a job: whether the data loaded, so that the library may be called.
+    bool loaded() const { return m_loaded; }
 
 private:
     void run();
@@ -52,7 +54,8 @@ class EspeakVoice : public SpeechVoice {
 public:
     static constexpr int SampleRate = 22050;
 
-    // AppError when the engine or its data cannot be loaded.
+    // Returns at once; the engine goes on loading. Until a voice is chosen, speech is in the
+    // engine's first voice.
     explicit EspeakVoice(std::unique_ptr<EspeakEngine> engine = std::make_unique<EspeakEngine>());
     ~EspeakVoice() override;
 
@@ -61,6 +64,8 @@ public:
     void Resume() override;
     void Skip(const QString& type, int count) override;
     void ReleaseVoice() override;
+    bool voicesLoading() const override { return m_loading; }
+    // Waits for the engine; AppError when it or its data cannot be loaded.
     QList<VoiceToken> GetVoices(const QString& required, const QString& optional) override;
     void setVoice(const VoiceToken& voice) override;
     int Rate() const override { return m_rate; }
@@ -90,8 +95,8 @@ private:
     void cancelAll();
     bool isIdle() const;
 
-    QList<VoiceToken> m_voices;
-    VoiceToken m_voice;
+    bool m_loading = true; // until VoicesLoaded
+    VoiceToken m_voice;    // none: the engine's first
     int m_rate = 0;
     int m_volume = 100;
     int m_streams = 0;

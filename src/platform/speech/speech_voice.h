@@ -63,6 +63,9 @@ public:
     // Ends all speech at once; the next call starts from a fresh engine state.
     virtual void ReleaseVoice() = 0;
 
+    // True until the engine, loading on a thread of its own, has listed its voices: GetVoices
+    // would wait for it. VoicesLoaded follows, also when loading failed (GetVoices then raises).
+    virtual bool voicesLoading() const { return false; }
     virtual QList<VoiceToken> GetVoices(const QString& required, const QString& optional) = 0;
     virtual void setVoice(const VoiceToken& voice) = 0;
 
@@ -82,6 +85,7 @@ public:
     virtual bool WaitUntilDone(int milliseconds) = 0;
 
 Q_SIGNALS:
+    void VoicesLoaded();
     // While speech is heard, about 20 times a second; level 0 (silence) to about 10.
     void AudioLevel(int streamNumber, qint64 streamPosition, int level);
     // When the sound of a sentence or word is heard. The position and length count UTF-16 units
