@@ -76,7 +76,7 @@ void TestCloseDuringOperations::closeEndsTheOperation() {
         fakes.voice.busy = true;
         fakes.dialogs.saveAnswers = {{out.filePath(QStringLiteral("talk.wav")), QString()}};
         window->NExportClick();
-        QTRY_VERIFY(fakes.voice.calls.contains(QStringLiteral("Speak:1:a long text")));
+        QTRY_VERIFY(fakes.voice.calls().contains(QStringLiteral("Speak:1:a long text")));
         break;
     case Operation::Conversion: {
         QFile picture(out.filePath(QStringLiteral("scan.png")));
@@ -116,7 +116,7 @@ void TestCloseDuringOperations::closeEndsTheOperation() {
     if (operation == Operation::PageLoad)
         QCOMPARE(fakes.browser.stops, 1);
     if (operation == Operation::Export)
-        QVERIFY(fakes.fileStream.calls.contains(QStringLiteral("Close")));
+        QVERIFY(fakes.fileStream.calls().contains(QStringLiteral("Close")));
     QVERIFY(QFile::exists(fakes.dataDirectory.filePath(QStringLiteral("set.ini"))));
     QVERIFY(fakes.dialogs.messages.isEmpty());
 }

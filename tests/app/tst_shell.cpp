@@ -214,9 +214,9 @@ void TestShell::exitFromTrayClosesAndSaves() {
     w->show();
     w->setWindowState(Qt::WindowMinimized);
     QTRY_VERIFY(w->isHidden());
-    m_fakes->voice.calls.clear();
+    m_fakes->voice.clearCalls();
     w->NNExit->trigger();
-    QVERIFY(m_fakes->voice.calls.contains(QStringLiteral("ReleaseVoice")));
+    QVERIFY(m_fakes->voice.calls().contains(QStringLiteral("ReleaseVoice")));
     const QString settings = m_fakes->dataDirectory.filePath(QStringLiteral("set.ini"));
     QVERIFY(!QFile::exists(settings));
     m_window.reset();

@@ -450,7 +450,7 @@ void TestDocumentsWindow::convertedDocumentKeepsItsOwnPlace() {
     QCOMPARE(items(), (QStringList{text, pdf}));
     w->RichEdit1->moveCursor(QTextCursor::Start);
     w->NReadFromCaret->trigger();
-    const QString spoken = m_fakes->voice.calls.filter(QStringLiteral("Speak:")).last().mid(8);
+    const QString spoken = m_fakes->voice.calls().filter(QStringLiteral("Speak:")).last().mid(8);
     const int at = int(spoken.indexOf(sentence));
     QVERIFY2(at >= 0, qPrintable(spoken));
     m_fakes->voice.hear(SpeechBoundary::Sentence, at);

@@ -110,7 +110,7 @@ void TestDropWhileBusy::dropIsRefusedAndForgotten() {
         m_fakes->voice.busy = true;
         m_fakes->dialogs.saveAnswers = {{m_dir.filePath(QStringLiteral("out.wav")), QString()}};
         m_window->NExportClick();
-        QTRY_VERIFY(m_fakes->voice.calls.contains(QStringLiteral("Speak:1:mine")));
+        QTRY_VERIFY(m_fakes->voice.calls().contains(QStringLiteral("Speak:1:mine")));
     } else {
         m_fakes->dialogs.openAnswers << write(QStringLiteral("slow.png"), "x");
         m_window->BtnOpenClick();

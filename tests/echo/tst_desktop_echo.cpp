@@ -195,10 +195,10 @@ void TestDesktopEcho::textCopiedByAnotherProgram() {
     fakes.dataDirectory.writeFile(QStringLiteral("set.ini"),
                                   "[set]\nSpeakClipBrd=Yes\nShowClipBrdText=Yes\n");
     TFmain window(fakes.bundle());
-    fakes.voice.calls.clear();
+    fakes.voice.clearCalls();
     copy(m_copier, QStringLiteral("复制的文字").toUtf8(), QStringLiteral("UTF8_STRING"));
-    QTRY_COMPARE(fakes.voice.calls, (QStringList{QStringLiteral("Skip:Sentence:2147483647"),
-                                                 QStringLiteral("Speak:1:复制的文字")}));
+    QTRY_COMPARE(fakes.voice.calls(), (QStringList{QStringLiteral("Skip:Sentence:2147483647"),
+                                                   QStringLiteral("Speak:1:复制的文字")}));
     QCOMPARE(window.RichEdit1->toPlainText(), QStringLiteral("复制的文字"));
 
     QByteArray png;
@@ -206,7 +206,7 @@ void TestDesktopEcho::textCopiedByAnotherProgram() {
     QImage(4, 4, QImage::Format_RGB32).save(&buffer, "PNG");
     copy(m_copier, png, QStringLiteral("image/png"));
     QTest::qWait(500);
-    QCOMPARE(fakes.voice.calls.size(), 2);
+    QCOMPARE(fakes.voice.calls().size(), 2);
     QCOMPARE(window.RichEdit1->toPlainText(), QStringLiteral("复制的文字"));
 }
 
@@ -224,15 +224,15 @@ void TestDesktopEcho::keyThatStartsAReadingIsNotEchoed() {
     xdotool(typed("keydown:s"));
     QTRY_COMPARE(spy.size(), 1);
     window.BtnAloudClick();
-    fakes.voice.calls.clear();
+    fakes.voice.clearCalls();
     xdotool(typed("keydown:s keydown:s keyup:s"));
     QTRY_COMPARE(spy.size(), 4);
     QTest::qWait(100);
-    QVERIFY2(fakes.voice.calls.isEmpty(), qPrintable(fakes.voice.calls.join(u' ')));
+    QVERIFY2(fakes.voice.calls().isEmpty(), qPrintable(fakes.voice.calls().join(u' ')));
     QTest::qWait(150); // past the moment a late first press still counts as the command's
     xdotool(typed("keydown:a keyup:a"));
-    QTRY_COMPARE(fakes.voice.calls, (QStringList{QStringLiteral("Skip:Sentence:2147483647"),
-                                                 QStringLiteral("Speak:1:A")}));
+    QTRY_COMPARE(fakes.voice.calls(), (QStringList{QStringLiteral("Skip:Sentence:2147483647"),
+                                                   QStringLiteral("Speak:1:A")}));
 }
 
 QTEST_MAIN(TestDesktopEcho)

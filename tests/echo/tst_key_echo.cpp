@@ -100,7 +100,7 @@ TFmain* TestKeyEcho::start(const QByteArray& settings) {
     if (!settings.isEmpty())
         m_fakes->dataDirectory.writeFile(QStringLiteral("set.ini"), settings);
     m_window = std::make_unique<TFmain>(m_fakes->bundle());
-    m_fakes->voice.calls.clear();
+    m_fakes->voice.clearCalls();
     return m_window.get();
 }
 
@@ -147,12 +147,12 @@ void TestKeyEcho::keyMessages() {
     TFmain* w = start(settingsFile("Speakkey=" + mode.toLatin1() + "\n"));
     // A first press is never echoed, whatever the mode.
     m_fakes->keyHook.send(lParam & ~(keystroke::PreviousState | keystroke::Transition));
-    QCOMPARE(m_fakes->voice.calls, QStringList());
+    QCOMPARE(m_fakes->voice.calls(), QStringList());
     m_fakes->keyHook.send(lParam);
     const QStringList expected = spoken.isNull()
                                      ? QStringList()
                                      : QStringList{SkipCall, QStringLiteral("Speak:1:") + spoken};
-    QCOMPARE(m_fakes->voice.calls, expected);
+    QCOMPARE(m_fakes->voice.calls(), expected);
     QCOMPARE(w->RichEdit1->toPlainText(), QString());
 }
 
@@ -164,25 +164,25 @@ void TestKeyEcho::showOptionWithoutSpeech() {
     m_fakes->keyHook.send(released(0x7f));
     m_fakes->keyHook.send(released(0x4c));
     QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("A\nShift\n\n5"));
-    QCOMPARE(m_fakes->voice.calls, QStringList());
+    QCOMPARE(m_fakes->voice.calls(), QStringList());
 }
 
 void TestKeyEcho::failingSkipEndsTheKeySilently() {
     TFmain* w = start(settingsFile("Speakkey=All\nShowkeyWord=Yes\n"));
-    m_fakes->voice.failing = {QStringLiteral("Skip")};
+    m_fakes->voice.setFailing({QStringLiteral("Skip")});
     m_fakes->keyHook.send(released(0x1e));
-    QCOMPARE(m_fakes->voice.calls, QStringList());
+    QCOMPARE(m_fakes->voice.calls(), QStringList());
     QCOMPARE(w->RichEdit1->toPlainText(), QString());
     QCOMPARE(m_fakes->dialogs.messages.size(), 0);
-    m_fakes->voice.failing.clear();
+    m_fakes->voice.setFailing({});
     m_fakes->keyHook.send(released(0x30));
-    QCOMPARE(m_fakes->voice.calls, (QStringList{SkipCall, QStringLiteral("Speak:1:B")}));
+    QCOMPARE(m_fakes->voice.calls(), (QStringList{SkipCall, QStringLiteral("Speak:1:B")}));
     QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("B"));
 }
 
 void TestKeyEcho::failingSpeakIsReported() {
     start();
-    m_fakes->voice.failing = {QStringLiteral("Speak")};
+    m_fakes->voice.setFailing({QStringLiteral("Speak")});
     m_fakes->keyHook.send(released(0x1e));
     QCOMPARE(m_fakes->dialogs.messages.size(), 1);
     QCOMPARE(m_fakes->dialogs.messages[0].text, QStringLiteral("Speak failed."));
@@ -210,7 +210,7 @@ void TestKeyEcho::hookOnAtStartOffAtClose() {
              2);
     QCOMPARE(m_fakes->keyHook.calls, QStringList{QStringLiteral("HookOn")});
     if (skipFails)
-        m_fakes->voice.failing = {QStringLiteral("Skip")};
+        m_fakes->voice.setFailing({QStringLiteral("Skip")});
     w->close();
     QCOMPARE(m_fakes->keyHook.calls, calls);
 }
@@ -244,7 +244,7 @@ void TestKeyEcho::clipboard() {
     auto* data = new QMimeData;
     data->setText(text);
     QGuiApplication::clipboard()->setMimeData(data);
-    QTRY_COMPARE(m_fakes->voice.calls, calls);
+    QTRY_COMPARE(m_fakes->voice.calls(), calls);
     QTRY_COMPARE(w->RichEdit1->toPlainText(), editor);
 }
 
@@ -254,17 +254,17 @@ void TestKeyEcho::clipboardWithoutTextOrAfterClose() {
     QImage image(4, 4, QImage::Format_RGB32);
     image.fill(Qt::red);
     QGuiApplication::clipboard()->setImage(image);
-    m_fakes->voice.failing = {QStringLiteral("Skip")};
+    m_fakes->voice.setFailing({QStringLiteral("Skip")});
     QGuiApplication::clipboard()->setText(QStringLiteral("not shown: the voice was not cut off"));
     QCoreApplication::processEvents();
-    QCOMPARE(m_fakes->voice.calls, QStringList());
+    QCOMPARE(m_fakes->voice.calls(), QStringList());
     QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("kept"));
-    m_fakes->voice.failing.clear();
+    m_fakes->voice.setFailing({});
     w->close();
-    m_fakes->voice.calls.clear();
+    m_fakes->voice.clearCalls();
     QGuiApplication::clipboard()->setText(QStringLiteral("after close"));
     QCoreApplication::processEvents();
-    QCOMPARE(m_fakes->voice.calls, QStringList());
+    QCOMPARE(m_fakes->voice.calls(), QStringList());
     QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("kept"));
 }
 
@@ -405,20 +405,20 @@ void TestKeyEcho::keyOrCopyDuringAPauseEndsThePause() {
     const auto pauseAReading = [&] {
         w->BtnAloudClick();
         w->BtnPauseClick();
-        m_fakes->voice.calls.clear();
+        m_fakes->voice.clearCalls();
     };
     pauseAReading();
     m_fakes->keyHook.send(released(0x1e)); // A
     w->BtnPauseClick();
-    QCOMPARE(m_fakes->voice.calls, (QStringList{SkipCall, "Speak:1:A", "Pause"}));
+    QCOMPARE(m_fakes->voice.calls(), (QStringList{SkipCall, "Speak:1:A", "Pause"}));
 
     pauseAReading();
     auto* data = new QMimeData;
     data->setText(QStringLiteral("copied"));
     QGuiApplication::clipboard()->setMimeData(data);
-    QTRY_VERIFY(m_fakes->voice.calls.contains(QStringLiteral("Speak:1:copied")));
+    QTRY_VERIFY(m_fakes->voice.calls().contains(QStringLiteral("Speak:1:copied")));
     w->BtnPauseClick();
-    QCOMPARE(m_fakes->voice.calls.last(), QStringLiteral("Pause"));
+    QCOMPARE(m_fakes->voice.calls().last(), QStringLiteral("Pause"));
 }
 
 QTEST_MAIN(TestKeyEcho)

@@ -81,7 +81,7 @@ void TestAudiobookWindow::init() {
     m_fakes->fileStream.content = emptyWav();
     m_window = std::make_unique<TFmain>(m_fakes->bundle());
     m_window->RichEdit1->setPlainText(Book);
-    m_fakes->voice.calls.clear();
+    m_fakes->voice.clearCalls();
 }
 
 void TestAudiobookWindow::cleanup() {
@@ -172,7 +172,7 @@ void TestAudiobookWindow::renamedAndJoinedChaptersAreWritten() {
         cues << lines[line];
     QCOMPARE(cues, (QStringList{"第二章 承", "她走到河边。", "第三章 合", "夜深了。"}));
     QCOMPARE(m_fakes->shell.opened, QStringList{QUrl::fromLocalFile(m_dir->path()).toString()});
-    QCOMPARE(m_fakes->fileStream.calls.filter(QStringLiteral("Open")).size(), 2);
+    QCOMPARE(m_fakes->fileStream.calls().filter(QStringLiteral("Open")).size(), 2);
 }
 
 void TestAudiobookWindow::cancelledDialogWritesNothing() {
@@ -182,8 +182,8 @@ void TestAudiobookWindow::cancelledDialogWritesNothing() {
     dialog->reject();
     QCoreApplication::processEvents();
     QVERIFY(QDir(m_dir->path()).isEmpty());
-    QVERIFY(m_fakes->fileStream.calls.isEmpty());
-    QVERIFY(m_fakes->voice.calls.filter(QStringLiteral("Voice:")).isEmpty());
+    QVERIFY(m_fakes->fileStream.calls().isEmpty());
+    QVERIFY(m_fakes->voice.calls().filter(QStringLiteral("Voice:")).isEmpty());
 }
 
 void TestAudiobookWindow::trayItemOpensTheDialog() {

@@ -71,7 +71,7 @@ void TestExportCommands::start(const QString& text) {
     m_window->RichEdit1->setPlainText(text);
     m_window->TBRate->setValue(3);
     m_window->TBVolume->setValue(40);
-    m_fakes->voice.calls.clear();
+    m_fakes->voice.clearCalls();
 }
 
 void TestExportCommands::waitForJob() const {
@@ -79,7 +79,7 @@ void TestExportCommands::waitForJob() const {
 }
 
 QStringList TestExportCommands::speakCalls() const {
-    return m_fakes->voice.calls.filter(QStringLiteral("Speak:"));
+    return m_fakes->voice.calls().filter(QStringLiteral("Speak:"));
 }
 
 void TestExportCommands::exportsSelectionOrWholeText_data() {
@@ -109,8 +109,8 @@ void TestExportCommands::exportsSelectionOrWholeText() {
     const QStringList expected{"ReleaseVoice", "Voice:gmw/en",         "Rate:3",
                                "Volume:40",    "AllowFormatChanges:0", "OutputStream",
                                spoken.first(), "WaitUntilDone",        "OutputDevice"};
-    QCOMPARE(m_fakes->voice.calls, expected);
-    QCOMPARE(m_fakes->fileStream.calls, (QStringList{"Format:18", "Open:3", "Close"}));
+    QCOMPARE(m_fakes->voice.calls(), expected);
+    QCOMPARE(m_fakes->fileStream.calls(), (QStringList{"Format:18", "Open:3", "Close"}));
     QVERIFY(QFile::exists(path(QStringLiteral("out.wav"))));
 }
 
@@ -142,7 +142,7 @@ void TestExportCommands::cancelledDialogTouchesNothing() {
     waitForJob();
     QCOMPARE(m_fakes->dialogs.fileQuestions,
              (QStringList{"save:wav:" + exportFilters(), "directory:请选择WAV文件保存目录:"}));
-    QVERIFY(m_fakes->voice.calls.isEmpty());
+    QVERIFY(m_fakes->voice.calls().isEmpty());
     QVERIFY(m_fakes->shell.opened.isEmpty());
 }
 
@@ -151,15 +151,15 @@ void TestExportCommands::emptyEditorWritesNothing() {
     m_fakes->dialogs.saveAnswers = {{path(QStringLiteral("out.wav")), QString()}};
     m_window->NExportClick();
     waitForJob();
-    QVERIFY(m_fakes->voice.calls.contains(QStringLiteral("ReleaseVoice")));
+    QVERIFY(m_fakes->voice.calls().contains(QStringLiteral("ReleaseVoice")));
     QVERIFY(speakCalls().isEmpty());
-    QVERIFY(m_fakes->fileStream.calls.isEmpty());
+    QVERIFY(m_fakes->fileStream.calls().isEmpty());
     QVERIFY(QDir(m_dir.path()).isEmpty(QDir::Files | QDir::Hidden));
 }
 
 void TestExportCommands::voiceFailureStopsSilently() {
     start(QStringLiteral("hello"));
-    m_fakes->voice.failing = {QStringLiteral("Voice")};
+    m_fakes->voice.setFailing({QStringLiteral("Voice")});
     m_fakes->dialogs.saveAnswers = {{path(QStringLiteral("out.wav")), QString()}};
     m_fakes->dialogs.directoryAnswers = {m_dir.path()};
     m_window->NExportClick();
@@ -167,7 +167,7 @@ void TestExportCommands::voiceFailureStopsSilently() {
     m_window->NExportLineWavClick();
     waitForJob();
     QVERIFY(m_fakes->dialogs.messages.isEmpty());
-    QVERIFY(m_fakes->fileStream.calls.isEmpty());
+    QVERIFY(m_fakes->fileStream.calls().isEmpty());
     QVERIFY(m_fakes->shell.opened.isEmpty());
     QVERIFY(QDir(m_dir.path()).isEmpty(QDir::Files | QDir::Hidden));
 }
@@ -181,18 +181,18 @@ void TestExportCommands::unwritableFolderReportsAndLeavesNothing() {
     QCOMPARE(m_fakes->dialogs.messages.size(), 1);
     QVERIFY(m_fakes->dialogs.messages.first().text.contains(missing));
     QVERIFY(speakCalls().isEmpty());
-    QCOMPARE(m_fakes->voice.calls.last(), QStringLiteral("OutputDevice"));
+    QCOMPARE(m_fakes->voice.calls().last(), QStringLiteral("OutputDevice"));
 }
 
 void TestExportCommands::failedCloseLeavesNoPartialFile() {
     start(QStringLiteral("hello"));
-    m_fakes->fileStream.failing = {QStringLiteral("Close")};
+    m_fakes->fileStream.setFailing({QStringLiteral("Close")});
     m_fakes->dialogs.saveAnswers = {{path(QStringLiteral("out.wav")), QString()}};
     m_window->BtnExport->click();
     waitForJob();
     QCOMPARE(m_fakes->dialogs.messages.size(), 1);
     QVERIFY(QDir(m_dir.path()).isEmpty(QDir::Files | QDir::Hidden));
-    QCOMPARE(m_fakes->voice.calls.last(), QStringLiteral("OutputDevice"));
+    QCOMPARE(m_fakes->voice.calls().last(), QStringLiteral("OutputDevice"));
 }
 
 // The engine, without the window: a cancel ends the export and removes the file being written.
@@ -206,10 +206,10 @@ void TestExportCommands::cancelRemovesTheFile() {
                             18, [&](qint64, qint64) { return ++reports < 2; });
     QVERIFY(!finished);
     QCOMPARE(reports, 2);
-    QCOMPARE(voice.calls.filter(QStringLiteral("Speak:")).size(), 2);
-    QVERIFY(voice.calls.contains(QStringLiteral("ReleaseVoice")));
-    QCOMPARE(voice.calls.last(), QStringLiteral("OutputDevice"));
-    QVERIFY(stream.calls.contains(QStringLiteral("Close")));
+    QCOMPARE(voice.calls().filter(QStringLiteral("Speak:")).size(), 2);
+    QVERIFY(voice.calls().contains(QStringLiteral("ReleaseVoice")));
+    QCOMPARE(voice.calls().last(), QStringLiteral("OutputDevice"));
+    QVERIFY(stream.calls().contains(QStringLiteral("Close")));
     QVERIFY(QDir(m_dir.path()).isEmpty(QDir::Files | QDir::Hidden));
 
     QStringList lines{"a", "b", "c"};
@@ -236,8 +236,8 @@ void TestExportCommands::eachLineToItsFile() {
     QVERIFY(replaced.open(QIODevice::ReadOnly));
     QCOMPARE(replaced.readAll(), m_fakes->fileStream.content);
     QCOMPARE(speakCalls(), (QStringList{"Speak:1:a", "Speak:1:b", "Speak:1:b", "Speak:1:x:y"}));
-    QCOMPARE(m_fakes->voice.calls.count(QStringLiteral("Rate:3")), 1);
-    QCOMPARE(m_fakes->voice.calls.last(), QStringLiteral("OutputDevice"));
+    QCOMPARE(m_fakes->voice.calls().count(QStringLiteral("Rate:3")), 1);
+    QCOMPARE(m_fakes->voice.calls().last(), QStringLiteral("OutputDevice"));
     QCOMPARE(m_fakes->shell.opened, QStringList{QUrl::fromLocalFile(m_dir.path()).toString()});
 }
 
@@ -246,7 +246,7 @@ void TestExportCommands::emptyEditorStillOpensTheFolder() {
     m_fakes->dialogs.directoryAnswers = {m_dir.path()};
     m_window->NExportLineWavClick();
     waitForJob();
-    QCOMPARE(m_fakes->voice.calls, QStringList{"OutputDevice"});
+    QCOMPARE(m_fakes->voice.calls(), QStringList{"OutputDevice"});
     QCOMPARE(m_fakes->shell.opened.size(), 1);
     QVERIFY(QDir(m_dir.path()).isEmpty(QDir::Files | QDir::Hidden));
 }
@@ -290,7 +290,7 @@ void TestExportCommands::fileTypeDecidesTheFormat() {
     m_fakes->dialogs.saveAnswers = {{m_dir.filePath(QStringLiteral("x.wav")), filter}};
     m_window->NExportClick();
     waitForJob();
-    QCOMPARE(m_fakes->fileStream.calls.first(), QStringLiteral("Format:%1").arg(format));
+    QCOMPARE(m_fakes->fileStream.calls().first(), QStringLiteral("Format:%1").arg(format));
 }
 
 // Closing the window (the title bar, the tray, a log-out) while an export runs stops it: no
@@ -300,13 +300,13 @@ void TestExportCommands::closingDuringAnExportEndsItCleanly() {
     m_fakes->voice.busy = true;
     m_fakes->dialogs.saveAnswers = {{path(QStringLiteral("out.wav")), QString()}};
     m_window->NExportClick();
-    QTRY_VERIFY(m_fakes->voice.calls.contains(QStringLiteral("Speak:1:a long text")));
+    QTRY_VERIFY(m_fakes->voice.calls().contains(QStringLiteral("Speak:1:a long text")));
 
     QVERIFY(m_window->close());
     m_window.reset();
 
     QVERIFY(QDir(m_dir.path()).isEmpty(QDir::Files | QDir::Hidden));
-    QVERIFY(m_fakes->fileStream.calls.contains(QStringLiteral("Close")));
+    QVERIFY(m_fakes->fileStream.calls().contains(QStringLiteral("Close")));
     QVERIFY(QFile::exists(m_fakes->dataDirectory.filePath(QStringLiteral("set.ini"))));
     QVERIFY(m_fakes->dialogs.messages.isEmpty());
 }
@@ -318,8 +318,8 @@ void TestExportCommands::commandsWaitWhileAnExportRuns() {
     m_fakes->dialogs.saveAnswers = {{path(QStringLiteral("out.wav")), QString()},
                                     {path(QStringLiteral("second.wav")), QString()}};
     m_window->NExportClick();
-    QTRY_VERIFY(m_fakes->voice.calls.contains(QStringLiteral("Speak:1:hello")));
-    const qsizetype callsBefore = m_fakes->voice.calls.size();
+    QTRY_VERIFY(m_fakes->voice.calls().contains(QStringLiteral("Speak:1:hello")));
+    const qsizetype callsBefore = m_fakes->voice.calls().size();
 
     m_window->NExportClick();
     m_window->NExportLineWavClick();
@@ -332,7 +332,7 @@ void TestExportCommands::commandsWaitWhileAnExportRuns() {
     QVERIFY(dialog->isVisible());
     QVERIFY(dialog->findChild<QLabel*>()->text() == QStringLiteral("正在导出，请稍候"));
     QCOMPARE(m_fakes->dialogs.fileQuestions.size(), 1);
-    QCOMPARE(m_fakes->voice.calls.size(), callsBefore);
+    QCOMPARE(m_fakes->voice.calls().size(), callsBefore);
 
     m_fakes->voice.busy = false;
     waitForJob();
@@ -363,7 +363,7 @@ void TestExportCommands::windowLeavesTheExportsVoiceAlone() {
     m_fakes->dialogs.saveAnswers = {{path(QStringLiteral("out.wav")), QString()}};
     m_window->NExportClick();
     QTRY_VERIFY(speakCalls().size() == 2);
-    const QStringList callsBefore = m_fakes->voice.calls;
+    const QStringList callsBefore = m_fakes->voice.calls();
 
     for (QWidget* control :
          std::initializer_list<QWidget*>{m_window->cbVoices, m_window->TBRate, m_window->TBVolume})
@@ -393,7 +393,7 @@ void TestExportCommands::windowLeavesTheExportsVoiceAlone() {
     }
     }
     QTest::qWait(50); // the double-click is handled from the event loop
-    QCOMPARE(m_fakes->voice.calls, callsBefore);
+    QCOMPARE(m_fakes->voice.calls(), callsBefore);
 
     m_fakes->voice.busy = false;
     waitForJob();
@@ -410,7 +410,7 @@ void TestExportCommands::keysAndCopiesAreSilentDuringAnExport() {
     m_fakes->voice.busy = true;
     m_fakes->dialogs.saveAnswers = {{path(QStringLiteral("out.wav")), QString()}};
     m_window->NExportClick();
-    QTRY_VERIFY(m_fakes->voice.calls.contains(QStringLiteral("Speak:1:hello")));
+    QTRY_VERIFY(m_fakes->voice.calls().contains(QStringLiteral("Speak:1:hello")));
 
     m_fakes->keyHook.send(keystroke::make(0x1e, false, true, true)); // A let go
     QGuiApplication::clipboard()->setText(QStringLiteral("copied"));

@@ -53,13 +53,13 @@ TFmain* TestGlobalKeys::start(const QByteArray& settings) {
     if (!settings.isEmpty())
         m_fakes->dataDirectory.writeFile(QStringLiteral("set.ini"), settings);
     m_window = std::make_unique<TFmain>(m_fakes->bundle());
-    m_fakes->voice.calls.clear();
+    m_fakes->voice.clearCalls();
     return m_window.get();
 }
 
 QStringList TestGlobalKeys::calls() const {
     QStringList names;
-    for (const QString& call : m_fakes->voice.calls) {
+    for (const QString& call : m_fakes->voice.calls()) {
         if (!call.startsWith(QStringLiteral("Voice:")))
             names << call.section(u':', 0, 0);
     }
@@ -105,7 +105,7 @@ void TestGlobalKeys::commands() {
     w->RichEdit1->setPlainText(QStringLiteral("一。二。三。"));
     w->BtnAloud->click();
     m_fakes->voice.hear(SpeechBoundary::Sentence, 2);
-    m_fakes->voice.calls.clear();
+    m_fakes->voice.clearCalls();
     m_fakes->globalKeys.press(GlobalCommand(command));
     QCOMPARE(this->calls(), calls);
     if (command == int(GlobalCommand::PauseResume)) {
@@ -123,14 +123,14 @@ void TestGlobalKeys::readsTheSelectionOfAnyProgram() {
     if (QGuiApplication::clipboard()->supportsSelection())
         QGuiApplication::clipboard()->setText(QString(), QClipboard::Selection);
     QCoreApplication::processEvents();
-    m_fakes->voice.calls.clear(); // what the clipboard reader made of it
+    m_fakes->voice.clearCalls(); // what the clipboard reader made of it
     m_fakes->globalKeys.press(GlobalCommand::ReadSelection);
-    QCOMPARE(m_fakes->voice.calls.filter(QStringLiteral("Speak:")),
+    QCOMPARE(m_fakes->voice.calls().filter(QStringLiteral("Speak:")),
              QStringList{QStringLiteral("Speak:1:别的程序\r\n里的文字")});
     QCOMPARE(w->RichEdit1->toPlainText(), QStringLiteral("编辑器的文字。"));
-    m_fakes->voice.calls.clear();
+    m_fakes->voice.clearCalls();
     w->NNextSentence->trigger(); // not a reading of the editor: nothing to step in
-    QCOMPARE(m_fakes->voice.calls, QStringList{});
+    QCOMPARE(m_fakes->voice.calls(), QStringList{});
 }
 
 void TestGlobalKeys::dialogChangesAndKeepsKeys() {

@@ -79,7 +79,7 @@ void TestListening::cleanup() {
 
 TFmain* TestListening::start() {
     m_window = std::make_unique<TFmain>(m_fakes->bundle());
-    m_fakes->voice.calls.clear();
+    m_fakes->voice.clearCalls();
     m_spokenSeen = 0;
     return m_window.get();
 }
@@ -87,17 +87,17 @@ TFmain* TestListening::start() {
 QStringList TestListening::spoken() {
     QStringList texts;
     const QString prefix = QStringLiteral("Speak:1:");
-    for (const QString& call : m_fakes->voice.calls.mid(m_spokenSeen)) {
+    for (const QString& call : m_fakes->voice.calls().mid(m_spokenSeen)) {
         if (call.startsWith(prefix))
             texts << call.mid(prefix.size());
     }
-    m_spokenSeen = int(m_fakes->voice.calls.size());
+    m_spokenSeen = int(m_fakes->voice.calls().size());
     return texts;
 }
 
 QStringList TestListening::controlCalls() const {
     QStringList calls;
-    for (const QString& call : m_fakes->voice.calls) {
+    for (const QString& call : m_fakes->voice.calls()) {
         if (!call.startsWith(QStringLiteral("Voice:")))
             calls << call.section(u':', 0, 0);
     }
@@ -111,7 +111,7 @@ QString TestListening::highlightedSentence() const {
 
 // Positions of what is heard count in the text last spoken.
 void TestListening::hearFrom(const QString& text) {
-    const QString last = m_fakes->voice.calls.filter(QStringLiteral("Speak:")).last().mid(8);
+    const QString last = m_fakes->voice.calls().filter(QStringLiteral("Speak:")).last().mid(8);
     const int at = int(last.indexOf(text));
     QVERIFY2(at >= 0, qPrintable(text));
     m_fakes->voice.hear(SpeechBoundary::Sentence, at);
@@ -220,7 +220,7 @@ void TestListening::stepsDuringAReading() {
     w->BtnAloud->click();
     QCOMPARE(this->spoken().size(), 1);
     hearFrom(heard);
-    m_fakes->voice.calls.clear();
+    m_fakes->voice.clearCalls();
     m_spokenSeen = 0;
     QAction* item = w->findChild<QAction*>(command);
     QVERIFY(item);
@@ -249,9 +249,9 @@ void TestListening::stepsWithinASelection() {
     QCOMPARE(spoken(), QStringList{});
     QCOMPARE(controlCalls().last(), QStringLiteral("ReleaseVoice"));
     QCOMPARE(highlightedSentence(), QString());
-    const int calls = int(m_fakes->voice.calls.size());
+    const int calls = int(m_fakes->voice.calls().size());
     w->NPreviousSentence->trigger();
-    QCOMPARE(m_fakes->voice.calls.size(), calls);
+    QCOMPARE(m_fakes->voice.calls().size(), calls);
 }
 
 void TestListening::nothingOutsideAReading() {
@@ -260,10 +260,10 @@ void TestListening::nothingOutsideAReading() {
     for (QAction* item :
          {w->NNextSentence, w->NPreviousSentence, w->NNextParagraph, w->NPreviousParagraph})
         item->trigger();
-    QCOMPARE(m_fakes->voice.calls, QStringList{});
+    QCOMPARE(m_fakes->voice.calls(), QStringList{});
     w->BtnAloud->click();
     m_fakes->voice.hear(SpeechBoundary::End, int(Seven.size()));
-    m_fakes->voice.calls.clear();
+    m_fakes->voice.clearCalls();
     w->NPreviousSentence->trigger(); // after the end of the text
     w->BtnStop->click();
     w->NNextSentence->trigger(); // after a stop
@@ -276,11 +276,11 @@ void TestListening::stepDuringAPauseKeepsItSilent() {
     w->BtnAloud->click();
     hearFrom(QStringLiteral("第二句"));
     w->BtnPause->click();
-    m_fakes->voice.calls.clear();
+    m_fakes->voice.clearCalls();
     m_spokenSeen = 0;
     w->NNextSentence->trigger();
     w->NNextSentence->trigger();
-    QCOMPARE(m_fakes->voice.calls, QStringList{}); // nothing is heard while paused
+    QCOMPARE(m_fakes->voice.calls(), QStringList{}); // nothing is heard while paused
     QCOMPARE(highlightedSentence(), QStringLiteral("Fourth one."));
     w->NPreviousSentence->trigger();
     QCOMPARE(highlightedSentence(), QStringLiteral("第三句。"));
@@ -367,8 +367,8 @@ void TestListening::doubleClickContinuesFromTheWord() {
     at.setPosition(int(text.indexOf(QStringLiteral("several"))) + 2);
     const QPoint point = w->RichEdit1->cursorRect(at).center();
     QTest::mouseDClick(w->RichEdit1->viewport(), Qt::LeftButton, {}, point);
-    const qsizetype calls = m_fakes->voice.calls.size();
-    QTRY_VERIFY(m_fakes->voice.calls.size() > calls); // once the editor has selected the word
+    const qsizetype calls = m_fakes->voice.calls().size();
+    QTRY_VERIFY(m_fakes->voice.calls().size() > calls); // once the editor has selected the word
     QCOMPARE(spoken(), QStringList{QStringLiteral("several words. Last.")});
     m_fakes->voice.hear(SpeechBoundary::Word, 0, 7);
     QCOMPARE(highlightedSentence(), QStringLiteral("Another with several words."));

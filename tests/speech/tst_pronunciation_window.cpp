@@ -74,7 +74,7 @@ TFmain* TestPronunciationWindow::start(const QByteArray& settings) {
     if (!settings.isEmpty())
         m_fakes->dataDirectory.writeFile(QStringLiteral("set.ini"), settings);
     m_window = std::make_unique<TFmain>(m_fakes->bundle());
-    m_fakes->voice.calls.clear();
+    m_fakes->voice.clearCalls();
     return m_window.get();
 }
 
@@ -84,7 +84,7 @@ PronunciationDialog* TestPronunciationWindow::openDialog() {
 }
 
 QStringList TestPronunciationWindow::speakCalls() const {
-    return m_fakes->voice.calls.filter(QStringLiteral("Speak:"));
+    return m_fakes->voice.calls().filter(QStringLiteral("Speak:"));
 }
 
 QString TestPronunciationWindow::dictionaryFile() const {
@@ -134,7 +134,7 @@ void TestPronunciationWindow::roads() {
         setClipboard(QStringLiteral("copied XYZ"));
     } else if (road == u"anywhere") {
         setClipboard(QStringLiteral("copied XYZ"));
-        m_fakes->voice.calls.clear(); // what the clipboard reader made of it
+        m_fakes->voice.clearCalls(); // what the clipboard reader made of it
         m_fakes->globalKeys.press(GlobalCommand::ReadSelection);
     } else {
         m_fakes->keyHook.send(keystroke::make(0x1e, false, false, false));
@@ -275,9 +275,9 @@ void TestPronunciationWindow::listenSpeaksTheSpokenSideWithTheChosenVoice() {
     PronunciationDialog* dialog = openDialog();
     auto* table = dialog->findChild<QTableWidget*>(QStringLiteral("Rules"));
     table->setCurrentCell(0, 0);
-    m_fakes->voice.calls.clear();
+    m_fakes->voice.clearCalls();
     dialog->findChild<QPushButton*>(QStringLiteral("Listen"))->click();
-    QCOMPARE(m_fakes->voice.calls.filter(QStringLiteral("Voice:")),
+    QCOMPARE(m_fakes->voice.calls().filter(QStringLiteral("Voice:")),
              QStringList{QStringLiteral("Voice:gmw/en")});
     QCOMPARE(speakCalls(), QStringList{QStringLiteral("Speak:1:hello world")});
 }

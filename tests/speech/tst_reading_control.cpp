@@ -65,14 +65,14 @@ TFmain* TestReadingControl::start(const QByteArray& settings) {
     if (!settings.isEmpty())
         m_fakes->dataDirectory.writeFile(QStringLiteral("set.ini"), settings);
     m_window = std::make_unique<TFmain>(m_fakes->bundle());
-    m_fakes->voice.calls.clear();
+    m_fakes->voice.clearCalls();
     return m_window.get();
 }
 
 // The calls that speak, pause, resume or release: the ones the commands are about.
 QStringList TestReadingControl::speechCalls() const {
     QStringList calls;
-    for (const QString& call : m_fakes->voice.calls) {
+    for (const QString& call : m_fakes->voice.calls()) {
         if (!call.startsWith(QStringLiteral("Voice:")))
             calls << call.section(u':', 0, 0);
     }
@@ -136,7 +136,7 @@ void TestReadingControl::readsSelectionOrWholeText() {
     cursor.setPosition(selectTo, QTextCursor::KeepAnchor);
     w->RichEdit1->setTextCursor(cursor);
     w->BtnAloud->click();
-    QCOMPARE(m_fakes->voice.calls,
+    QCOMPARE(m_fakes->voice.calls(),
              QStringList({QStringLiteral("ReleaseVoice"), QStringLiteral("Voice:sit/cmn"),
                           QStringLiteral("Speak:1:") + spoken}));
 }
@@ -146,15 +146,15 @@ void TestReadingControl::emptyVoiceListOnlyReleases() {
     TFmain* w = start();
     QCOMPARE(w->cbVoices->currentIndex(), -1);
     w->NAloud->trigger();
-    QCOMPARE(m_fakes->voice.calls, QStringList{QStringLiteral("ReleaseVoice")});
+    QCOMPARE(m_fakes->voice.calls(), QStringList{QStringLiteral("ReleaseVoice")});
     QVERIFY(m_fakes->dialogs.messages.isEmpty());
 }
 
 void TestReadingControl::failedPauseKeepsFlag() {
     TFmain* w = start();
-    m_fakes->voice.failing = {QStringLiteral("Pause")};
+    m_fakes->voice.setFailing({QStringLiteral("Pause")});
     w->BtnPause->click(); // fails silently: still not paused
-    m_fakes->voice.failing.clear();
+    m_fakes->voice.setFailing({});
     w->BtnPause->click();
     QCOMPARE(speechCalls(), QStringList{QStringLiteral("Pause")});
     QVERIFY(m_fakes->dialogs.messages.isEmpty());
@@ -195,7 +195,7 @@ void TestReadingControl::rateAndVolumeFromSettings() {
 void TestReadingControl::defaultsAndTrackBars() {
     TFmain* w = start("[set]\nRate=-4\nVolume=20\n");
     w->TBRate->setValue(6);
-    QCOMPARE(m_fakes->voice.calls.last(), QStringLiteral("Rate:6"));
+    QCOMPARE(m_fakes->voice.calls().last(), QStringLiteral("Rate:6"));
     QCOMPARE(w->lblRate->text(), QStringLiteral("6"));
     w->NDefaultvolume->trigger();
     QCOMPARE(w->TBVolume->value(), 80);
@@ -231,20 +231,20 @@ void TestReadingControl::closingEndsSpeech() {
     TFmain* w = start();
     w->show();
     w->BtnAloud->click();
-    m_fakes->voice.calls.clear();
+    m_fakes->voice.clearCalls();
     QVERIFY(w->close());
-    QCOMPARE(m_fakes->voice.calls, QStringList({QStringLiteral("ReleaseVoice"),
-                                                QStringLiteral("Skip:Sentence:2147483647")}));
+    QCOMPARE(m_fakes->voice.calls(), QStringList({QStringLiteral("ReleaseVoice"),
+                                                  QStringLiteral("Skip:Sentence:2147483647")}));
 }
 
 void TestReadingControl::engineFailureEndsStartup() {
-    m_fakes->voice.failing = {QStringLiteral("GetVoices")};
+    m_fakes->voice.setFailing({QStringLiteral("GetVoices")});
     TFmain* w = start("[set]\nRate=5\nToolBar=0\n");
     QCOMPARE(m_fakes->dialogs.messages.size(), 1);
     QCOMPARE(m_fakes->dialogs.messages.first().text, QStringLiteral("GetVoices failed."));
     QCOMPARE(w->TBRate->value(), 0);   // step 7 never ran
     QVERIFY(!w->PToolBar->isHidden()); // nor step 9
-    m_fakes->voice.failing.clear();
+    m_fakes->voice.setFailing({});
     m_window.reset();
     QFile file(m_fakes->dataDirectory.filePath(QStringLiteral("set.ini")));
     QVERIFY(file.open(QIODevice::ReadOnly));

@@ -6,21 +6,34 @@
 #include <QSet>
 #include <QStringList>
 
-// What a fake was asked to do, as "Member:argument" lines; the members named in failing throw
-// an AppError instead. Calls may come from a background job's thread; tests read them once it
-// has ended.
-struct CallRecorder {
-    QStringList calls;
-    QSet<QString> failing;
-
+// What a fake was asked to do, as "Member:argument" lines; the members named by setFailing throw an
+// AppError instead. Calls may come from a background job's thread while a test looks on, so the
+// list is only handed out as a copy taken under the lock.
+class CallRecorder {
+public:
     void call(const QString& what) {
         const QString member = what.section(u':', 0, 0);
-        if (failing.contains(member))
-            throw AppError(member + QStringLiteral(" failed"));
         const QMutexLocker lock(&m_mutex);
-        calls << what;
+        if (m_failing.contains(member))
+            throw AppError(member + QStringLiteral(" failed"));
+        m_calls << what;
+    }
+
+    QStringList calls() const {
+        const QMutexLocker lock(&m_mutex);
+        return m_calls;
+    }
+    void clearCalls() {
+        const QMutexLocker lock(&m_mutex);
+        m_calls.clear();
+    }
+    void setFailing(const QSet<QString>& members) {
+        const QMutexLocker lock(&m_mutex);
+        m_failing = members;
     }
 
 private:
-    QMutex m_mutex;
+    mutable QMutex m_mutex;
+    QStringList m_calls;
+    QSet<QString> m_failing;
 };

@@ -7,7 +7,7 @@
 #include <QStringList>
 
 // A file stream that records its calls ("Open", "Close", ...) and really creates the file it is
-// opened on, holding the bytes of content; fails the members named in failing with an AppError.
+// opened on, holding the bytes of content; fails the members named by setFailing with an AppError.
 class FakeFileStream : public SpeechFileStream, public CallRecorder {
 public:
     QByteArray content = "RIFF";

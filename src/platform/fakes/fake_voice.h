@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <atomic>
 
-// A voice that records every call ("Speak:text", "Pause", ...) and fails the members named in
-// failing with an AppError.
+// A voice that records every call ("Speak:text", "Pause", ...) and fails the members named by
+// setFailing with an AppError.
 class FakeVoice : public SpeechVoice, public CallRecorder {
 public:
     QList<VoiceToken> voices;
