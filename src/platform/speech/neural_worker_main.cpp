@@ -11,6 +11,7 @@
 // saying why; the end of stdin ends it with status 0.
 #include "app/app_error.h"
 #include "platform/speech/neural_library.h"
+#include "platform/speech/neural_voice_folder.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -51,14 +52,11 @@ public:
     explicit VoiceFolder(const QString& path) : m_dir(path) {
         if (!m_dir.exists())
             fail(QStringLiteral("声音文件夹不存在"));
-        m_model = file(QStringLiteral("model.onnx"));
-        if (m_model.empty()) {
-            const QStringList models = m_dir.entryList({QStringLiteral("*.onnx")}, QDir::Files);
-            if (models.size() != 1)
-                fail(QStringLiteral("文件夹里应有一个模型文件（.onnx），现有 %1 个")
-                         .arg(models.size()));
-            m_model = QFile::encodeName(m_dir.filePath(models.first())).toStdString();
-        }
+        const QStringList models = neuralModelFiles(m_dir);
+        if (models.size() != 1)
+            fail(
+                QStringLiteral("文件夹里应有一个模型文件（.onnx），现有 %1 个").arg(models.size()));
+        m_model = QFile::encodeName(models.first()).toStdString();
         m_tokens = file(QStringLiteral("tokens.txt"));
         if (m_tokens.empty())
             fail(QStringLiteral("缺少 tokens.txt"));

@@ -43,6 +43,10 @@ bool WavFileStream::write(const qint16* samples, size_t count, int generation) {
     return enqueue(samples, count, true, generation);
 }
 
+bool WavFileStream::writeAtFileRate(const qint16* samples, size_t count, int generation) {
+    return enqueue(samples, count, false, generation);
+}
+
 bool WavFileStream::writeSamples(const qint16* samples, size_t count) {
     int generation = 0;
     {

@@ -29,6 +29,8 @@ public:
     // The engine's samples, from the synthesis thread. Blocks while the queue is full; false when
     // cancelled.
     bool write(const qint16* samples, size_t count, int generation);
+    // As write, for samples already at the file's rate.
+    bool writeAtFileRate(const qint16* samples, size_t count, int generation);
     void cancel(int newGeneration);
     bool isIdle() const;
 

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "speech_voice.h"
+
+#include <QDir>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// Where the natural voices are installed: $XDG_DATA_HOME/parlora/voices (by default
+// ~/.local/share/parlora/voices), one folder per voice.
+QString neuralVoicesFolder();
+
+// The installed natural voices by folder name: id "neural:" and the folder's name, the folder's
+// name as description, and the language the folder's model says it speaks ("zh" when it does
+// not say). A folder that is no sound voice is listed too: speaking with it tells what is wrong.
+QList<VoiceToken> installedNeuralVoices();
+
+// The folder of a natural voice's id; empty when the id is no natural voice's.
+QString neuralVoiceFolder(const QString& voiceId);
+
+// The model files the runtime could be given for a voice folder: model.onnx when there is one,
+// else every .onnx file in it (a sound voice has exactly one).
+QStringList neuralModelFiles(const QDir& folder);
+
+// The text entries of an ONNX model's metadata; empty when the file cannot be read as a model.
+// Only the model's outer fields are walked: the graph is skipped, not read.
+QHash<QString, QString> onnxMetadata(const QString& path);
+
+// The language tag a voice folder's model names ("en-us", "zh"); "zh" when it names none.
+QString neuralVoiceLanguage(const QString& folder);
