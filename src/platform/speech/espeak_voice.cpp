@@ -1,14 +1,12 @@
 #include "espeak_voice.h"
 
 #include "app/app_error.h"
-#include "audio_player.h"
 #include "engine_input.h"
 #include "espeak_library.h"
 #include "pcm_buffer.h"
 #include "speech_rate.h"
 #include "wav_file_stream.h"
 
-#include <QElapsedTimer>
 #include <algorithm>
 #include <future>
 
@@ -170,7 +168,11 @@ void EspeakEngine::run() {
 }
 
 EspeakVoice::EspeakVoice(std::unique_ptr<EspeakEngine> engine)
-    : m_buffer(std::make_unique<PcmBuffer>(SampleRate / 2)), m_engine(std::move(engine)) {
+    : m_playback(SampleRate / 2), m_engine(std::move(engine)) {
+    connect(&m_playback, &SpeechPlayback::level, this, &SpeechVoice::AudioLevel);
+    connect(&m_playback, &SpeechPlayback::boundary, this, &SpeechVoice::Boundary);
+    connect(&m_playback, &SpeechPlayback::streamStarted, this, &EspeakVoice::StartStream,
+            Qt::DirectConnection);
     // Jobs run in order: this one comes once loading has ended. The destructor joins the
     // engine's thread, so the voice is alive while it runs.
     m_engine->post([this] {
@@ -187,42 +189,17 @@ EspeakVoice::EspeakVoice(std::unique_ptr<EspeakEngine> engine)
 EspeakVoice::~EspeakVoice() {
     cancelAll();
     m_engine.reset();
-    m_audioThread.quit();
-    m_audioThread.wait();
-}
-
-// Opening the sound device takes the sound server a while and holds memory and a thread; a
-// program that never speaks aloud never opens it.
-AudioPlayer& EspeakVoice::player() {
-    if (m_player)
-        return *m_player;
-    m_player = new AudioPlayer(*m_buffer);
-    m_player->moveToThread(&m_audioThread);
-    connect(&m_audioThread, &QThread::finished, m_player, &QObject::deleteLater);
-    connect(m_player, &AudioPlayer::level, this, &SpeechVoice::AudioLevel);
-    connect(m_player, &AudioPlayer::markHeard, this,
-            [this](int stream, qint64 position, const SpeechMark& mark) {
-                // What was heard before a Skip or ReleaseVoice still arrives after it.
-                if (mark.generation == m_generation)
-                    Q_EMIT Boundary(stream, position, SpeechBoundary(mark.kind), mark.position,
-                                    mark.length);
-            });
-    connect(m_player, &AudioPlayer::streamStarted, this, &EspeakVoice::StartStream,
-            Qt::DirectConnection);
-    m_audioThread.start();
-    QMetaObject::invokeMethod(m_player, &AudioPlayer::start, Qt::QueuedConnection);
-    return *m_player;
 }
 
 void EspeakVoice::Speak(const QString& text, int flags) {
-    const Utterance utterance{this, m_generation, ++m_streams, m_volume, m_fileStream};
+    const Utterance utterance{this, m_playback.generation(), ++m_streams, m_volume, m_fileStream};
     const QString voiceId = m_voice.id;
     const RateSetting rate = espeakRate(m_rate);
     if (!m_fileStream)
-        player();
+        m_playback.open();
     ++m_pending;
     m_engine->post([=, this] {
-        if (utterance.generation == m_generation) {
+        if (utterance.generation == m_playback.generation()) {
             Utterance running = utterance;
             if (m_engine->loaded()) {
                 const QList<VoiceToken>& voices = m_engine->voices(); // loaded: no wait
@@ -235,7 +212,7 @@ void EspeakVoice::Speak(const QString& text, int flags) {
                 end.kind = int(SpeechBoundary::End);
                 end.position = int(text.size());
                 end.generation = running.generation;
-                m_buffer->write(nullptr, 0, running.stream, running.generation, {end});
+                m_playback.buffer().write(nullptr, 0, running.stream, running.generation, {end});
             }
         }
         --m_pending;
@@ -248,7 +225,7 @@ void EspeakVoice::speakChunks(Utterance& utterance, const QString& voiceId, cons
                               const QString& text, int flags) {
     const std::vector<SpeechChunk> chunks = speechChunks(voiceId, text);
     for (const SpeechChunk& chunk : chunks) {
-        if (utterance.generation != m_generation)
+        if (utterance.generation != m_playback.generation())
             return;
         const EngineInput input =
             engineInput(voiceId, text.sliced(chunk.start, chunk.end - chunk.start));
@@ -270,7 +247,7 @@ void EspeakVoice::speakChunks(Utterance& utterance, const QString& voiceId, cons
 
 bool EspeakVoice::deliver(const Utterance& utterance, const qint16* samples, int count,
                           std::vector<SpeechMark> marks) {
-    if (utterance.generation != m_generation)
+    if (utterance.generation != m_playback.generation())
         return false;
     std::vector<qint16> scaled(samples, samples + count);
     if (utterance.volume < 100) {
@@ -279,25 +256,22 @@ bool EspeakVoice::deliver(const Utterance& utterance, const qint16* samples, int
     }
     if (utterance.file)
         return utterance.file->write(scaled.data(), scaled.size(), utterance.generation);
-    return m_buffer->write(scaled.data(), scaled.size(), utterance.stream, utterance.generation,
-                           std::move(marks));
+    return m_playback.buffer().write(scaled.data(), scaled.size(), utterance.stream,
+                                     utterance.generation, std::move(marks));
 }
 
 void EspeakVoice::Pause() {
-    QMetaObject::invokeMethod(&player(), &AudioPlayer::pause, Qt::QueuedConnection);
+    m_playback.pause();
 }
 
 void EspeakVoice::Resume() {
-    QMetaObject::invokeMethod(&player(), &AudioPlayer::resume, Qt::QueuedConnection);
+    m_playback.resume();
 }
 
 void EspeakVoice::cancelAll() {
-    const int generation = ++m_generation;
-    m_buffer->cancel(generation);
+    const int generation = m_playback.cancel();
     if (m_fileStream)
         m_fileStream->cancel(generation);
-    if (m_player)
-        QMetaObject::invokeMethod(m_player, &AudioPlayer::reset, Qt::QueuedConnection);
 }
 
 void EspeakVoice::Skip(const QString&, int) {
@@ -337,7 +311,7 @@ void EspeakVoice::setAudioOutputStream(SpeechFileStream* stream) {
     auto* file = dynamic_cast<WavFileStream*>(stream);
     if (!file)
         throw AppError(QStringLiteral("语音引擎无法写入这个文件"));
-    file->cancel(m_generation); // the stream takes this generation's speech from now on
+    file->cancel(m_playback.generation()); // the stream takes this generation's speech from now on
     m_fileStream = file;
 }
 
@@ -350,16 +324,9 @@ bool EspeakVoice::isIdle() const {
         return false;
     if (m_fileStream)
         return m_fileStream->isIdle();
-    return m_buffer->isEmpty() && (!m_player || m_player->isDrained());
+    return m_playback.isIdle();
 }
 
 bool EspeakVoice::WaitUntilDone(int milliseconds) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!isIdle()) {
-        if (milliseconds >= 0 && clock.elapsed() >= milliseconds)
-            return false;
-        QThread::usleep(500); // short: per-line exports wait once per line
-    }
-    return true;
+    return SpeechPlayback::waitUntil([this] { return isIdle(); }, milliseconds);
 }

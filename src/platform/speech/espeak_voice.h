@@ -1,9 +1,9 @@
 #pragma once
 
 #include "pcm_buffer.h"
+#include "speech_playback.h"
 #include "speech_voice.h"
 
-#include <QThread>
 #include <atomic>
 #include <condition_variable>
 #include <deque>
@@ -13,7 +13,6 @@
 #include <mutex>
 #include <thread>
 
-class AudioPlayer;
 class WavFileStream;
 struct RateSetting;
 
@@ -89,7 +88,6 @@ public:
                  std::vector<SpeechMark> marks);
 
 private:
-    AudioPlayer& player();
     void speakChunks(Utterance& utterance, const QString& voiceId, const RateSetting& rate,
                      const QString& text, int flags); // on the engine's thread
     void cancelAll();
@@ -102,11 +100,8 @@ private:
     int m_streams = 0;
     WavFileStream* m_fileStream = nullptr;
 
-    std::unique_ptr<PcmBuffer> m_buffer;
-    QThread m_audioThread;
-    AudioPlayer* m_player = nullptr;
+    SpeechPlayback m_playback;
 
-    std::atomic<int> m_generation{0};
     std::atomic<int> m_pending{0};
     std::unique_ptr<EspeakEngine> m_engine; // last: its jobs use the members above
 };
