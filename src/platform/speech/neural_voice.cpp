@@ -29,6 +29,11 @@ bool isChinese(const QString& language) {
            language.startsWith(QStringLiteral("cmn")) || language.startsWith(QStringLiteral("yue"));
 }
 
+// The runtime's speed for a rate of -10 to 10: 1 at 0, halved at -10, doubled at 10.
+double speed(int rate) {
+    return std::pow(2.0, std::clamp(rate, -10, 10) / 10.0);
+}
+
 SpokenText asWritten(const QString& text) {
     SpokenText same{text, {}};
     for (int at = 0; at <= text.size(); ++at)
@@ -79,10 +84,6 @@ NeuralVoice::~NeuralVoice() {
         m_synthesis, [this] { m_worker.reset(); }, Qt::BlockingQueuedConnection);
     m_synthesisThread.quit();
     m_synthesisThread.wait();
-}
-
-double NeuralVoice::speed(int rate) {
-    return std::pow(2.0, std::clamp(rate, -10, 10) / 10.0);
 }
 
 void NeuralVoice::Speak(const QString& text, int) {

@@ -43,9 +43,6 @@ public:
     // AppError, once, when a voice failed since the last Speak.
     bool WaitUntilDone(int milliseconds) override;
 
-    // The runtime's speed for a rate of -10 to 10: 1 at 0, halved at -10, doubled at 10.
-    static double speed(int rate);
-
 Q_SIGNALS:
     // The voice could not be used; the message names it. Speech queued meanwhile is dropped.
     void SpeakFailed(const QString& message);
