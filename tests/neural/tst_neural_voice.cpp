@@ -305,6 +305,7 @@ void TestNeuralVoice::boundariesInWrittenText() {
 void TestNeuralVoice::pauseThenResume() {
     m_voice->setVoice(token(TinyZh));
     QSignalSpy boundaries(m_voice.get(), &SpeechVoice::Boundary);
+    QSignalSpy levels(m_voice.get(), &SpeechVoice::AudioLevel);
     // About a second: 10 ms a sound of the tiny voice.
     m_voice->Speak(QStringLiteral("你好世界今天很好。").repeated(6), SpeechVoice::SpeakAsync);
     QTRY_VERIFY(boundaries.size() >= 3);
@@ -322,6 +323,11 @@ void TestNeuralVoice::pauseThenResume() {
     for (const Heard& event : heard(boundaries))
         sentences += event.kind == SpeechBoundary::Sentence;
     QCOMPARE(sentences, 6);
+    // A level for every 50 ms heard.
+    QVERIFY(m_voice->WaitUntilDone(1000));
+    const double heardMs = boundaries.last().at(1).toLongLong() / 2.0 / 22050 * 1000;
+    QVERIFY2(std::abs(double(levels.size()) - heardMs / 50) <= 2,
+             qPrintable(QStringLiteral("%1 levels in %2 ms").arg(levels.size()).arg(heardMs)));
 }
 
 void TestNeuralVoice::cutOff_data() {

@@ -97,8 +97,13 @@ void NeuralVoice::Speak(const QString& text, int) {
         if (!installed.isEmpty())
             voice = installed.first();
     }
-    const Utterance utterance{m_playback.generation(), m_failures, ++m_streams, m_volume,
-                              speed(m_rate),           voice,      m_fileStream};
+    const Utterance utterance{.generation = m_playback.generation(),
+                              .failures = m_failures,
+                              .stream = ++m_streams,
+                              .volume = m_volume,
+                              .speed = speed(m_rate),
+                              .voice = voice,
+                              .file = m_fileStream};
     if (!m_fileStream)
         m_playback.open();
     ++m_pending;
