@@ -66,9 +66,9 @@ open_address() {
     keys Return
 }
 
-# Answers the file dialog that is showing with the path.
+# Answers the file dialog that is showing with the path; sets dialog.
 answer_dialog() {
-    local dialog=""
+    dialog=""
     for _ in $(seq 50); do
         dialog=$(xdotool getactivewindow 2>/dev/null)
         [ -n "$dialog" ] && [ "$dialog" != "$window" ] && break
@@ -200,9 +200,21 @@ wait_growth() {
     return 1
 }
 
-# Qt's save dialog asks before it replaces a file.
+# Qt's save dialog asks before it replaces a file, in a window of its own, which a busy machine
+# may show late; false when it does not show within 3 s.
+wait_question() {
+    local question
+    for _ in $(seq 30); do
+        question=$(xdotool getactivewindow 2>/dev/null)
+        [ -n "$question" ] && [ "$question" != "$window" ] && [ "$question" != "$dialog" ] &&
+            sleep 0.1 && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
 confirm_replace() {
-    sleep 0.3
+    wait_question
     keys y
 }
 
@@ -255,29 +267,130 @@ for _ in $(seq "$trials"); do
     [ -z "$(ls -A "$config/parlora" | grep '^\.parlora-.*\.part$')" ] || fail "settings: a part was left"
 done
 
-# kill -9 during a document save: the old document or the new one, whole.
-for _ in $(seq "$trials"); do
-    start_program || continue
-    target="$config/saved.txt"
+# A document whose save writes about 20 MB, which takes milliseconds to tens of them, and the
+# bytes its save as text gives: a byte-order mark, then UTF-16 with CR LF line ends.
+python3 -c '
+import sys
+with open(sys.argv[1], "w") as text, open(sys.argv[2], "wb") as saved:
+    lines = ["Paragraph %d of the large document is long enough that saving it takes a while. " % i * 3
+             for i in range(40000)]
+    text.write("".join(line + "\n" for line in lines))
+    saved.write(b"\xff\xfe" + "".join(line + "\r\n" for line in lines).encode("utf-16-le"))
+' "$work/large.txt" "$work/large-saved.txt"
+large_size=$(stat -c %s "$work/large-saved.txt")
+documents=$(mktemp -d "$work/documents.XXXXXX")
+target="$documents/saved.txt"
+
+# Opens the large document and answers the save dialog with the old document's path until the
+# dialog asks whether to replace it: on a busy machine the typed name can mix with the list the
+# dialog is still loading. False when it never asks.
+ask_save_large() {
     cp "$work/old-document" "$target"
-    keys ctrl+a
-    typed "new document"
+    open_address "$work/large.txt"
     keys alt+f s
     answer_dialog "$target"
-    confirm_replace
-    sleep "$(random_ms 300)"
-    kill -KILL "$pid" 2>/dev/null
+    for _ in 1 2 3; do
+        wait_question && return 0
+        [ "$(xdotool getactivewindow 2>/dev/null)" = "$dialog" ] || return 1
+        keys ctrl+a
+        typed "$target"
+        keys Return
+    done
+    return 1
+}
+
+# Waits until the system-call tracer has the program.
+wait_traced() {
+    for _ in $(seq 100); do
+        [ "$(awk '/^TracerPid:/ { print $2 }' "/proc/$pid/status")" != 0 ] && return
+        sleep 0.05
+    done
+}
+
+parts() { find "$documents" -maxdepth 1 -name '.parlora-*.part' | wc -l; }
+
+# kill -9 at each step of a document save in turn, taken from its unnamed file: while it grows,
+# or on entering its sync, its link or its rename. The tracer holds the program a moment there
+# (and where the unnamed file is opened, before the write), so that the watcher, which polls,
+# cannot miss it. Every kill comes before the rename, so the old document stays, whole.
+steps=(write fsync link rename)
+for i in $(seq "$trials"); do
+    step=${steps[$((i % 4))]}
+    start_program || continue
+    if ! ask_save_large; then
+        fail "save: the dialog did not ask to replace the document"
+        kill -KILL "$pid"
+        wait "$pid" 2>/dev/null
+        continue
+    fi
+    # Only now, as the tracer slows every call the program makes.
+    case $step in
+    write) held=(-P "$documents" -e trace=openat -e inject=openat:delay_exit=100ms) ;;
+    link) held=(-e trace=linkat -e inject=linkat:delay_enter=300ms) ;;
+    *) held=(-e trace="$step" -e inject="$step":delay_enter=300ms) ;;
+    esac
+    strace -qq -o /dev/null "${held[@]}" -p "$pid" 2>/dev/null &
+    tracer=$!
+    wait_traced
+    python3 "$(dirname "$0")/kill_in_write.py" "$pid" "$target" "$step" "$large_size" >"$work/kill" &
+    killer=$!
+    keys y
+    landed=yes
+    if wait "$killer"; then
+        where=$(cat "$work/kill")
+        count "save-killed-at-${where%% *}"
+        [ "$step" = write ] && echo "save killed during its write at ${where#write }"
+    else
+        landed=no
+        fail "save: the kill at $step missed the write ($(cat "$work/kill"))"
+        kill -KILL "$pid" 2>/dev/null
+    fi
     wait "$pid" 2>/dev/null
-    new=$(printf '\xff\xfen\0e\0w\0 \0d\0o\0c\0u\0m\0e\0n\0t\0\r\0\n\0' | od -An -tx1)
+    kill "$tracer" 2>/dev/null
+    wait "$tracer" 2>/dev/null
     if cmp -s "$target" "$work/old-document"; then
         count save-old
-    elif [ "$(od -An -tx1 "$target")" = "$new" ]; then
+    elif cmp -s "$target" "$work/large-saved.txt"; then
+        count save-new
+        [ "$landed" = yes ] &&
+            fail "save: the new document is in place though the kill came before its rename"
+    else
+        fail "saved document partial: $(stat -c %s "$target") bytes"
+    fi
+    # Killed at the rename, the file has its hidden name; the next save takes it away.
+    expected=0
+    [ "$step" = rename ] && expected=1
+    [ "$landed" = no ] || [ "$(parts)" = "$expected" ] ||
+        fail "save at $step: $(parts) parts left, not $expected"
+done
+
+# A save that runs to its end, timed; it also takes away the part a killed one left.
+if start_program && ask_save_large; then
+    strace -qq -T -y -o "$work/trace" -e trace=write,fsync,linkat,rename -p "$pid" &
+    tracer=$!
+    wait_traced
+    keys y
+    for _ in $(seq 100); do
+        cmp -s "$target" "$work/large-saved.txt" && break
+        sleep 0.1
+    done
+    kill -TERM "$pid"
+    wait_exit
+    kill "$tracer" 2>/dev/null
+    wait "$tracer" 2>/dev/null
+    if cmp -s "$target" "$work/large-saved.txt"; then
         count save-new
     else
-        fail "saved document partial: $(od -An -tx1 "$target" | head -2)"
+        fail "save: the whole save did not write the document ($(stat -c %s "$target") bytes)"
     fi
-    [ -z "$(ls -A "$config" | grep '^\.parlora-.*\.part$')" ] || fail "save: a part was left"
-done
+    [ "$(parts)" = 0 ] || fail "save: a part was left after a whole save"
+    timings=$(grep -F "$documents/" "$work/trace" |
+        sed -n 's/^\([a-z]*\)(.* <\([0-9.]*\)>$/\1 \2 s,/p' | tr '\n' ' ')
+    echo "whole save of $large_size bytes: ${timings%, }"
+else
+    fail "save: the whole save did not begin"
+    kill -KILL "$pid" 2>/dev/null
+fi
 
 # An earlier export that a new one replaces.
 python3 -c '
