@@ -19,6 +19,7 @@ struct NeuralVoice::Utterance {
     int volume;
     double speed;
     VoiceToken voice;
+    QString folder;      // empty: no voice installed
     WavFileStream* file; // null: to the sound device
 };
 
@@ -103,6 +104,7 @@ void NeuralVoice::Speak(const QString& text, int) {
                               .volume = m_volume,
                               .speed = speed(m_rate),
                               .voice = voice,
+                              .folder = neuralVoiceFolder(voice.id),
                               .file = m_fileStream};
     if (!m_fileStream)
         m_playback.open();
@@ -118,7 +120,7 @@ void NeuralVoice::Speak(const QString& text, int) {
 }
 
 void NeuralVoice::speak(const Utterance& utterance, const QString& text) {
-    const QString folder = neuralVoiceFolder(utterance.voice.id);
+    const QString& folder = utterance.folder;
     try {
         if (folder.isEmpty())
             throw AppError(QStringLiteral("没有安装自然语音（%1）").arg(neuralVoicesFolder()));
@@ -152,7 +154,7 @@ bool NeuralVoice::speakPiece(const Utterance& utterance, const QString& text,
     std::vector<qint16> samples;
     // A text cut off is still made to its end: the voice stays open for the next one, and a
     // piece is short.
-    m_worker->synthesise({neuralVoiceFolder(utterance.voice.id), 0, utterance.speed}, spoken.text,
+    m_worker->synthesise({utterance.folder, 0, utterance.speed}, spoken.text,
                          [&](const qint16* block, size_t count) {
                              samples.insert(samples.end(), block, block + count);
                              return true;

@@ -115,7 +115,7 @@ QString languageCode(const QString& name) {
 
 QString neuralVoicesFolder() {
     QString data = qEnvironmentVariable("XDG_DATA_HOME");
-    // The base directory specification ignores a relative path.
+    // Only an absolute XDG_DATA_HOME counts, as for every other program.
     if (data.isEmpty() || QDir::isRelativePath(data))
         data = QDir::homePath() + QStringLiteral("/.local/share");
     return data + QStringLiteral("/parlora/voices");
