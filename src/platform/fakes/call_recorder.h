@@ -21,7 +21,9 @@ public:
 
     QStringList calls() const {
         const QMutexLocker lock(&m_mutex);
-        return m_calls;
+        // Not a shared copy: the recording thread would grow the shared buffer in place as soon
+        // as it saw the reader's reference gone, and that check does not synchronise with it.
+        return QStringList(m_calls.cbegin(), m_calls.cend());
     }
     void clearCalls() {
         const QMutexLocker lock(&m_mutex);
