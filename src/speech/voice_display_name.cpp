@@ -2,6 +2,7 @@
 
 #include "built_language_names.h"
 #include "icu_language_name.h"
+#include "platform/speech/neural_voice_folder.h"
 
 #include <QHash>
 #include <algorithm>
@@ -37,6 +38,9 @@ QString languageName(const QString& tag) {
 }
 
 QString ownName(const VoiceToken& voice) {
+    if (!neuralVoiceFolder(voice.id).isEmpty())
+        return QStringLiteral("%1（自然，%2）")
+            .arg(languageName(voice.language), voice.description);
     QString name = chineseVoiceName(voice);
     if (name.isEmpty())
         name = languageName(voice.language);

@@ -62,6 +62,10 @@ void TestVoiceDisplayName::names_data() {
         u"gmw/en-US|English (America)|en-us",
         {u"英语（英国）（English (Great Britain)）"_s, u"英语（英国）（English (Scotland)）"_s,
          u"英语（英国）（English (Received Pronunciation)）"_s, u"英语（美国）"_s});
+    row("natural voices by language and folder",
+        u"neural:vits-zh-a|vits-zh-a|zh;neural:piper-en|piper-en|en-us;sit/cmn|Chinese|cmn",
+        {u"中文（自然，vits-zh-a）"_s, u"英语（美国）（自然，piper-en）"_s, u"中文（普通话）"_s});
+    row("a folder that names no voice is no natural voice", u"neural:|x|zh", {u"中文"_s});
     row("a region tells them apart",
         u"aav/vi|Vietnamese (Northern)|vi;aav/vi-VN-x-central|Vietnamese (Central)|"
         u"vi-vn-x-central",

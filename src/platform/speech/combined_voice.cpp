@@ -1,10 +1,10 @@
 #include "combined_voice.h"
 
+#include "neural_voice_folder.h"
+
 #include <algorithm>
 
 namespace {
-
-const QString NaturalPrefix = QStringLiteral("neural:");
 
 bool isMandarin(const VoiceToken& voice) {
     return voice.language.startsWith(QStringLiteral("cmn"));
@@ -23,7 +23,7 @@ CombinedVoice::CombinedVoice(std::unique_ptr<SpeechVoice> engine, NaturalVoices 
 CombinedVoice::~CombinedVoice() = default;
 
 bool CombinedVoice::isNatural(const QString& voiceId) {
-    return voiceId.startsWith(NaturalPrefix);
+    return !neuralVoiceFolder(voiceId).isEmpty();
 }
 
 void CombinedVoice::Speak(const QString& text, int flags) {
