@@ -1,7 +1,5 @@
 #include "background_job.h"
 
-#include <QMetaObject>
-
 namespace {
 constexpr int ReportInterval = 40; // milliseconds
 }
@@ -10,12 +8,16 @@ void BackgroundJob::Control::report(qint64 done, qint64 total) {
     if (done < total && m_sinceReport.isValid() && !m_sinceReport.hasExpired(ReportInterval))
         return;
     m_sinceReport.start();
-    QMetaObject::invokeMethod(
-        &m_job, [job = &m_job, done, total] { Q_EMIT job->progress(done, total); },
-        Qt::QueuedConnection);
+    Q_EMIT m_job.workReported(done, total, QPrivateSignal());
 }
 
-BackgroundJob::BackgroundJob(QObject* parent) : QObject(parent) {}
+// Queued signals carry the hand-offs: the values travel as copies made inside Qt, so the owner
+// never reads memory the work's thread wrote before a synchronisation it can show (the join).
+BackgroundJob::BackgroundJob(QObject* parent) : QObject(parent) {
+    connect(this, &BackgroundJob::workReported, this, &BackgroundJob::progress,
+            Qt::QueuedConnection);
+    connect(this, &BackgroundJob::workEnded, this, &BackgroundJob::endWork, Qt::QueuedConnection);
+}
 
 BackgroundJob::~BackgroundJob() {
     abandon();
@@ -32,28 +34,25 @@ bool BackgroundJob::start(Work work) {
     const int generation = ++m_generation;
     m_thread = std::thread([this, generation, work = std::move(work)] {
         Control control(*this);
-        Completion completion;
-        std::exception_ptr failure;
         try {
-            completion = work(control);
+            m_workCompletion = work(control);
         } catch (...) {
-            failure = std::current_exception();
+            m_workFailure = std::current_exception();
         }
-        // Delivered on the owner's thread; dropped there when the work was abandoned meanwhile.
-        QMetaObject::invokeMethod(
-            this,
-            [this, generation, completion = std::move(completion), failure] {
-                if (generation != m_generation || !m_running)
-                    return;
-                join();
-                m_running = false;
-                m_completion = completion;
-                m_failure = failure;
-                Q_EMIT finished();
-            },
-            Qt::QueuedConnection);
+        Q_EMIT workEnded(generation, QPrivateSignal());
     });
     return true;
+}
+
+// On the owner's thread; dropped when the work was abandoned meanwhile.
+void BackgroundJob::endWork(int generation) {
+    if (generation != m_generation || !m_running)
+        return;
+    join();
+    m_running = false;
+    m_completion = std::exchange(m_workCompletion, nullptr);
+    m_failure = std::exchange(m_workFailure, nullptr);
+    Q_EMIT finished();
 }
 
 void BackgroundJob::cancel() {
@@ -65,6 +64,8 @@ void BackgroundJob::abandon() {
     join();
     m_running = false;
     ++m_generation;
+    m_workCompletion = nullptr;
+    m_workFailure = nullptr;
 }
 
 void BackgroundJob::complete() {

@@ -50,7 +50,13 @@ Q_SIGNALS:
     // The work has returned; the job can start again.
     void finished();
 
+    // Sent from the work's thread and queued to the owner's. Only plain values travel: what
+    // the work made is read from the job once its thread is joined.
+    void workReported(qint64 done, qint64 total, QPrivateSignal);
+    void workEnded(int generation, QPrivateSignal);
+
 private:
+    void endWork(int generation);
     void join();
 
     std::thread m_thread;
@@ -59,4 +65,7 @@ private:
     int m_generation = 0; // of the work whose end is awaited; abandoned works are older
     Completion m_completion;
     std::exception_ptr m_failure;
+    // What the work returned or threw, written by its thread and read once it is joined.
+    Completion m_workCompletion;
+    std::exception_ptr m_workFailure;
 };

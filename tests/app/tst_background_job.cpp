@@ -15,6 +15,8 @@ private Q_SLOTS:
     void cancelIsSeenAndTheCompletionStillComes();
     void abandonDropsTheCompletion();
     void reportsAreThinnedButNotTheFirstAndLast();
+    void abandonedEndLeavesTheNextWorkRunning();
+    void worksInARowCompleteWithTheirOwnResults();
 };
 
 void TestBackgroundJob::completesOnTheOwnersThread() {
@@ -123,6 +125,59 @@ void TestBackgroundJob::reportsAreThinnedButNotTheFirstAndLast() {
     QVERIFY(progress.size() < 100);
     QCOMPARE(progress.first(), (QList<QVariant>{qint64(1), qint64(100)}));
     QCOMPARE(progress.last(), (QList<QVariant>{qint64(100), qint64(100)}));
+}
+
+// The end of an abandoned work may still be queued when the next work starts: it neither
+// finishes that one nor hands over its completion.
+void TestBackgroundJob::abandonedEndLeavesTheNextWorkRunning() {
+    BackgroundJob job;
+    QSignalSpy finished(&job, &BackgroundJob::finished);
+    std::atomic<bool> returned{false};
+    QString completedBy;
+    job.start([&](BackgroundJob::Control&) {
+        returned = true;
+        return [&] { completedBy = QStringLiteral("abandoned"); };
+    });
+    while (!returned)
+        QThread::yieldCurrentThread();
+    job.abandon(); // joined: its end is queued, not yet delivered
+    std::atomic<bool> release{false};
+    QVERIFY(job.start([&](BackgroundJob::Control&) {
+        while (!release)
+            QThread::msleep(1);
+        return [&] { completedBy = QStringLiteral("next"); };
+    }));
+    QTest::qWait(50);
+    QCOMPARE(finished.size(), 0);
+    QVERIFY(job.isRunning());
+    release = true;
+    QVERIFY(finished.wait(5000));
+    job.complete();
+    QCOMPARE(completedBy, QStringLiteral("next"));
+}
+
+void TestBackgroundJob::worksInARowCompleteWithTheirOwnResults() {
+    BackgroundJob job;
+    QSignalSpy progress(&job, &BackgroundJob::progress);
+    QSignalSpy finished(&job, &BackgroundJob::finished);
+    QList<int> completed;
+    for (int k = 0; k < 20; ++k) {
+        QVERIFY(job.start([&completed, k](BackgroundJob::Control& control) {
+            control.report(k, 20);
+            if (k % 5 == 4)
+                throw AppError(QString::number(k));
+            return [&completed, k] { completed << k; };
+        }));
+        QVERIFY(finished.wait(5000));
+        try {
+            job.complete();
+        } catch (const AppError& error) {
+            completed << -error.message().toInt();
+        }
+        QCOMPARE(progress.takeFirst(), (QList<QVariant>{qint64(k), qint64(20)}));
+    }
+    QCOMPARE(completed, (QList<int>{0,  1,  2,  3,  -4,  5,  6,  7,  8,  -9,
+                                    10, 11, 12, 13, -14, 15, 16, 17, 18, -19}));
 }
 
 QTEST_GUILESS_MAIN(TestBackgroundJob)
