@@ -8,7 +8,10 @@
 #include "platform/key_module.h"
 #include "platform/notification_area.h"
 #include "platform/portal_global_keys.h"
+#include "platform/speech/combined_voice.h"
 #include "platform/speech/espeak_voice.h"
+#include "platform/speech/neural_voice.h"
+#include "platform/speech/neural_voice_folder.h"
 #include "platform/speech/speech_workers.h"
 #include "platform/speech/wav_file_stream.h"
 #include "platform/x11_global_keys.h"
@@ -34,7 +37,10 @@ int main(int argc, char* argv[]) {
     LinuxSystemInfo systemInfo;
     DesktopShell shell;
     // The engine lists its voices on its own thread; the window shows without waiting for them.
-    auto voice = std::make_unique<EspeakVoice>(std::move(engine));
+    // The natural voices' helper starts only when one of them is chosen.
+    auto voice = std::make_unique<CombinedVoice>(std::make_unique<EspeakVoice>(std::move(engine)),
+                                                 installedNeuralVoices,
+                                                 [] { return std::make_unique<NeuralVoice>(); });
 
     Platform platform{&dialogs, &dataDirectory, &systemInfo, &shell, voice.get()};
 

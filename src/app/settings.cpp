@@ -16,6 +16,7 @@ Settings readSettings(const ProfileFile& profile) {
     const Settings defaults;
     Settings s;
     s.engine = profile.readInteger(Section, QStringLiteral("Engine"), defaults.engine);
+    s.engineId = profile.readString(Section, QStringLiteral("EngineId"), defaults.engineId);
     s.speakKey = profile.readString(Section, QStringLiteral("Speakkey"), defaults.speakKey);
     s.showKeyWord =
         profile.readString(Section, QStringLiteral("ShowkeyWord"), defaults.showKeyWord);
@@ -78,6 +79,8 @@ void writeSettings(ProfileFile& profile, const SettingsToSave& values) {
                             yesNo(*values.showClipBrdText));
     if (values.engine)
         profile.writeInteger(Section, QStringLiteral("Engine"), *values.engine);
+    if (values.engineId)
+        profile.writeString(Section, QStringLiteral("EngineId"), *values.engineId);
     // Follow-along highlight.
     if (values.highlightReading)
         profile.writeBool(Section, QStringLiteral("HighlightReading"), *values.highlightReading);

@@ -11,6 +11,7 @@ class ProfileFile;
 // The values of "set.ini", read once at start-up and applied by the start-up steps.
 struct Settings {
     qint32 engine = -1;
+    QString engineId; // the voice's id, which keeps naming it when the list changes
     QString speakKey = QStringLiteral("All");
     QString showKeyWord = QStringLiteral("No");
     QString showClipBrdText = QStringLiteral("No");
@@ -45,6 +46,7 @@ struct SettingsToSave {
     std::optional<bool> speakClipBrd;
     std::optional<bool> showClipBrdText;
     std::optional<qint32> engine;
+    std::optional<QString> engineId;
     std::optional<bool> highlightReading;
     std::optional<QList<GlobalKey>> globalKeys;
 };

@@ -79,6 +79,7 @@ void TFmain::connectHandlers() {
     connect(TBRate, &QSlider::valueChanged, this, [this] { guarded([&] { TBRateChange(); }); });
     connect(TBVolume, &QSlider::valueChanged, this, [this] { guarded([&] { TBVolumeChange(); }); });
     connect(SpVoice1, &SpeechVoice::AudioLevel, this, &TFmain::SpVoice1AudioLevel);
+    connect(SpVoice1, &SpeechVoice::SpeakFailed, this, &TFmain::SpVoice1SpeakFailed);
     connectItem(NToolbar, &TFmain::NToolbarClick);
     connectItem(NAddressBar, &TFmain::NAddressBarClick);
     connectItem(NProgressbar, &TFmain::NProgressbarClick);
@@ -293,8 +294,10 @@ SettingsToSave TFmain::settingsToSave() const {
         save.speakClipBrd = CBSpeakClipBrd->isChecked();
         save.showClipBrdText = CBShowClipBrdText->isChecked();
     }
-    if (ran(6) && cbVoices->currentIndex() >= 0)
+    if (ran(6) && cbVoices->currentIndex() >= 0) {
         save.engine = cbVoices->currentIndex();
+        save.engineId = m_voiceTokens.value(cbVoices->currentIndex()).id;
+    }
     return save;
 }
 

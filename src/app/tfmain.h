@@ -68,6 +68,7 @@ public:
     void BtnPauseClick();
     void BtnStopClick();
     void SpVoice1AudioLevel(int streamNumber, qint64 streamPosition, int level);
+    void SpVoice1SpeakFailed(const QString& message);
     void cbVoicesChange();
     void TBRateChange();
     void TBVolumeChange();

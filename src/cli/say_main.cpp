@@ -10,8 +10,11 @@
 #include "export/export_names.h"
 #include "platform/desktop_services.h"
 #include "platform/document_converter.h"
+#include "platform/speech/combined_voice.h"
 #include "platform/speech/engine_input.h"
 #include "platform/speech/espeak_voice.h"
+#include "platform/speech/neural_voice.h"
+#include "platform/speech/neural_voice_folder.h"
 #include "platform/speech/wav_file_stream.h"
 #include "speech/chinese/mandarin_pinyin.h"
 #include "speech/pronunciation_file.h"
@@ -94,7 +97,7 @@ VoiceToken chooseVoice(SpeechVoice& voice, const SayOptions& options) {
         QStringList names;
         for (const VoiceToken& token : voices)
             names << token.description;
-        index = voiceIndexToSelect(stored.engine, names);
+        index = voiceIndexToSelect(stored.engine, stored.engineId, voices, names);
         if (index < 0)
             throw AppError(QStringLiteral("没有安装任何语音"));
     } else {
@@ -222,7 +225,7 @@ void printLines(const QString& text, const std::function<QString(const QString&)
         printLine(stdout, report(line));
 }
 
-void listVoices(EspeakVoice& voice) {
+void listVoices(SpeechVoice& voice) {
     const QList<VoiceToken> voices = voice.GetVoices({}, {});
     const QStringList shownNames = voiceDisplayNames(voices);
     for (qsizetype i = 0; i < voices.size(); ++i) {
@@ -243,7 +246,8 @@ int say(const SayOptions& options) {
             printLines(*text, MandarinPinyin::pinyinLine);
         return 0;
     }
-    EspeakVoice voice;
+    CombinedVoice voice(std::make_unique<EspeakVoice>(), installedNeuralVoices,
+                        [] { return std::make_unique<NeuralVoice>(); });
     if (options.listVoices) {
         listVoices(voice);
         return 0;

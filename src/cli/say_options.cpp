@@ -2,6 +2,7 @@
 
 #include "documents/document_kind.h"
 #include "export/audio_export.h"
+#include "platform/speech/neural_voice_folder.h"
 #include "speech/voice_display_name.h"
 
 #include <functional>
@@ -198,6 +199,8 @@ QString sayUsage() {
 }
 
 QString voiceLanguage(const VoiceToken& voice) {
+    if (!neuralVoiceFolder(voice.id).isEmpty())
+        return voice.language;
     return voice.id.mid(voice.id.lastIndexOf(u'/') + 1);
 }
 

@@ -1,10 +1,10 @@
 #include "export/audio_export.h"
 
-#include "app/code_points.h"
-
 #include "app/app_error.h"
 #include "app/atomic_file.h"
+#include "app/code_points.h"
 #include "export/export_names.h"
+#include "platform/speech/neural_voice_folder.h"
 #include "speech/voice_choice.h"
 
 #include <QDir>
@@ -177,7 +177,7 @@ bool AudioExport::exportLines(const QString& folder, const QStringList& lines,
         m_commits.wait();
         return finished;
     };
-    if (m_helpers && files.size() > 1)
+    if (helpersSpeak() && files.size() > 1)
         return committed(writeLinesWithHelpers(files, spoken, lineProgress));
     for (qsizetype k = 0; k < files.size(); ++k) {
         if (!lineProgress(k) ||
@@ -190,6 +190,8 @@ bool AudioExport::exportLines(const QString& folder, const QStringList& lines,
 
 bool AudioExport::exportTimedText(const QString& path, const QString& text, int format,
                                   const Progress& progress, const BeforeCommit& beforeCommit) {
+    if (!neuralVoiceFolder(m_helperVoice.id).isEmpty())
+        throw AppError(QStringLiteral("自然语音还不能导出有声书和字幕，请先换用其他语音"));
     AtExit done{[this] { finish(); }};
     std::unique_ptr<SpeechWorkers> own;
     if (!m_helpers)
@@ -249,7 +251,7 @@ bool AudioExport::writeFile(const QString& path, const QString& text, int format
     auto file = begin(path, format);
     if (!spokenOrAbandoned([&] {
             const SpeechPieces pieces = speechPieces(text, PieceLength);
-            if (m_helpers && pieces.texts.size() > 1)
+            if (helpersSpeak() && pieces.texts.size() > 1)
                 return speakWithHelpers(pieces, progress);
             m_voice.setAllowAudioOutputFormatChangesOnNextSet(false);
             m_voice.setAudioOutputStream(&m_stream);
@@ -258,6 +260,10 @@ bool AudioExport::writeFile(const QString& path, const QString& text, int format
         return false;
     complete(std::move(file));
     return true;
+}
+
+bool AudioExport::helpersSpeak() const {
+    return m_helpers && neuralVoiceFolder(m_helperVoice.id).isEmpty();
 }
 
 bool AudioExport::spokenOrAbandoned(const std::function<bool()>& speech) {

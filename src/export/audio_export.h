@@ -61,7 +61,8 @@ public:
     // Runs on the complete file before it replaces the target, to add to it (tags).
     using BeforeCommit = std::function<void(const QString& writtenPath, const SpeechTimes& times)>;
     // As exportText, and tells where each word is heard. Needs the engine's word marks, which
-    // the helpers send: without helpers of its own, one is started for the export.
+    // the helpers send: without helpers of its own, one is started for the export. AppError
+    // for a natural voice, which marks no words.
     bool exportTimedText(const QString& path, const QString& text, int format,
                          const Progress& progress, const BeforeCommit& beforeCommit);
     // One file per non-empty line in the folder, named by lineFileName. On cancel or failure
@@ -94,6 +95,8 @@ private:
     bool writeLinesWithHelpers(const QStringList& files, const QStringList& lines,
                                const std::function<bool(qsizetype linesDone)>& lineProgress);
     void finish();
+    // The helpers speak the engine's voices; a natural voice speaks through the voice itself.
+    bool helpersSpeak() const;
 
     SpeechVoice& m_voice;
     SpeechFileStream& m_stream;

@@ -1,7 +1,6 @@
 #include "export/export_names.h"
 
 #include "app/code_points.h"
-
 #include "speech/text_units.h"
 
 #include <algorithm>

@@ -1,4 +1,5 @@
 // Read aloud, pause and resume, stop, and the audio-level bar.
+#include "app/app_error.h"
 #include "app/progress_job.h"
 #include "app/tfmain.h"
 #include "platform/speech/speech_voice.h"
@@ -90,6 +91,15 @@ void TFmain::BtnStopClick() {
     if (swallowErrors([&] { SpVoice1->ReleaseVoice(); }))
         m_paused = false;
     clearReadingHighlight();
+}
+
+// The reading ends as a stop would end it, and the reason is shown.
+void TFmain::SpVoice1SpeakFailed(const QString& message) {
+    m_listening->stop();
+    m_paused = false;
+    clearReadingHighlight();
+    ProgressBar1->setValue(0);
+    guarded([&] { throw AppError(message); });
 }
 
 void TFmain::SpVoice1AudioLevel(int, qint64, int level) {

@@ -47,7 +47,8 @@ void TFmain::listVoices() {
     cbVoices->addItems(texts);
     for (qsizetype i = 0; i < m_voiceTokens.size(); ++i)
         cbVoices->setItemData(int(i), voiceDescription(m_voiceTokens[i]), Qt::ToolTipRole);
-    const int selected = voiceIndexToSelect(m_settings.engine, texts);
+    const int selected =
+        voiceIndexToSelect(m_settings.engine, m_settings.engineId, m_voiceTokens, texts);
     if (selected < 0)
         return;
     cbVoices->setCurrentIndex(selected);

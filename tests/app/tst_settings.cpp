@@ -12,6 +12,7 @@ private Q_SLOTS:
     void colourForms();
     void writesFourteenKeysInOrder();
     void keepsWhatIsNotWritten();
+    void voiceIdBesideItsIndex();
     void letterDigitSpelling_data();
     void letterDigitSpelling();
     void highlightReading_data();
@@ -113,6 +114,17 @@ void TestSettings::keepsWhatIsNotWritten() {
     QCOMPARE(reread.engine, 5);
     QCOMPARE(reread.rate, 3);
     QCOMPARE(profile.toText().count(u'='), 14);
+}
+
+void TestSettings::voiceIdBesideItsIndex() {
+    ProfileFile profile = ProfileFile::fromText(QStringLiteral("[set]\nEngine=5\n"));
+    QCOMPARE(readSettings(profile).engineId, QString()); // files of before keep their index
+    SettingsToSave values;
+    values.engine = 3;
+    values.engineId = QStringLiteral("neural:vits-zh");
+    writeSettings(profile, values);
+    QCOMPARE(profile.toText(), QStringLiteral("[set]\r\nEngine=3\r\nEngineId=neural:vits-zh\r\n"));
+    QCOMPARE(readSettings(profile).engineId, QStringLiteral("neural:vits-zh"));
 }
 
 void TestSettings::letterDigitSpelling_data() {

@@ -34,6 +34,8 @@ private Q_SLOTS:
     void engineFailureEndsStartup();
     void indexChoice_data();
     void indexChoice();
+    void idChoice_data();
+    void idChoice();
 
 private:
     TFmain* start(const QByteArray& settings = {});
@@ -222,8 +224,9 @@ void TestReadingControl::exitStoresVoiceIndex() {
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QStringList lines =
         QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-    QCOMPARE(lines.size(), 1 + 14 + 1); // and the follow-along highlight
+    QCOMPARE(lines.size(), 1 + 14 + 1 + 1); // and the follow-along highlight, the voice's id
     QVERIFY(lines.contains(QStringLiteral("Engine=2")));
+    QVERIFY(lines.contains(QStringLiteral("EngineId=roa/fr")));
     QVERIFY(lines.contains(QStringLiteral("Volume=80")));
 }
 
@@ -266,6 +269,25 @@ void TestReadingControl::indexChoice() {
     QFETCH(QStringList, texts);
     QFETCH(int, expected);
     QCOMPARE(voiceIndexToSelect(saved, texts), expected);
+}
+
+void TestReadingControl::idChoice_data() {
+    QTest::addColumn<int>("saved");
+    QTest::addColumn<QString>("savedId");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("the id wherever it now stands") << 1 << "gmw/en-US" << 2;
+    QTest::newRow("no id saved: the index") << 1 << "" << 1;
+    QTest::newRow("voice gone: the index") << 1 << "neural:removed" << 1;
+}
+
+void TestReadingControl::idChoice() {
+    QFETCH(int, saved);
+    QFETCH(QString, savedId);
+    QFETCH(int, expected);
+    const QList<VoiceToken> voices{{QStringLiteral("sit/cmn"), QStringLiteral("a")},
+                                   {QStringLiteral("neural:new"), QStringLiteral("b")},
+                                   {QStringLiteral("gmw/en-US"), QStringLiteral("c")}};
+    QCOMPARE(voiceIndexToSelect(saved, savedId, voices, {"a", "b", "c"}), expected);
 }
 
 QTEST_MAIN(TestReadingControl)

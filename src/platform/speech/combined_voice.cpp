@@ -121,6 +121,7 @@ SpeechVoice& CombinedVoice::natural() {
 void CombinedVoice::forwardSignals(SpeechVoice& backEnd) {
     connect(&backEnd, &SpeechVoice::AudioLevel, this, &SpeechVoice::AudioLevel);
     connect(&backEnd, &SpeechVoice::Boundary, this, &SpeechVoice::Boundary);
+    connect(&backEnd, &SpeechVoice::SpeakFailed, this, &SpeechVoice::SpeakFailed);
 }
 
 void CombinedVoice::toBoth(const std::function<void(SpeechVoice&)>& apply) {

@@ -1,7 +1,6 @@
 #include "engine_input.h"
 
 #include "app/code_points.h"
-
 #include "speech/chinese/chinese_numbers.h"
 #include "speech/chinese/mandarin_pinyin.h"
 #include "speech/chinese/tone_changes.h"

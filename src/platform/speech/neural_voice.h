@@ -43,10 +43,6 @@ public:
     // AppError, once, when a voice failed since the last Speak.
     bool WaitUntilDone(int milliseconds) override;
 
-Q_SIGNALS:
-    // The voice could not be used; the message names it. Speech queued meanwhile is dropped.
-    void SpeakFailed(const QString& message);
-
 private:
     struct Utterance;
     // On the synthesis thread.

@@ -93,4 +93,7 @@ Q_SIGNALS:
     // it ends. Nothing is reported for speech written to a file or cut off.
     void Boundary(int streamNumber, qint64 streamPosition, SpeechBoundary boundary,
                   int characterPosition, int length);
+    // Speech that was queued could not be made (a natural voice that cannot be used): what was
+    // queued is dropped and no End follows. The message names the voice.
+    void SpeakFailed(const QString& message);
 };

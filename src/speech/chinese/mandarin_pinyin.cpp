@@ -1,7 +1,6 @@
 #include "mandarin_pinyin.h"
 
 #include "app/code_points.h"
-
 #include "pinyin_table.h"
 #include "pinyin_traditional.h"
 #include "polyphone_model.h"
