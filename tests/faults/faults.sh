@@ -6,7 +6,7 @@
 #   faults.sh <program folder> [close cycles per road] [kill trials per writer]
 set -uo pipefail
 
-bin=$1
+bin=$(cd "$1" && pwd)
 cycles=${2:-3}
 trials=${3:-20}
 work=$(mktemp -d /tmp/parlora-faults.XXXXXX)
@@ -43,7 +43,9 @@ printf 'old document\r\n' >"$work/old-document"
 # and window.
 start_program() {
     config=${1:-$(mktemp -d "$work/config.XXXXXX")}
-    XDG_CONFIG_HOME=$config PATH="$work/stubs:$PATH" "$bin/parlora" >"$config/log" 2>&1 &
+    # In the work folder, where a name the dialog took as relative stays.
+    (cd "$work" && XDG_CONFIG_HOME=$config PATH="$work/stubs:$PATH" exec "$bin/parlora") \
+        >"$config/log" 2>&1 &
     pid=$!
     window=""
     for _ in $(seq 100); do
@@ -313,15 +315,16 @@ parts() { find "$documents" -maxdepth 1 -name '.parlora-*.part' | wc -l; }
 # or on entering its sync, its link or its rename. The tracer holds the program a moment there
 # (and where the unnamed file is opened, before the write), so that the watcher, which polls,
 # cannot miss it. Every kill comes before the rename, so the old document stays, whole.
-steps=(write fsync link rename)
-for i in $(seq "$trials"); do
-    step=${steps[$((i % 4))]}
-    start_program || continue
+# One save killed at the step. Returns the watcher's status: 2, with the program ended, when
+# no save began in the documents' folder, as a busy machine can garble the name typed into the
+# dialog.
+kill_save_at() {
+    local step=$1 held tracer killer outcome
+    start_program || return 2
     if ! ask_save_large; then
-        fail "save: the dialog did not ask to replace the document"
         kill -KILL "$pid"
         wait "$pid" 2>/dev/null
-        continue
+        return 2
     fi
     # Only now, as the tracer slows every call the program makes.
     case $step in
@@ -335,19 +338,38 @@ for i in $(seq "$trials"); do
     python3 "$(dirname "$0")/kill_in_write.py" "$pid" "$target" "$step" "$large_size" >"$work/kill" &
     killer=$!
     keys y
-    landed=yes
-    if wait "$killer"; then
-        where=$(cat "$work/kill")
-        count "save-killed-at-${where%% *}"
-        [ "$step" = write ] && echo "save killed during its write at ${where#write }"
-    else
-        landed=no
-        fail "save: the kill at $step missed the write ($(cat "$work/kill"))"
-        kill -KILL "$pid" 2>/dev/null
-    fi
+    wait "$killer"
+    outcome=$?
+    [ "$outcome" = 0 ] || kill -KILL "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null
     kill "$tracer" 2>/dev/null
     wait "$tracer" 2>/dev/null
+    return "$outcome"
+}
+
+steps=(write fsync link rename)
+for i in $(seq "$trials"); do
+    step=${steps[$((i % 4))]}
+    for _ in 1 2 3; do
+        kill_save_at "$step"
+        outcome=$?
+        [ "$outcome" = 2 ] || break
+        count save-dialog-retried
+    done
+    landed=no
+    case $outcome in
+    0)
+        landed=yes
+        where=$(cat "$work/kill")
+        count "save-killed-at-${where%% *}"
+        [ "$step" = write ] && echo "save killed during its write at ${where#write }"
+        ;;
+    1) fail "save: the kill at $step missed the write ($(cat "$work/kill"))" ;;
+    *)
+        fail "save: no save began in three tries"
+        continue
+        ;;
+    esac
     if cmp -s "$target" "$work/old-document"; then
         count save-old
     elif cmp -s "$target" "$work/large-saved.txt"; then

@@ -14,8 +14,8 @@ on entering them (delay_enter), long enough to be seen here in /proc/<pid>/sysca
 write it holds the opening of the unnamed file, so that the polling is under way when the
 write begins.
 Prints "write <written> of <bytes> bytes, <time> after it began to grow", or the step, and
-exits 0 once the kill is sent; exits 1 without a kill when the step went by unseen, the program
-ended or 30 s passed.
+exits 0 once the kill is sent; exits 1 without a kill when the step went by unseen or 30 s
+passed, 2 when no write began in the folder within 10 s or the program ended.
 """
 
 import os
@@ -29,9 +29,9 @@ import time
 SYSCALLS = {"fsync": 74, "link": 265, "rename": 82}
 
 
-def missed(reason):
+def missed(reason, status=1):
     print(reason)
-    sys.exit(1)
+    sys.exit(status)
 
 
 def alive(pid):
@@ -124,9 +124,10 @@ def main():
     deadline = time.monotonic() + 30
 
     fd = None
+    opened_by = time.monotonic() + 10
     while fd is None:
-        if time.monotonic() > deadline or not alive(pid):
-            missed("the write never began")
+        if time.monotonic() > opened_by or not alive(pid):
+            missed("the write never began", 2)
         time.sleep(0.005)
         fd = unnamed_fd(pid, folder)
 
