@@ -65,6 +65,11 @@ double rms(const std::vector<short>& samples) {
 
 void TestEspeakVoice::initTestCase() {
     m_voice = std::make_unique<EspeakVoice>();
+    // The engine loads on its own thread; the voice says when its list has come.
+    QVERIFY(m_voice->voicesLoading());
+    QSignalSpy loaded(m_voice.get(), &SpeechVoice::VoicesLoaded);
+    QVERIFY(loaded.wait(10000));
+    QVERIFY(!m_voice->voicesLoading());
 }
 
 void TestEspeakVoice::cleanupTestCase() {
