@@ -311,10 +311,6 @@ wait_traced() {
 
 parts() { find "$documents" -maxdepth 1 -name '.parlora-*.part' | wc -l; }
 
-# kill -9 at each step of a document save in turn, taken from its unnamed file: while it grows,
-# or on entering its sync, its link or its rename. The tracer holds the program a moment there
-# (and where the unnamed file is opened, before the write), so that the watcher, which polls,
-# cannot miss it. Every kill comes before the rename, so the old document stays, whole.
 # One save killed at the step. Returns the watcher's status: 2, with the program ended, when
 # no save began in the documents' folder, as a busy machine can garble the name typed into the
 # dialog.
@@ -347,6 +343,10 @@ kill_save_at() {
     return "$outcome"
 }
 
+# kill -9 at each step of a document save in turn, taken from its unnamed file: while it grows,
+# or on entering its sync, its link or its rename. The tracer holds the program a moment there
+# (and where the unnamed file is opened, before the write), so that the watcher, which polls,
+# cannot miss it. Every kill comes before the rename, so the old document stays, whole.
 steps=(write fsync link rename)
 for i in $(seq "$trials"); do
     step=${steps[$((i % 4))]}
