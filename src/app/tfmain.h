@@ -13,6 +13,7 @@
 #include "speech/pronunciation_file.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -40,6 +41,7 @@ class Listening;
 class QUrl;
 class ReadingHighlight;
 class TFAbout;
+class VoiceManagerDialog;
 
 // The main window: a rich-text editor with the tool bar, address bar, property bar and progress
 // bar around it. Every component carries its well-known name as objectName; the handlers of each
@@ -342,6 +344,9 @@ public:
     // 发音词典.
     void NPronunciationClick();
     QAction* NPronunciation;
+    // 语音管理.
+    void NVoiceManagerClick();
+    QAction* NVoiceManager;
 
 Q_SIGNALS:
     // The window has closed: the program ends once every handler has returned.
@@ -514,4 +519,14 @@ private:
     SharedPronunciation pronunciation();
     PronunciationFile& pronunciationFile();
     std::unique_ptr<PronunciationFile> m_pronunciationFile;
+
+    // Voice manager: helpers and state.
+    void connectVoiceManagerHandlers();
+    void installVoice(const QPointer<VoiceManagerDialog>& dialog, const QString& path);
+    void removeNaturalVoice(const QPointer<VoiceManagerDialog>& dialog, const QString& name);
+    void tryNaturalVoice(const QString& name);
+    void naturalVoicesChanged(const QPointer<VoiceManagerDialog>& dialog);
+    // Lists the voices again, keeping the chosen one while it is installed.
+    void relistVoices();
+    std::unique_ptr<SpeechVoice> m_voiceTrial;
 };

@@ -416,6 +416,7 @@ void TFmain::createMainMenu() {
         addItem(NSpeakI, "NNextParagraph", QStringLiteral("下一段"), Qt::SHIFT | Qt::Key_F8);
     NGlobalKeys = addItem(NSpeakI, "NGlobalKeys", QStringLiteral("快捷键设置..."));
     NPronunciation = addItem(NSpeakI, "NPronunciation", QStringLiteral("发音词典(&D)..."));
+    NVoiceManager = addItem(NSpeakI, "NVoiceManager", QStringLiteral("语音管理(&M)..."));
     addSeparator(NSpeakI, "N5");
     NSpeakKeyAll = addCheckItem(NSpeakI, "NSpeakKeyAll", QStringLiteral("朗读按键(所有)"));
     keyModeGroup = new QActionGroup(this);

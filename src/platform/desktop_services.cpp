@@ -41,6 +41,11 @@ QString QtDialogs::existingDirectory(QWidget* parent, const QString& caption) {
     return QFileDialog::getExistingDirectory(parent, caption);
 }
 
+bool QtDialogs::confirm(QWidget* parent, const QString& caption, const QString& text) {
+    return QMessageBox::question(parent, caption, text, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
 std::optional<QFont> QtDialogs::chooseFont(QWidget* parent, const QFont& initial) {
     bool ok = false;
     const QFont font = QFontDialog::getFont(&ok, initial, parent);

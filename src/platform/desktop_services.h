@@ -16,6 +16,7 @@ public:
     SaveChoice saveFileName(QWidget* parent, const QString& filters,
                             const QString& defaultSuffix) override;
     QString existingDirectory(QWidget* parent, const QString& caption) override;
+    bool confirm(QWidget* parent, const QString& caption, const QString& text) override;
     std::optional<QFont> chooseFont(QWidget* parent, const QFont& initial) override;
     std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial) override;
     bool setUpPrinter(QWidget* parent, QPrinter& printer) override;

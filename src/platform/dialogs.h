@@ -29,6 +29,8 @@ public:
     virtual SaveChoice saveFileName(QWidget* parent, const QString& filters,
                                     const QString& defaultSuffix) = 0;
     virtual QString existingDirectory(QWidget* parent, const QString& caption) = 0;
+    // A question that undoes nothing once answered yes (removing what the user installed).
+    virtual bool confirm(QWidget* parent, const QString& caption, const QString& text) = 0;
 
     // Documents.
 

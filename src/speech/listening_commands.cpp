@@ -50,6 +50,7 @@ void TFmain::connectListeningHandlers() {
         connectItem(item, &TFmain::NNextParagraphClick);
     connectItem(NGlobalKeys, &TFmain::NGlobalKeysClick);
     connectPronunciationHandlers();
+    connectVoiceManagerHandlers();
     RichEdit1->viewport()->installEventFilter(new WordDoubleClick(this, [this] {
         const int word = RichEdit1->textCursor().selectionStart();
         if (!m_listening->contains(word))

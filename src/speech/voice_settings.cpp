@@ -55,6 +55,15 @@ void TFmain::listVoices() {
     cbVoicesChange();
 }
 
+void TFmain::relistVoices() {
+    if (const auto chosen = selectedVoice()) {
+        m_settings.engine = cbVoices->currentIndex();
+        m_settings.engineId = chosen->id;
+    }
+    cbVoices->clear();
+    listVoices();
+}
+
 void TFmain::applyRateAndVolume() {
     setRateFromVoice(m_settings.rate);
     setVolumeFromVoice(m_settings.volume);

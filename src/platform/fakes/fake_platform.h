@@ -35,6 +35,7 @@ public:
     QStringList openAnswers;
     QList<SaveChoice> saveAnswers;
     QStringList directoryAnswers;
+    QList<bool> confirmAnswers; // none left: no
 
     void showMessage(QWidget*, const QString& caption, const QString& text, Icon icon) override {
         messages.append({caption, text, icon});
@@ -51,6 +52,10 @@ public:
     QString existingDirectory(QWidget*, const QString& caption) override {
         fileQuestions << QStringLiteral("directory:") + caption;
         return directoryAnswers.isEmpty() ? QString() : directoryAnswers.takeFirst();
+    }
+    bool confirm(QWidget*, const QString&, const QString& text) override {
+        fileQuestions << QStringLiteral("confirm:") + text;
+        return confirmAnswers.isEmpty() ? false : confirmAnswers.takeFirst();
     }
 
     // Editor commands.

@@ -1,0 +1,119 @@
+// 语音管理: the natural voices installed under the data folder, installed, removed and tried
+// out here.
+#include "app/app_error.h"
+#include "app/progress_job.h"
+#include "app/tfmain.h"
+#include "platform/dialogs.h"
+#include "platform/speech/neural_voice.h"
+#include "platform/speech/neural_voice_folder.h"
+#include "platform/speech/neural_worker.h"
+#include "speech/voice_manager_dialog.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QPointer>
+#include <QSlider>
+#include <algorithm>
+
+namespace {
+
+const QString TrialLine = QStringLiteral("你好，这是自然语音的试听。Hello, this is a sample.");
+
+ProgressJob::Texts installTexts() {
+    return {QStringLiteral("导入语音"), QStringLiteral("正在导入语音，请稍候……"),
+            QStringLiteral("正在导入语音，请稍候")};
+}
+
+// The voice is opened once in its helper, as speech would open it.
+void openInHelper(const QString& folder) {
+    NeuralWorker().open(folder);
+}
+
+} // namespace
+
+void TFmain::connectVoiceManagerHandlers() {
+    connectItem(NVoiceManager, &TFmain::NVoiceManagerClick);
+}
+
+void TFmain::NVoiceManagerClick() {
+    auto* dialog = new VoiceManagerDialog(this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setVoices(NaturalVoiceStore::installed());
+    const QPointer<VoiceManagerDialog> guardedDialog(dialog);
+    connect(dialog, &VoiceManagerDialog::importArchiveRequested, this, [this, guardedDialog] {
+        installVoice(guardedDialog,
+                     m_platform.dialogs->openFileName(
+                         guardedDialog,
+                         QStringLiteral("语音压缩包 (*.tar.bz2 *.tbz2 *.tar.gz *.tgz *.tar.xz)")));
+    });
+    connect(dialog, &VoiceManagerDialog::importFolderRequested, this, [this, guardedDialog] {
+        installVoice(guardedDialog, m_platform.dialogs->existingDirectory(
+                                        guardedDialog, QStringLiteral("选择语音文件夹")));
+    });
+    connect(dialog, &VoiceManagerDialog::removeRequested, this,
+            [this, guardedDialog](const QString& name) {
+                guarded([&] { removeNaturalVoice(guardedDialog, name); });
+            });
+    connect(dialog, &VoiceManagerDialog::listenRequested, this,
+            [this](const QString& name) { guarded([&] { tryNaturalVoice(name); }); });
+    connect(dialog, &QDialog::finished, this, [this] { m_voiceTrial.reset(); });
+    dialog->open();
+}
+
+// Unpacking and opening a large voice takes a while: it runs as the window's long operation.
+void TFmain::installVoice(const QPointer<VoiceManagerDialog>& dialog, const QString& path) {
+    if (path.isEmpty() || longOperation().refuseWhileRunning())
+        return;
+    longOperation().start(installTexts(), [this, dialog, path](BackgroundJob::Control&) {
+        const QString name = NaturalVoiceStore::install(path, openInHelper);
+        return BackgroundJob::Completion([this, dialog, name] {
+            naturalVoicesChanged(dialog);
+            m_platform.dialogs->showMessage(
+                dialog ? static_cast<QWidget*>(dialog) : this, QStringLiteral("语音管理"),
+                QStringLiteral("已导入语音“%1”，可在语音列表中选用。").arg(name),
+                Dialogs::Icon::Information);
+        });
+    });
+}
+
+void TFmain::removeNaturalVoice(const QPointer<VoiceManagerDialog>& dialog, const QString& name) {
+    if (name.isEmpty() || longOperation().refuseWhileRunning())
+        return;
+    if (!m_platform.dialogs->confirm(
+            dialog, QStringLiteral("语音管理"),
+            QStringLiteral("删除语音“%1”？它的文件将从磁盘上删除。").arg(name)))
+        return;
+    const auto chosen = selectedVoice();
+    if (chosen && neuralVoiceFolder(chosen->id).endsWith(u'/' + name))
+        BtnStopClick(); // its helper lets go of the files
+    m_voiceTrial.reset();
+    NaturalVoiceStore::remove(name);
+    naturalVoicesChanged(dialog);
+}
+
+// Heard through a voice of the dialog's own, so that the window's chosen voice stays as it is.
+void TFmain::tryNaturalVoice(const QString& name) {
+    if (name.isEmpty())
+        return;
+    if (!m_voiceTrial) {
+        m_voiceTrial = std::make_unique<NeuralVoice>();
+        connect(m_voiceTrial.get(), &SpeechVoice::SpeakFailed, this,
+                [this](const QString& message) { guarded([&] { throw AppError(message); }); });
+    }
+    const QList<VoiceToken> voices = installedNeuralVoices();
+    const auto voice = std::find_if(voices.begin(), voices.end(),
+                                    [&](const VoiceToken& v) { return v.description == name; });
+    if (voice == voices.end())
+        return;
+    m_voiceTrial->ReleaseVoice();
+    m_voiceTrial->setRate(TBRate->value());
+    m_voiceTrial->setVolume(TBVolume->value());
+    m_voiceTrial->setVoice(*voice);
+    m_voiceTrial->Speak(TrialLine, SpeechVoice::SpeakAsync);
+}
+
+void TFmain::naturalVoicesChanged(const QPointer<VoiceManagerDialog>& dialog) {
+    if (dialog)
+        dialog->setVoices(NaturalVoiceStore::installed());
+    relistVoices();
+}
