@@ -125,16 +125,16 @@ void TestNaturalVoiceStore::install_data() {
     QTest::addColumn<QString>("given");          // what is installed, or the archive's base name
     QTest::addColumn<QStringList>("tarOptions"); // when packing
     QTest::addColumn<QString>("installedBefore");
-    QTest::addColumn<bool>("checkRefuses");
-    QTest::addColumn<QString>("name");    // installed as; empty: refused
-    QTest::addColumn<QString>("message"); // part of the refusal
+    QTest::addColumn<QString>("whileChecked"); // "refuse", or "install" a voice of that name
+    QTest::addColumn<QString>("name");         // installed as
+    QTest::addColumn<QString>("message");      // part of the refusal; empty: installed
 
     const QStringList none;
     const auto row = [&](const char* title, const QStringList& layout, const QString& pack,
                          const QString& given, const QString& name, const QString& message = {},
                          const QStringList& tarOptions = {}) {
-        QTest::newRow(title) << layout << pack << given << tarOptions << QString() << false << name
-                             << message;
+        QTest::newRow(title) << layout << pack << given << tarOptions << QString() << QString()
+                             << name << message;
     };
     row("tar.bz2 holding one folder", Voice, u"tar.bz2"_s, u"bundle"_s, u"voice"_s);
     row("tar.gz with the files at the top", {u"model.onnx"_s, u"tokens.txt"_s, u"lexicon.txt"_s},
@@ -191,16 +191,19 @@ void TestNaturalVoiceStore::install_data() {
     row("nothing there", {}, u"as is"_s, u"voice"_s, {}, u"找不到“%1/voice”"_s);
     row("the voices folder itself", {}, u"as is"_s, u"$voices"_s, {}, u"它含有语音文件夹本身"_s);
     QTest::newRow("check refuses") << Voice << u"tar.gz"_s << u"bundle"_s << none << QString()
-                                   << true << QString() << u"模型无法载入"_s;
+                                   << u"refuse"_s << QString() << u"模型无法载入"_s;
     QTest::newRow("check refuses a voice with a read-only folder")
         << Voice + QStringList{u"voice/espeak-ng-data/:ro"_s, u"voice/espeak-ng-data/x"_s}
-        << u"tar.gz"_s << u"bundle"_s << none << QString() << true << QString()
+        << u"tar.gz"_s << u"bundle"_s << none << QString() << u"refuse"_s << QString()
         << u"模型无法载入"_s;
     QTest::newRow("archive: name installed already")
-        << Voice << u"tar.bz2"_s << u"bundle"_s << none << u"voice"_s << false << QString()
+        << Voice << u"tar.bz2"_s << u"bundle"_s << none << u"voice"_s << QString() << QString()
+        << u"已安装名为“voice”的语音"_s;
+    QTest::newRow("a voice of that name installed while checking")
+        << Voice << u"tar.gz"_s << u"bundle"_s << none << QString() << u"install"_s << u"voice"_s
         << u"已安装名为“voice”的语音"_s;
     QTest::newRow("folder: name installed already")
-        << Voice << u"as is"_s << u"voice"_s << none << u"voice"_s << false << QString()
+        << Voice << u"as is"_s << u"voice"_s << none << u"voice"_s << QString() << QString()
         << u"已安装名为“voice”的语音"_s;
 }
 
@@ -210,7 +213,7 @@ void TestNaturalVoiceStore::install() {
     QFETCH(QString, given);
     QFETCH(QStringList, tarOptions);
     QFETCH(QString, installedBefore);
-    QFETCH(bool, checkRefuses);
+    QFETCH(QString, whileChecked);
     QFETCH(QString, name);
     QFETCH(QString, message);
 
@@ -242,7 +245,9 @@ void TestNaturalVoiceStore::install() {
         // The voice is checked where it was unpacked, hidden from the voice list.
         QVERIFY(folder.startsWith(voices + u"/.installing-"_s));
         QVERIFY(QFileInfo(folder + u"/tokens.txt"_s).isFile());
-        if (checkRefuses)
+        if (whileChecked == u"install")
+            makeTree(voices, {name + u"/"_s});
+        if (whileChecked == u"refuse")
             throw AppError(u"模型无法载入"_s);
     };
     QString installedAs;
@@ -253,9 +258,15 @@ void TestNaturalVoiceStore::install() {
         refusal = error.message();
     }
 
-    if (name.isEmpty()) {
+    if (!message.isEmpty()) {
         QVERIFY2(refusal.contains(message), qPrintable(refusal));
-        QCOMPARE(voicesFolderEntries(), voicesBefore);
+        if (whileChecked == u"install") {
+            // Kept as it was installed, not replaced.
+            QCOMPARE(voicesFolderEntries(), voicesBefore + QStringList{name});
+            QVERIFY(QDir(voices + u'/' + name).isEmpty());
+        } else {
+            QCOMPARE(voicesFolderEntries(), voicesBefore);
+        }
     } else {
         QCOMPARE(refusal, QString());
         QCOMPARE(installedAs, name);
