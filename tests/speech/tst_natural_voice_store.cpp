@@ -127,7 +127,7 @@ void TestNaturalVoiceStore::install_data() {
     QTest::addColumn<QString>("installedBefore");
     QTest::addColumn<QString>("whileChecked"); // "refuse", or "install" a voice of that name
     QTest::addColumn<QString>("name");         // installed as
-    QTest::addColumn<QString>("message");      // part of the refusal; empty: installed
+    QTest::addColumn<QString>("message");      // found in the refusal; empty: installed
 
     const QStringList none;
     const auto row = [&](const char* title, const QStringList& layout, const QString& pack,
