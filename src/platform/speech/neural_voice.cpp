@@ -2,69 +2,20 @@
 
 #include "app/app_error.h"
 #include "audio_player.h"
-#include "neural_speech_text.h"
+#include "neural_piece_audio.h"
 #include "neural_voice_folder.h"
-#include "resampler.h"
-#include "speech/chinese/chinese_numbers.h"
 #include "wav_file_stream.h"
 
 #include <algorithm>
-#include <cmath>
 #include <utility>
 
 struct NeuralVoice::Utterance {
     int generation;
     int failures;
     int stream;
-    int volume;
-    double speed;
-    VoiceToken voice;
-    QString folder;      // empty: no voice installed
+    NeuralSpeech speech; // no folder: no voice installed
     WavFileStream* file; // null: to the sound device
 };
-
-namespace {
-
-bool isChinese(const QString& language) {
-    return language.startsWith(QStringLiteral("zh")) ||
-           language.startsWith(QStringLiteral("cmn")) || language.startsWith(QStringLiteral("yue"));
-}
-
-// The runtime's speed for a rate of -10 to 10: 1 at 0, halved at -10, doubled at 10.
-double speed(int rate) {
-    return std::pow(2.0, std::clamp(rate, -10, 10) / 10.0);
-}
-
-SpokenText asWritten(const QString& text) {
-    SpokenText same{text, {}};
-    for (int at = 0; at <= text.size(); ++at)
-        same.positions.push_back(at);
-    return same;
-}
-
-// A piece's whole audio at another rate, its tail drained.
-std::vector<qint16> resampled(const std::vector<qint16>& samples, int from, int to) {
-    if (from == to || samples.empty())
-        return samples;
-    const soxr_t resampler = createResampler(from, to);
-    if (!resampler)
-        throw AppError(QStringLiteral("无法把 %1 Hz 的声音转换为 %2 Hz").arg(from).arg(to));
-    std::vector<qint16> out(size_t(double(samples.size()) * to / from) + 1024);
-    size_t total = 0;
-    soxr_process(resampler, samples.data(), samples.size(), nullptr, out.data(), out.size(),
-                 &total);
-    size_t produced = 0;
-    do {
-        soxr_process(resampler, nullptr, 0, nullptr, out.data() + total, out.size() - total,
-                     &produced);
-        total += produced;
-    } while (produced > 0 && total < out.size());
-    soxr_delete(resampler);
-    out.resize(total);
-    return out;
-}
-
-} // namespace
 
 NeuralVoice::NeuralVoice(QString workerProgram)
     : m_playback(AudioPlayer::SampleRate / 2),
@@ -101,10 +52,10 @@ void NeuralVoice::Speak(const QString& text, int) {
     const Utterance utterance{.generation = m_playback.generation(),
                               .failures = m_failures,
                               .stream = ++m_streams,
-                              .volume = m_volume,
-                              .speed = speed(m_rate),
-                              .voice = voice,
-                              .folder = neuralVoiceFolder(voice.id),
+                              .speech = {.folder = neuralVoiceFolder(voice.id),
+                                         .language = voice.language,
+                                         .rate = m_rate,
+                                         .volume = m_volume},
                               .file = m_fileStream};
     if (!m_fileStream)
         m_playback.open();
@@ -120,7 +71,7 @@ void NeuralVoice::Speak(const QString& text, int) {
 }
 
 void NeuralVoice::speak(const Utterance& utterance, const QString& text) {
-    const QString& folder = utterance.folder;
+    const QString& folder = utterance.speech.folder;
     try {
         if (folder.isEmpty())
             throw AppError(QStringLiteral("没有安装自然语音（%1）").arg(neuralVoicesFolder()));
@@ -148,36 +99,21 @@ void NeuralVoice::speak(const Utterance& utterance, const QString& text) {
 // False when the speech was cut off meanwhile.
 bool NeuralVoice::speakPiece(const Utterance& utterance, const QString& text,
                              const SpeechPiece& piece, int voiceRate) {
-    const QString written = text.sliced(piece.start, piece.end - piece.start);
-    const SpokenText spoken =
-        isChinese(utterance.voice.language) ? chineseSpokenForm(written) : asWritten(written);
-    std::vector<qint16> samples;
     // A text cut off is still made to its end: the voice stays open for the next one, and a
     // piece is short.
-    m_worker->synthesise({utterance.folder, 0, utterance.speed}, spoken.text,
-                         [&](const qint16* block, size_t count) {
-                             samples.insert(samples.end(), block, block + count);
-                             return true;
-                         });
+    NeuralPieceAudio audio = neuralPieceAudio(*m_worker, utterance.speech, text, piece);
     if (utterance.generation != m_playback.generation())
         return false;
-    if (utterance.volume < 100) {
-        for (qint16& sample : samples)
-            sample = qint16(sample * utterance.volume / 100);
-    }
-    if (utterance.file) {
-        const std::vector<qint16> out = resampled(samples, voiceRate, utterance.file->sampleRate());
+    const int outRate = utterance.file ? utterance.file->sampleRate() : AudioPlayer::SampleRate;
+    const std::vector<qint16> out = resampled(audio.samples, voiceRate, outRate);
+    if (utterance.file)
         return utterance.file->writeAtFileRate(out.data(), out.size(), utterance.generation);
-    }
-    std::vector<SpeechMark> marks = pieceMarks(piece, spoken, samples);
-    const std::vector<qint16> out = resampled(samples, voiceRate, AudioPlayer::SampleRate);
-    for (SpeechMark& mark : marks) {
+    for (SpeechMark& mark : audio.marks) {
         mark.generation = utterance.generation;
-        mark.sample =
-            std::min(out.size(), size_t(double(mark.sample) * AudioPlayer::SampleRate / voiceRate));
+        mark.sample = sampleAtRate(mark.sample, voiceRate, AudioPlayer::SampleRate, out.size());
     }
     return m_playback.buffer().write(out.data(), out.size(), utterance.stream, utterance.generation,
-                                     std::move(marks));
+                                     std::move(audio.marks));
 }
 
 void NeuralVoice::fail(const QString& message) {
