@@ -4,6 +4,7 @@
 #include "app/atomic_file.h"
 #include "app/code_points.h"
 #include "export/export_names.h"
+#include "platform/speech/neural_piece_audio.h"
 #include "platform/speech/neural_voice_folder.h"
 #include "speech/voice_choice.h"
 
@@ -190,21 +191,21 @@ bool AudioExport::exportLines(const QString& folder, const QStringList& lines,
 
 bool AudioExport::exportTimedText(const QString& path, const QString& text, int format,
                                   const Progress& progress, const BeforeCommit& beforeCommit) {
-    if (!neuralVoiceFolder(m_helperVoice.id).isEmpty())
-        throw AppError(QStringLiteral("自然语音还不能导出有声书和字幕，请先换用其他语音"));
     AtExit done{[this] { finish(); }};
-    std::unique_ptr<SpeechWorkers> own;
-    if (!m_helpers)
-        own = std::make_unique<SpeechWorkers>(SpeechWorkers::defaultProgram(), 1);
-    SpeechWorkers& helpers = m_helpers ? *m_helpers : *own;
     const qint64 total = text.size();
+    const auto textProgress = [&](qint64 done) { return progress(done, total); };
+    const QString naturalFolder = neuralVoiceFolder(m_helperVoice.id);
     auto file = begin(path, format);
     SpeechTimes times;
     times.sampleRate = m_stream.sampleRate();
     if (!spokenOrAbandoned([&] {
-            return speakTimed(
-                helpers, speechPieces(text, PieceLength),
-                [&](qint64 done) { return progress(done, total); }, times);
+            if (!naturalFolder.isEmpty())
+                return speakNaturalTimed(naturalFolder, text, textProgress, times);
+            std::unique_ptr<SpeechWorkers> own;
+            if (!m_helpers)
+                own = std::make_unique<SpeechWorkers>(SpeechWorkers::defaultProgram(), 1);
+            return speakTimed(m_helpers ? *m_helpers : *own, speechPieces(text, PieceLength),
+                              textProgress, times);
         }))
         return false;
     complete(std::move(file),
@@ -383,6 +384,34 @@ bool AudioExport::speakTimed(SpeechWorkers& helpers, const SpeechPieces& pieces,
         },
         [&](qsizetype piecesDone) { return progress(doneAfter[size_t(piecesDone)]); }, timing,
         pieces.endPauses);
+}
+
+// The natural voice's pieces one after the other through a helper of this export's own, each
+// word where the voice's marks place it in its piece's sound.
+bool AudioExport::speakNaturalTimed(const QString& folder, const QString& text,
+                                    const std::function<bool(qint64)>& progress,
+                                    SpeechTimes& times) {
+    const NeuralSpeech speech{folder, neuralVoiceLanguage(folder), m_helperVoice.rate,
+                              m_helperVoice.volume};
+    NeuralWorker worker;
+    const int voiceRate = worker.open(folder).sampleRate;
+    for (const SpeechPiece& piece : speechPieces(text)) {
+        if (!progress(piece.start))
+            return false;
+        const NeuralPieceAudio audio = neuralPieceAudio(worker, speech, text, piece);
+        const std::vector<qint16> out = resampled(audio.samples, voiceRate, times.sampleRate);
+        for (const SpeechMark& mark : audio.marks) {
+            if (mark.kind != int(SpeechBoundary::Word))
+                continue;
+            times.positions << mark.position;
+            times.samples << times.length + qint64(sampleAtRate(mark.sample, voiceRate,
+                                                                times.sampleRate, out.size()));
+        }
+        if (!m_stream.writeSamples(out.data(), out.size()))
+            return false;
+        times.length += qint64(out.size());
+    }
+    return progress(text.size());
 }
 
 // Later speech plays on the sound device again. Files finished before a failure or a stop

@@ -61,8 +61,9 @@ public:
     // Runs on the complete file before it replaces the target, to add to it (tags).
     using BeforeCommit = std::function<void(const QString& writtenPath, const SpeechTimes& times)>;
     // As exportText, and tells where each word is heard. Needs the engine's word marks, which
-    // the helpers send: without helpers of its own, one is started for the export. AppError
-    // for a natural voice, which marks no words.
+    // the helpers send: without helpers of its own, one is started for the export. A natural
+    // voice's words are placed by its helper's sound, as when it reads aloud; AppError naming
+    // the voice when it cannot be used.
     bool exportTimedText(const QString& path, const QString& text, int format,
                          const Progress& progress, const BeforeCommit& beforeCommit);
     // One file per non-empty line in the folder, named by lineFileName. On cancel or failure
@@ -91,6 +92,8 @@ private:
                           const std::function<bool(qint64 done)>& progress);
     bool speakTimed(SpeechWorkers& helpers, const SpeechPieces& pieces,
                     const std::function<bool(qint64 done)>& progress, SpeechTimes& times);
+    bool speakNaturalTimed(const QString& folder, const QString& text,
+                           const std::function<bool(qint64 done)>& progress, SpeechTimes& times);
     // Line k into files[k]; lineProgress gets the number of lines done.
     bool writeLinesWithHelpers(const QStringList& files, const QStringList& lines,
                                const std::function<bool(qsizetype linesDone)>& lineProgress);
