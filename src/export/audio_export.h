@@ -33,7 +33,8 @@ struct SpeechTimes {
     int sampleRate = 0;
     QList<int> positions; // of the words in the text, in order
     // Where each word is first heard, at the file's rate: its first sample above -40 dBFS from
-    // where the engine began it, before the next word (where the engine began it when none is).
+    // where the engine began it, before the next word (where the engine began it when none is);
+    // for a natural voice, where the voice's marks place it in its piece's sound.
     QList<qint64> samples;
     qint64 length = 0; // of the whole file
 };
