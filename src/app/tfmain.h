@@ -2,6 +2,7 @@
 
 #include "about/web_links.h"
 #include "app/editor_look.h"
+#include "app/progress_job.h"
 #include "app/settings.h"
 #include "echo/held_keys.h"
 #include "export/audio_export.h"
@@ -522,7 +523,11 @@ private:
 
     // Voice manager: helpers and state.
     void connectVoiceManagerHandlers();
-    void installVoice(const QPointer<VoiceManagerDialog>& dialog, const QString& path);
+    void importVoice(const QPointer<VoiceManagerDialog>& dialog, const QString& path);
+    // Runs install as the window's long operation; doneFormat tells the name it returns.
+    void installVoice(const QPointer<VoiceManagerDialog>& dialog, const ProgressJob::Texts& texts,
+                      const QString& doneFormat,
+                      const std::function<QString(BackgroundJob::Control&)>& install);
     void removeNaturalVoice(const QPointer<VoiceManagerDialog>& dialog, const QString& name);
     void tryNaturalVoice(const QString& name);
     void naturalVoicesChanged(const QPointer<VoiceManagerDialog>& dialog);

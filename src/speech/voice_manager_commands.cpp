@@ -7,6 +7,7 @@
 #include "platform/speech/neural_voice.h"
 #include "platform/speech/neural_voice_folder.h"
 #include "platform/speech/neural_worker.h"
+#include "platform/voice_download.h"
 #include "speech/voice_manager_dialog.h"
 
 #include <QAction>
@@ -22,6 +23,23 @@ const QString TrialLine = QStringLiteral("你好，这是自然语音的试听�
 ProgressJob::Texts installTexts() {
     return {QStringLiteral("导入语音"), QStringLiteral("正在导入语音，请稍候……"),
             QStringLiteral("正在导入语音，请稍候")};
+}
+
+// Once all is downloaded, the archive is unpacked and opened in the helper.
+ProgressJob::Texts downloadTexts(const QString& name) {
+    ProgressJob::Texts texts{
+        QStringLiteral("下载语音"), {}, QStringLiteral("正在下载语音，请稍候")};
+    texts.describe = [name](qint64 done, qint64 total) {
+        if (total > 0 && done >= total)
+            return QStringLiteral("正在安装语音“%1”，请稍候……").arg(name);
+        if (total > 0)
+            return QStringLiteral("正在下载语音“%1”：%2 / %3")
+                .arg(name, voiceSizeText(done), voiceSizeText(total));
+        if (done > 0)
+            return QStringLiteral("正在下载语音“%1”：%2").arg(name, voiceSizeText(done));
+        return QStringLiteral("正在连接下载服务器……");
+    };
+    return texts;
 }
 
 // The voice is opened once in its helper, as speech would open it.
@@ -41,15 +59,24 @@ void TFmain::NVoiceManagerClick() {
     dialog->setVoices(NaturalVoiceStore::installed());
     const QPointer<VoiceManagerDialog> guardedDialog(dialog);
     connect(dialog, &VoiceManagerDialog::importArchiveRequested, this, [this, guardedDialog] {
-        installVoice(guardedDialog,
-                     m_platform.dialogs->openFileName(
-                         guardedDialog,
-                         QStringLiteral("语音压缩包 (*.tar.bz2 *.tbz2 *.tar.gz *.tgz *.tar.xz)")));
+        importVoice(guardedDialog,
+                    m_platform.dialogs->openFileName(
+                        guardedDialog,
+                        QStringLiteral("语音压缩包 (*.tar.bz2 *.tbz2 *.tar.gz *.tgz *.tar.xz)")));
     });
     connect(dialog, &VoiceManagerDialog::importFolderRequested, this, [this, guardedDialog] {
-        installVoice(guardedDialog, m_platform.dialogs->existingDirectory(
-                                        guardedDialog, QStringLiteral("选择语音文件夹")));
+        importVoice(guardedDialog, m_platform.dialogs->existingDirectory(
+                                       guardedDialog, QStringLiteral("选择语音文件夹")));
     });
+    // The network is used only here, when the user asks for a voice.
+    connect(dialog, &VoiceManagerDialog::downloadRequested, this,
+            [this, guardedDialog](const CatalogueVoice& voice) {
+                installVoice(guardedDialog, downloadTexts(voice.name),
+                             QStringLiteral("已下载并安装语音“%1”，可在语音列表中选用。"),
+                             [voice](BackgroundJob::Control& control) {
+                                 return downloadVoice(voice, control, openInHelper);
+                             });
+            });
     connect(dialog, &VoiceManagerDialog::removeRequested, this,
             [this, guardedDialog](const QString& name) {
                 guarded([&] { removeNaturalVoice(guardedDialog, name); });
@@ -60,20 +87,31 @@ void TFmain::NVoiceManagerClick() {
     dialog->open();
 }
 
-// Unpacking and opening a large voice takes a while: it runs as the window's long operation.
-void TFmain::installVoice(const QPointer<VoiceManagerDialog>& dialog, const QString& path) {
-    if (path.isEmpty() || longOperation().refuseWhileRunning())
+void TFmain::importVoice(const QPointer<VoiceManagerDialog>& dialog, const QString& path) {
+    if (path.isEmpty())
         return;
-    longOperation().start(installTexts(), [this, dialog, path](BackgroundJob::Control&) {
-        const QString name = NaturalVoiceStore::install(path, openInHelper);
-        return BackgroundJob::Completion([this, dialog, name] {
-            naturalVoicesChanged(dialog);
-            m_platform.dialogs->showMessage(
-                dialog ? static_cast<QWidget*>(dialog) : this, QStringLiteral("语音管理"),
-                QStringLiteral("已导入语音“%1”，可在语音列表中选用。").arg(name),
-                Dialogs::Icon::Information);
+    installVoice(
+        dialog, installTexts(), QStringLiteral("已导入语音“%1”，可在语音列表中选用。"),
+        [path](BackgroundJob::Control&) { return NaturalVoiceStore::install(path, openInHelper); });
+}
+
+// Downloading, unpacking and opening a large voice takes a while: it runs as the window's long
+// operation.
+void TFmain::installVoice(const QPointer<VoiceManagerDialog>& dialog,
+                          const ProgressJob::Texts& texts, const QString& doneFormat,
+                          const std::function<QString(BackgroundJob::Control&)>& install) {
+    if (longOperation().refuseWhileRunning())
+        return;
+    longOperation().start(
+        texts, [this, dialog, doneFormat, install](BackgroundJob::Control& control) {
+            const QString name = install(control);
+            return BackgroundJob::Completion([this, dialog, doneFormat, name] {
+                naturalVoicesChanged(dialog);
+                m_platform.dialogs->showMessage(dialog ? static_cast<QWidget*>(dialog) : this,
+                                                QStringLiteral("语音管理"), doneFormat.arg(name),
+                                                Dialogs::Icon::Information);
+            });
         });
-    });
 }
 
 void TFmain::removeNaturalVoice(const QPointer<VoiceManagerDialog>& dialog, const QString& name) {

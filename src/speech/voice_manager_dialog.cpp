@@ -1,6 +1,7 @@
 #include "voice_manager_dialog.h"
 
 #include "speech/voice_display_name.h"
+#include "speech/voice_download_dialog.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -20,12 +21,12 @@ QTableWidgetItem* cell(const QString& text) {
     return item;
 }
 
-QString languageText(const QString& tag) {
+} // namespace
+
+QString voiceLanguageText(const QString& tag) {
     const QString name = voiceDisplayNames({{QString(), tag, tag}}).first();
     return name.isEmpty() ? tag : name;
 }
-
-} // namespace
 
 QString voiceSizeText(qint64 bytes) {
     if (bytes >= 1024 * 1024)
@@ -46,13 +47,15 @@ VoiceManagerDialog::VoiceManagerDialog(QWidget* parent) : QDialog(parent) {
     m_table->verticalHeader()->hide();
     m_table->horizontalHeader()->setSectionResizeMode(Licence, QHeaderView::Stretch);
     m_empty =
-        new QLabel(QStringLiteral("还没有安装自然语音。把下载的语音压缩包（.tar.bz2）或语音文件夹"
-                                  "用“导入”装进来，即可在语音列表中选用。"),
+        new QLabel(QStringLiteral("还没有安装自然语音。用“下载”从推荐的语音中选一个，或把下载的"
+                                  "语音压缩包（.tar.bz2）或语音文件夹用“导入”装进来，即可在语音"
+                                  "列表中选用。"),
                    this);
     m_empty->setWordWrap(true);
 
     auto* importArchive = new QPushButton(QStringLiteral("导入压缩包(&I)..."), this);
     auto* importFolder = new QPushButton(QStringLiteral("导入文件夹(&F)..."), this);
+    auto* download = new QPushButton(QStringLiteral("下载(&W)..."), this);
     m_remove = new QPushButton(QStringLiteral("删除(&D)"), this);
     m_listen = new QPushButton(QStringLiteral("试听(&L)"), this);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
@@ -60,6 +63,7 @@ VoiceManagerDialog::VoiceManagerDialog(QWidget* parent) : QDialog(parent) {
     connect(importArchive, &QPushButton::clicked, this,
             &VoiceManagerDialog::importArchiveRequested);
     connect(importFolder, &QPushButton::clicked, this, &VoiceManagerDialog::importFolderRequested);
+    connect(download, &QPushButton::clicked, this, &VoiceManagerDialog::chooseDownload);
     connect(m_remove, &QPushButton::clicked, this,
             [this] { Q_EMIT removeRequested(chosenVoice()); });
     connect(m_listen, &QPushButton::clicked, this,
@@ -67,7 +71,7 @@ VoiceManagerDialog::VoiceManagerDialog(QWidget* parent) : QDialog(parent) {
     connect(m_table, &QTableWidget::itemSelectionChanged, this, &VoiceManagerDialog::updateButtons);
 
     auto* row = new QHBoxLayout;
-    for (QPushButton* button : {importArchive, importFolder, m_remove, m_listen})
+    for (QPushButton* button : {importArchive, importFolder, download, m_remove, m_listen})
         row->addWidget(button);
     row->addStretch();
     auto* layout = new QVBoxLayout(this);
@@ -86,7 +90,7 @@ void VoiceManagerDialog::setVoices(const QList<NaturalVoiceStore::VoiceDetails>&
         const int row = m_table->rowCount();
         m_table->insertRow(row);
         m_table->setItem(row, Name, cell(voice.name));
-        m_table->setItem(row, Language, cell(languageText(voice.language)));
+        m_table->setItem(row, Language, cell(voiceLanguageText(voice.language)));
         m_table->setItem(row, Size, cell(voiceSizeText(voice.bytes)));
         m_table->setItem(row, Licence,
                          cell(voice.licence.isEmpty() ? QStringLiteral("未注明") : voice.licence));
@@ -110,4 +114,15 @@ void VoiceManagerDialog::updateButtons() {
     const bool any = !chosenVoice().isEmpty();
     m_remove->setEnabled(any);
     m_listen->setEnabled(any);
+}
+
+// The chooser is opened, not run in a loop of its own: the window may close meanwhile.
+void VoiceManagerDialog::chooseDownload() {
+    auto* chooser = new VoiceDownloadDialog(this, voiceCatalogue());
+    chooser->setAttribute(Qt::WA_DeleteOnClose);
+    connect(chooser, &QDialog::accepted, this, [this, chooser] {
+        if (const auto voice = chooser->chosenVoice())
+            Q_EMIT downloadRequested(*voice);
+    });
+    chooser->open();
 }

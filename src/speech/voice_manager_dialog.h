@@ -1,6 +1,7 @@
 #pragma once
 
 #include "speech/natural_voice_store.h"
+#include "speech/voice_catalogue.h"
 
 #include <QDialog>
 
@@ -23,11 +24,14 @@ public:
 Q_SIGNALS:
     void importArchiveRequested();
     void importFolderRequested();
+    // The user chose a voice of the catalogue to download.
+    void downloadRequested(const CatalogueVoice& voice);
     void removeRequested(const QString& name);
     void listenRequested(const QString& name);
 
 private:
     void updateButtons();
+    void chooseDownload();
 
     QTableWidget* m_table;
     QLabel* m_empty;
@@ -37,3 +41,5 @@ private:
 
 // A size as the list shows it: "12.3 MB", "850 KB".
 QString voiceSizeText(qint64 bytes);
+// A language tag's name in Chinese, or the tag where it has none.
+QString voiceLanguageText(const QString& tag);
