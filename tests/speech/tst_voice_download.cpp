@@ -2,6 +2,7 @@
 // behind when cut short, refused, cancelled or not what the catalogue says; and 下载... in the
 // voice manager as a user drives it.
 #include "app/app_error.h"
+#include "app/job_progress_dialog.h"
 #include "app/tfmain.h"
 #include "platform/fakes/fake_platform.h"
 #include "platform/speech/neural_library.h"
@@ -11,6 +12,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
@@ -257,13 +259,14 @@ void TestVoiceDownload::chooserDownloadsThroughTheWindow_data() {
     QTest::addColumn<Serve>("serve");
     QTest::newRow("served: the voice is listed") << Serve::Whole;
     QTest::newRow("no server: told so, import stays") << Serve::Refused;
+    QTest::newRow("cancelled in the progress dialog: nothing stays") << Serve::Stalled;
 }
 
 // The first voice of the catalogue, chosen in 下载... and opened in the helper like any other.
 void TestVoiceDownload::chooserDownloadsThroughTheWindow() {
     QFETCH(Serve, serve);
     const QString name = voiceCatalogue().first().name;
-    QByteArray served;
+    QByteArray served = m_archive;
     if (serve == Serve::Whole) {
         if (!QFileInfo::exists(neuralLibraryFolder() + QStringLiteral("/libsherpa-onnx-c-api.so")))
             QSKIP("The natural voices' runtime was not fetched (scripts/install-deps)");
@@ -299,6 +302,21 @@ void TestVoiceDownload::chooserDownloadsThroughTheWindow() {
     QVERIFY(server.requests.isEmpty()); // choosing is no download
     list->selectRow(0);
     chooser->findChild<QPushButton*>(QStringLiteral("downloadButton"))->click();
+    if (serve == Serve::Stalled) {
+        const auto label = [&window] {
+            auto* progress = window.findChild<JobProgressDialog*>();
+            return progress && progress->isVisible() ? progress->findChild<QLabel*>()->text()
+                                                     : QString();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(label().contains(QStringLiteral(" KB / ")), 5000);
+        QVERIFY2(label().startsWith(QStringLiteral("正在下载语音“%1”").arg(name)),
+                 qPrintable(label()));
+        window.findChild<JobProgressDialog*>()->findChild<QPushButton*>()->click(); // 取消
+        QTRY_VERIFY_WITH_TIMEOUT(!window.findChild<JobProgressDialog*>(), 2000);
+        QVERIFY(fakes.dialogs.messages.isEmpty());
+        QCOMPARE(voicesFolder(), QStringList{});
+        return;
+    }
     QTRY_VERIFY_WITH_TIMEOUT(!fakes.dialogs.messages.isEmpty(), 20000);
     const FakeDialogs::Message message = fakes.dialogs.messages.first();
     if (serve == Serve::Whole) {
