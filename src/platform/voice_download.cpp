@@ -49,6 +49,7 @@ QString sha256(const QString& path) {
 QString downloadVoice(const CatalogueVoice& voice, BackgroundJob::Control& control,
                       const NaturalVoiceStore::VoiceCheck& check, std::chrono::milliseconds stall) {
     const QString voices = neuralVoicesFolder();
+    NaturalVoiceStore::removeAbandonedWork();
     // Checked before, so that a large download is not made for nothing.
     if (QFileInfo(voices + u'/' + voice.name).exists())
         throw AppError(QStringLiteral("已安装名为“%1”的语音").arg(voice.name));

@@ -3,6 +3,7 @@
 #include "app/app_error.h"
 #include "platform/speech/neural_voice_folder.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -239,7 +240,24 @@ QList<VoiceDetails> installed() {
     return voices;
 }
 
+void removeAbandonedWork() {
+    const QDir voices(neuralVoicesFolder());
+    const QDateTime dayAgo = QDateTime::currentDateTimeUtc().addDays(-1);
+    for (const QFileInfo& work :
+         voices.entryInfoList({QStringLiteral(".installing-*"), QStringLiteral(".download-*")},
+                              QDir::Dirs | QDir::Hidden | QDir::NoSymLinks)) {
+        QDateTime changed = work.lastModified();
+        QDirIterator inside(work.filePath(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                            QDirIterator::Subdirectories);
+        while (inside.hasNext())
+            changed = std::max(changed, inside.nextFileInfo().lastModified());
+        if (changed < dayAgo)
+            removeTree(work.filePath());
+    }
+}
+
 QString install(const QString& archiveOrFolder, const VoiceCheck& check) {
+    removeAbandonedWork();
     const QFileInfo source(QDir::cleanPath(archiveOrFolder));
     const QString path = source.absoluteFilePath();
     if (!source.exists())

@@ -30,6 +30,10 @@ using VoiceCheck = std::function<void(const QString& folder)>;
 // check refuses it.
 QString install(const QString& archiveOrFolder, const VoiceCheck& check);
 
+// Removes what an install or a download ended by a kill left in the voices folder: its hidden
+// work folders (.installing-*, .download-*) in which nothing has changed for a day.
+void removeAbandonedWork();
+
 // Removes an installed voice; AppError when it cannot be removed.
 void remove(const QString& name);
 

@@ -7,6 +7,7 @@
 #include <QtTest>
 #include <memory>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -99,6 +100,7 @@ private Q_SLOTS:
     void installed_data();
     void installed();
     void installedByName();
+    void abandonedWorkGoesAfterADay();
 
 private:
     std::unique_ptr<QTemporaryDir> m_work;
@@ -412,6 +414,42 @@ void TestNaturalVoiceStore::installedByName() {
     for (const NaturalVoiceStore::VoiceDetails& voice : NaturalVoiceStore::installed())
         names << voice.name;
     QCOMPARE(names, (QStringList{u"A"_s, u"b"_s, u"c"_s}));
+}
+
+// What a kill left of an install or a download goes with the next one; work still changing,
+// and the voices themselves, stay.
+void TestNaturalVoiceStore::abandonedWorkGoesAfterADay() {
+    const QString voices = neuralVoicesFolder();
+    const qint64 twoDaysAgo = QDateTime::currentDateTime().addDays(-2).toSecsSinceEpoch();
+    const struct timeval old[2] = {{twoDaysAgo, 0}, {twoDaysAgo, 0}};
+    const auto age = [&](const QString& path) {
+        QCOMPARE(::utimes(QFile::encodeName(path).constData(), old), 0);
+    };
+    const auto makePart = [](const QString& file) {
+        QVERIFY(QDir().mkpath(QFileInfo(file).path()));
+        QFile part(file);
+        QVERIFY(part.open(QIODevice::WriteOnly));
+        part.write("x");
+    };
+    for (const QString& folder : {u".installing-old"_s, u".download-old"_s, u".installing-new"_s,
+                                  u".download-new"_s, u"old-voice"_s, u".old-other"_s}) {
+        const QString file = voices + u'/' + folder + u"/part"_s;
+        makePart(file);
+        if (folder.contains(u"old"_s)) {
+            age(file);
+            age(QFileInfo(file).path());
+        }
+    }
+    // A download still writing its part: the folder is old, the part new.
+    const QString growing = voices + u"/.download-growing/part"_s;
+    makePart(growing);
+    age(QFileInfo(growing).path());
+
+    NaturalVoiceStore::removeAbandonedWork();
+    QStringList left = QDir(voices).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    left.sort();
+    QCOMPARE(left, (QStringList{u".download-growing"_s, u".download-new"_s, u".installing-new"_s,
+                                u".old-other"_s, u"old-voice"_s}));
 }
 
 QTEST_GUILESS_MAIN(TestNaturalVoiceStore)
