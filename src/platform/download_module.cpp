@@ -70,6 +70,8 @@ extern "C" Q_DECL_EXPORT DownloadResult parloraDownloadFile(const FileDownload& 
         return {DownloadResult::Outcome::WriteFailed, file.errorString()};
     QNetworkAccessManager network;
     QNetworkReply* reply = network.get(QNetworkRequest(download.address));
+    // Called on the long operation's thread, never the window's: this loop serves only the
+    // transfer, and the window cannot be closed from inside it.
     QEventLoop loop;
     QTimer stall;
     stall.setSingleShot(true);

@@ -4,10 +4,10 @@
 #include "app/app_error.h"
 #include "export/audio_export.h"
 #include "export/audiobook_export.h"
-#include "platform/speech/neural_library.h"
 #include "platform/speech/neural_voice.h"
 #include "platform/speech/neural_voice_folder.h"
 #include "platform/speech/wav_file_stream.h"
+#include "tiny_voices.h"
 
 #include <QDir>
 #include <QFile>
@@ -150,15 +150,12 @@ private:
 
 void TestNaturalExport::initTestCase() {
     qputenv("XDG_DATA_HOME", QFile::encodeName(m_data.path()));
-    m_runtime =
-        QFileInfo::exists(neuralLibraryFolder() + QStringLiteral("/libsherpa-onnx-c-api.so"));
+    m_runtime = naturalRuntimeFetched();
     if (!m_runtime)
         return;
     const QString voices = m_data.filePath(QStringLiteral("parlora/voices"));
-    QProcess maker;
-    maker.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(TINY_VOICES_SCRIPT), voices});
-    QVERIFY(maker.waitForFinished());
-    QVERIFY2(maker.exitCode() == 0, maker.readAllStandardError().constData());
+    const QString failure = makeTinyVoices(voices);
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
     const QDir root(voices);
     QVERIFY(root.mkpath(Broken));
     for (const QString& name : QDir(root.filePath(TinyZh)).entryList(QDir::Files)) {

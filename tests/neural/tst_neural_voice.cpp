@@ -2,12 +2,12 @@
 // in a temporary data folder beside two broken ones. How texts are cut into pieces and
 // syllables is checked without the runtime; everything else needs it.
 #include "app/app_error.h"
-#include "platform/speech/neural_library.h"
 #include "platform/speech/neural_speech_text.h"
 #include "platform/speech/neural_voice.h"
 #include "platform/speech/neural_voice_folder.h"
 #include "platform/speech/neural_worker.h"
 #include "platform/speech/wav_file_stream.h"
+#include "tiny_voices.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -28,18 +28,6 @@ const QString TinyZh = QStringLiteral("tiny-zh");
 const QString Broken = QStringLiteral("损坏的声音");  // tiny-zh without tokens.txt
 const QString Garbage = QStringLiteral("乱码模型");   // a model file that is no model
 const QString NoModel = QStringLiteral("空的文件夹"); // nothing in it
-
-bool copyFolder(const QString& from, const QString& to) {
-    QDir().mkpath(to);
-    for (const QFileInfo& entry :
-         QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
-        const QString target = to + QLatin1Char('/') + entry.fileName();
-        if (entry.isDir() ? !copyFolder(entry.filePath(), target)
-                          : !QFile::copy(entry.filePath(), target))
-            return false;
-    }
-    return true;
-}
 
 struct Heard {
     SpeechBoundary kind;
@@ -115,14 +103,11 @@ VoiceToken TestNeuralVoice::token(const QString& name) const {
 
 void TestNeuralVoice::initTestCase() {
     qputenv("XDG_DATA_HOME", QFile::encodeName(m_data.path()));
-    m_runtime =
-        QFileInfo::exists(neuralLibraryFolder() + QStringLiteral("/libsherpa-onnx-c-api.so"));
+    m_runtime = naturalRuntimeFetched();
     if (!m_runtime)
         return;
-    QProcess maker;
-    maker.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(TINY_VOICES_SCRIPT), voices()});
-    QVERIFY(maker.waitForFinished());
-    QVERIFY2(maker.exitCode() == 0, maker.readAllStandardError().constData());
+    const QString failure = makeTinyVoices(voices());
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
     const QDir root(voices());
     QVERIFY(copyFolder(root.filePath(TinyZh), root.filePath(Broken)));
     QVERIFY(QFile::remove(root.filePath(Broken + QStringLiteral("/tokens.txt"))));

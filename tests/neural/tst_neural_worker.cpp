@@ -2,8 +2,8 @@
 // make HOP samples for each token at the normal speed, and malformed voice folders, which end
 // the helper with a Chinese message naming the folder while this process goes on.
 #include "app/app_error.h"
-#include "platform/speech/neural_library.h"
 #include "platform/speech/neural_worker.h"
+#include "tiny_voices.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -18,18 +18,6 @@
 namespace {
 
 constexpr int Hop = 160; // samples per token at speed 1, as make_tiny_voices.py builds them
-
-bool copyFolder(const QString& from, const QString& to) {
-    QDir().mkpath(to);
-    for (const QFileInfo& entry :
-         QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
-        const QString target = to + QLatin1Char('/') + entry.fileName();
-        if (entry.isDir() ? !copyFolder(entry.filePath(), target)
-                          : !QFile::copy(entry.filePath(), target))
-            return false;
-    }
-    return true;
-}
 
 } // namespace
 
@@ -53,14 +41,11 @@ private:
 };
 
 void TestNeuralWorker::initTestCase() {
-    if (!QFileInfo::exists(neuralLibraryFolder() + QStringLiteral("/libsherpa-onnx-c-api.so")))
+    if (!naturalRuntimeFetched())
         QSKIP("The natural voices' runtime was not fetched (scripts/install-deps): no natural "
               "voice to test");
-    QProcess maker;
-    maker.start(QStringLiteral("/usr/bin/python3"),
-                {QStringLiteral(TINY_VOICES_SCRIPT), m_voices.path()});
-    QVERIFY(maker.waitForFinished());
-    QVERIFY2(maker.exitCode() == 0, maker.readAllStandardError().constData());
+    const QString failure = makeTinyVoices(m_voices.path());
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
 }
 
 void TestNeuralWorker::sampleCount_data() {

@@ -1,11 +1,11 @@
 // Voices downloaded from a small server of the test's own: installed when whole, nothing left
 // behind when cut short, refused, cancelled or not what the catalogue says; and 下载... in the
 // voice manager as a user drives it.
+#include "../neural/tiny_voices.h"
 #include "app/app_error.h"
 #include "app/job_progress_dialog.h"
 #include "app/tfmain.h"
 #include "platform/fakes/fake_platform.h"
-#include "platform/speech/neural_library.h"
 #include "platform/voice_download.h"
 #include "speech/voice_manager_dialog.h"
 
@@ -268,13 +268,11 @@ void TestVoiceDownload::chooserDownloadsThroughTheWindow() {
     const QString name = voiceCatalogue().first().name;
     QByteArray served = m_archive;
     if (serve == Serve::Whole) {
-        if (!QFileInfo::exists(neuralLibraryFolder() + QStringLiteral("/libsherpa-onnx-c-api.so")))
+        if (!naturalRuntimeFetched())
             QSKIP("The natural voices' runtime was not fetched (scripts/install-deps)");
         const QString made = m_work.filePath(QStringLiteral("tiny"));
-        QProcess maker;
-        maker.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(TINY_VOICES_SCRIPT), made});
-        QVERIFY(maker.waitForFinished());
-        QVERIFY2(maker.exitCode() == 0, maker.readAllStandardError().constData());
+        const QString failure = makeTinyVoices(made);
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
         const QString folder = m_work.filePath(name);
         QVERIFY(QDir().rename(made + QStringLiteral("/tiny-zh"), folder));
         served = archive(folder);

@@ -1,8 +1,8 @@
 // 语音管理 driven as a user would: the installed natural voices listed, removed after the
 // question, and installed from an archive as the window's long operation.
+#include "../neural/tiny_voices.h"
 #include "app/tfmain.h"
 #include "platform/fakes/fake_platform.h"
-#include "platform/speech/neural_library.h"
 #include "platform/speech/neural_voice_folder.h"
 #include "speech/voice_manager_dialog.h"
 
@@ -42,15 +42,11 @@ private:
 
 void TestVoiceManager::initTestCase() {
     qputenv("XDG_DATA_HOME", QFile::encodeName(m_data.path()));
-    m_runtime =
-        QFileInfo::exists(neuralLibraryFolder() + QStringLiteral("/libsherpa-onnx-c-api.so"));
+    m_runtime = naturalRuntimeFetched();
     if (!m_runtime)
         return;
-    QProcess maker;
-    maker.start(QStringLiteral("/usr/bin/python3"),
-                {QStringLiteral(TINY_VOICES_SCRIPT), m_downloads.path()});
-    QVERIFY(maker.waitForFinished());
-    QVERIFY2(maker.exitCode() == 0, maker.readAllStandardError().constData());
+    const QString failure = makeTinyVoices(m_downloads.path());
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
 }
 
 void TestVoiceManager::init() {
