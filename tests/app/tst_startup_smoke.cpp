@@ -281,17 +281,25 @@ void TestStartupSmoke::typesAndReadsAloudInAWaylandSession() {
     // The recorder takes a while to join a busy sound server: its first (silent) samples say
     // that it hears the sink.
     QVERIFY(recorder.waitForReadyRead(10000));
-    xdotool({QStringLiteral("key"), QStringLiteral("alt+s")}); // 朗读, the menu's first item
-    QTest::qWait(500);
-    xdotool({QStringLiteral("key"), QStringLiteral("Return")});
     QByteArray sound;
     int loud = 0;
-    QElapsedTimer waited;
-    waited.start();
-    while (loud < 3 && waited.elapsed() < 10000) {
-        recorder.waitForReadyRead(200);
-        sound += recorder.readAllStandardOutput();
-        loud = loudBlocks(sound);
+    // A compositor that is slow to give the new window the keyboard drops the first keys: they
+    // are pressed again while nothing has been heard.
+    for (int attempt = 0; attempt < 3 && loud < 3; ++attempt) {
+        if (attempt > 0)
+            xdotool({QStringLiteral("key"), QStringLiteral("Escape")}); // a menu left open
+        xdotool({QStringLiteral("key"), QStringLiteral("alt+s")}); // 朗读, the menu's first item
+        QTest::qWait(500);
+        xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+        QElapsedTimer waited;
+        waited.start();
+        while (loud < 3 && waited.elapsed() < (loud == 0 ? 5000 : 10000)) {
+            recorder.waitForReadyRead(200);
+            sound += recorder.readAllStandardOutput();
+            loud = loudBlocks(sound);
+        }
+        if (loud > 0)
+            break; // speech has begun: it is heard out above
     }
     recorder.terminate();
     QVERIFY(recorder.waitForFinished(5000));
