@@ -221,6 +221,11 @@ qsizetype voiceNamed(const QList<VoiceToken>& voices, const QString& name) {
     // The closest kind of match wins, then the voice listed first.
     const std::function<bool(qsizetype)> fits[] = {
         [&](qsizetype i) { return same(voices[i].description) || same(shownNames[i]); },
+        // A natural voice's folder: its first speaker.
+        [&](qsizetype i) {
+            return !neuralVoiceFolder(voices[i].id).isEmpty() &&
+                   same(voices[i].description.section(u'/', 0, 0));
+        },
         [&](qsizetype i) { return same(voices[i].id) || same(voiceLanguage(voices[i])); },
         [&](qsizetype i) {
             return voiceLanguage(voices[i]).startsWith(name + u'-', Qt::CaseInsensitive);

@@ -391,7 +391,8 @@ bool AudioExport::speakTimed(SpeechWorkers& helpers, const SpeechPieces& pieces,
 bool AudioExport::speakNaturalTimed(const QString& folder, const QString& text,
                                     const std::function<bool(qint64)>& progress,
                                     SpeechTimes& times) {
-    const NeuralSpeech speech{folder, neuralVoiceLanguage(folder), m_helperVoice.rate,
+    const NeuralSpeech speech{folder, neuralVoiceSpeaker(m_helperVoice.id),
+                              neuralVoiceLanguage(folder), m_helperVoice.rate,
                               m_helperVoice.volume};
     NeuralWorker worker;
     const int voiceRate = worker.open(folder).sampleRate;

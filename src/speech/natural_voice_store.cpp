@@ -235,8 +235,8 @@ VoiceDetails details(const QString& folder) {
 
 QList<VoiceDetails> installed() {
     QList<VoiceDetails> voices;
-    for (const VoiceToken& token : installedNeuralVoices())
-        voices << details(neuralVoiceFolder(token.id));
+    for (const QString& name : installedNeuralVoiceFolders())
+        voices << details(neuralVoicesFolder() + u'/' + name);
     return voices;
 }
 

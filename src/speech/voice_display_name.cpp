@@ -38,9 +38,15 @@ QString languageName(const QString& tag) {
 }
 
 QString ownName(const VoiceToken& voice) {
-    if (!neuralVoiceFolder(voice.id).isEmpty())
+    if (!neuralVoiceFolder(voice.id).isEmpty()) {
+        const int speaker = neuralVoiceDescribedSpeaker(voice.description);
+        if (speaker >= 0)
+            return QStringLiteral("%1（自然，%2，说话人 %3）")
+                .arg(languageName(voice.language), voice.description.section(u'/', 0, 0))
+                .arg(speaker);
         return QStringLiteral("%1（自然，%2）")
             .arg(languageName(voice.language), voice.description);
+    }
     QString name = chineseVoiceName(voice);
     if (name.isEmpty())
         name = languageName(voice.language);

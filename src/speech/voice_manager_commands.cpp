@@ -139,8 +139,10 @@ void TFmain::tryNaturalVoice(const QString& name) {
                 [this](const QString& message) { guarded([&] { throw AppError(message); }); });
     }
     const QList<VoiceToken> voices = installedNeuralVoices();
-    const auto voice = std::find_if(voices.begin(), voices.end(),
-                                    [&](const VoiceToken& v) { return v.description == name; });
+    const QString folder = neuralVoicesFolder() + u'/' + name;
+    const auto voice = std::find_if(voices.begin(), voices.end(), [&](const VoiceToken& v) {
+        return neuralVoiceFolder(v.id) == folder;
+    }); // its first speaker
     if (voice == voices.end())
         return;
     m_voiceTrial->ReleaseVoice();

@@ -128,6 +128,7 @@ private slots:
     void init();
     void wordsInWrittenTextAndFile_data();
     void wordsInWrittenTextAndFile();
+    void chosenSpeakerIsExported();
     void cancelLeavesNoFile_data();
     void cancelLeavesNoFile();
     void brokenVoiceIsNamed();
@@ -225,6 +226,19 @@ void TestNaturalExport::wordsInWrittenTextAndFile() {
     QVERIFY(loud != sound.samples.end());
     QVERIFY2(std::abs(times.samples.first() - (loud - sound.samples.begin())) <= 80,
              qPrintable(QString::number(times.samples.first())));
+}
+
+// tiny-zh has two speakers; the second is the id with "/1" and a higher pitch.
+void TestNaturalExport::chosenSpeakerIsExported() {
+    QList<Sound> sounds;
+    for (const QString& voice : {TinyZh, TinyZh + QStringLiteral("/1")}) {
+        const QString path = m_dir->filePath(QStringLiteral("speaker.wav"));
+        QVERIFY(timedExport(voice, 0, path, TwoSentences, [](qint64, qint64) { return true; }));
+        sounds << decode(path);
+        QVERIFY(!sounds.last().samples.empty());
+    }
+    QCOMPARE(sounds[0].samples.size(), sounds[1].samples.size());
+    QVERIFY(sounds[0].samples != sounds[1].samples);
 }
 
 void TestNaturalExport::cancelLeavesNoFile_data() {

@@ -65,6 +65,9 @@ void TestVoiceDisplayName::names_data() {
     row("natural voices by language and folder",
         u"neural:vits-zh-a|vits-zh-a|zh;neural:piper-en|piper-en|en-us;sit/cmn|Chinese|cmn",
         {u"中文（自然，vits-zh-a）"_s, u"英语（美国）（自然，piper-en）"_s, u"中文（普通话）"_s});
+    row("a model's speakers by number",
+        u"neural:vits-zh-b|vits-zh-b/0|zh;neural:vits-zh-b/12|vits-zh-b/12|zh",
+        {u"中文（自然，vits-zh-b，说话人 0）"_s, u"中文（自然，vits-zh-b，说话人 12）"_s});
     row("a folder that names no voice is no natural voice", u"neural:|x|zh", {u"中文"_s});
     row("a region tells them apart",
         u"aav/vi|Vietnamese (Northern)|vi;aav/vi-VN-x-central|Vietnamese (Central)|"

@@ -34,7 +34,7 @@ NeuralPieceAudio neuralPieceAudio(NeuralWorker& worker, const NeuralSpeech& spee
     const SpokenText spoken =
         isChinese(speech.language) ? chineseSpokenForm(written) : asWritten(written);
     NeuralPieceAudio audio;
-    worker.synthesise({speech.folder, 0, speed(speech.rate)}, spoken.text,
+    worker.synthesise({speech.folder, speech.speaker, speed(speech.rate)}, spoken.text,
                       [&](const qint16* block, size_t count) {
                           audio.samples.insert(audio.samples.end(), block, block + count);
                           return true;

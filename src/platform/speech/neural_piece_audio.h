@@ -9,6 +9,7 @@
 // How a natural voice is to say a text.
 struct NeuralSpeech {
     QString folder;
+    int speaker = 0;  // of a model with several
     QString language; // a Chinese voice is given the program's reading of numbers and dates
     int rate = 0;     // -10 to 10
     int volume = 100; // 0 to 100

@@ -53,6 +53,7 @@ void NeuralVoice::Speak(const QString& text, int) {
                               .failures = m_failures,
                               .stream = ++m_streams,
                               .speech = {.folder = neuralVoiceFolder(voice.id),
+                                         .speaker = neuralVoiceSpeaker(voice.id),
                                          .language = voice.language,
                                          .rate = m_rate,
                                          .volume = m_volume},

@@ -5,6 +5,8 @@
 #include <QLocale>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace {
 
 const QString IdPrefix = QStringLiteral("neural:");
@@ -111,6 +113,31 @@ QString languageCode(const QString& name) {
     return {};
 }
 
+// The metadata of a folder's model; empty unless the folder has exactly one.
+QHash<QString, QString> folderMetadata(const QString& folder) {
+    const QStringList models = neuralModelFiles(QDir(folder));
+    return models.size() == 1 ? onnxMetadata(models.first()) : QHash<QString, QString>();
+}
+
+int speakerCount(const QHash<QString, QString>& metadata) {
+    return std::clamp(metadata.value(QStringLiteral("n_speakers")).toInt(), 1, 1000);
+}
+
+QString language(const QHash<QString, QString>& metadata) {
+    // Voices that read through espeak-ng's phonemes name its voice ("en-us").
+    static const QRegularExpression tag(QStringLiteral("^[a-z]{2,3}(-[a-z0-9]{2,8})*$"));
+    const QString voice = metadata.value(QStringLiteral("voice")).trimmed().toLower();
+    if (tag.match(voice).hasMatch())
+        return voice;
+    // Otherwise a name, the first of several ("Chinese + English").
+    static const QRegularExpression between(QStringLiteral("[+,/&]"));
+    const QString named =
+        metadata.value(QStringLiteral("language")).section(between, 0, 0).trimmed();
+    if (const QString code = languageCode(named); !code.isEmpty())
+        return code;
+    return QStringLiteral("zh");
+}
+
 } // namespace
 
 QString neuralVoicesFolder() {
@@ -121,22 +148,48 @@ QString neuralVoicesFolder() {
     return data + QStringLiteral("/parlora/voices");
 }
 
+QStringList installedNeuralVoiceFolders() {
+    return QDir(neuralVoicesFolder())
+        .entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+}
+
 QList<VoiceToken> installedNeuralVoices() {
     const QDir voices(neuralVoicesFolder());
     QList<VoiceToken> tokens;
-    for (const QString& name :
-         voices.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase))
-        tokens << VoiceToken{IdPrefix + name, name, neuralVoiceLanguage(voices.filePath(name))};
+    for (const QString& name : installedNeuralVoiceFolders()) {
+        const QHash<QString, QString> metadata = folderMetadata(voices.filePath(name));
+        const QString spoken = language(metadata);
+        const int speakers = speakerCount(metadata);
+        if (speakers == 1) {
+            tokens << VoiceToken{IdPrefix + name, name, spoken};
+            continue;
+        }
+        for (int speaker = 0; speaker < speakers; ++speaker) {
+            const QString number = u'/' + QString::number(speaker);
+            tokens << VoiceToken{IdPrefix + name + (speaker ? number : QString()), name + number,
+                                 spoken};
+        }
+    }
     return tokens;
 }
 
 QString neuralVoiceFolder(const QString& voiceId) {
     if (!voiceId.startsWith(IdPrefix) || voiceId.size() == IdPrefix.size())
         return {};
-    const QString name = voiceId.mid(IdPrefix.size());
-    if (name.contains(u'/') || name == QStringLiteral("..") || name == QStringLiteral("."))
+    const QString name = voiceId.mid(IdPrefix.size()).section(u'/', 0, 0);
+    if (name.isEmpty() || name == QStringLiteral("..") || name == QStringLiteral("."))
         return {};
     return neuralVoicesFolder() + u'/' + name;
+}
+
+int neuralVoiceSpeaker(const QString& voiceId) {
+    return neuralVoiceFolder(voiceId).isEmpty() ? 0 : qMax(0, voiceId.section(u'/', 1, 1).toInt());
+}
+
+int neuralVoiceDescribedSpeaker(const QString& description) {
+    bool number = false;
+    const int speaker = description.section(u'/', 1, 1).toInt(&number);
+    return number ? speaker : -1;
 }
 
 QStringList neuralModelFiles(const QDir& folder) {
@@ -170,21 +223,10 @@ QHash<QString, QString> onnxMetadata(const QString& path) {
     return metadata;
 }
 
+int neuralSpeakerCount(const QString& folder) {
+    return speakerCount(folderMetadata(folder));
+}
+
 QString neuralVoiceLanguage(const QString& folder) {
-    const QStringList models = neuralModelFiles(QDir(folder));
-    if (models.size() == 1) {
-        const QHash<QString, QString> metadata = onnxMetadata(models.first());
-        // Voices that read through espeak-ng's phonemes name its voice ("en-us").
-        static const QRegularExpression tag(QStringLiteral("^[a-z]{2,3}(-[a-z0-9]{2,8})*$"));
-        const QString voice = metadata.value(QStringLiteral("voice")).trimmed().toLower();
-        if (tag.match(voice).hasMatch())
-            return voice;
-        // Otherwise a name, the first of several ("Chinese + English").
-        static const QRegularExpression between(QStringLiteral("[+,/&]"));
-        const QString named =
-            metadata.value(QStringLiteral("language")).section(between, 0, 0).trimmed();
-        if (const QString code = languageCode(named); !code.isEmpty())
-            return code;
-    }
-    return QStringLiteral("zh");
+    return language(folderMetadata(folder));
 }
