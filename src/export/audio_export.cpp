@@ -4,12 +4,14 @@
 #include "app/atomic_file.h"
 #include "app/code_points.h"
 #include "export/export_names.h"
+#include "export/natural_pieces.h"
 #include "platform/speech/neural_piece_audio.h"
 #include "platform/speech/neural_voice_folder.h"
 #include "speech/voice_choice.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QThread>
 #include <algorithm>
 
 namespace {
@@ -178,6 +180,8 @@ bool AudioExport::exportLines(const QString& folder, const QStringList& lines,
         m_commits.wait();
         return finished;
     };
+    if (const auto natural = naturalSpeech())
+        return committed(writeLinesNaturally(*natural, files, spoken, lineProgress));
     if (helpersSpeak() && files.size() > 1)
         return committed(writeLinesWithHelpers(files, spoken, lineProgress));
     for (qsizetype k = 0; k < files.size(); ++k) {
@@ -194,13 +198,13 @@ bool AudioExport::exportTimedText(const QString& path, const QString& text, int 
     AtExit done{[this] { finish(); }};
     const qint64 total = text.size();
     const auto textProgress = [&](qint64 done) { return progress(done, total); };
-    const QString naturalFolder = neuralVoiceFolder(m_helperVoice.id);
+    const std::optional<NeuralSpeech> natural = naturalSpeech();
     auto file = begin(path, format);
     SpeechTimes times;
     times.sampleRate = m_stream.sampleRate();
     if (!spokenOrAbandoned([&] {
-            if (!naturalFolder.isEmpty())
-                return speakNaturalTimed(naturalFolder, text, textProgress, times);
+            if (natural)
+                return speakNatural(*natural, text, textProgress, &times);
             std::unique_ptr<SpeechWorkers> own;
             if (!m_helpers)
                 own = std::make_unique<SpeechWorkers>(SpeechWorkers::defaultProgram(), 1);
@@ -251,6 +255,8 @@ bool AudioExport::writeFile(const QString& path, const QString& text, int format
                             const std::function<bool(qint64)>& progress) {
     auto file = begin(path, format);
     if (!spokenOrAbandoned([&] {
+            if (const auto natural = naturalSpeech())
+                return speakNatural(*natural, text, progress);
             const SpeechPieces pieces = speechPieces(text, PieceLength);
             if (helpersSpeak() && pieces.texts.size() > 1)
                 return speakWithHelpers(pieces, progress);
@@ -386,33 +392,81 @@ bool AudioExport::speakTimed(SpeechWorkers& helpers, const SpeechPieces& pieces,
         pieces.endPauses);
 }
 
-// The natural voice's pieces one after the other through a helper of this export's own, each
-// word where the voice's marks place it in its piece's sound.
-bool AudioExport::speakNaturalTimed(const QString& folder, const QString& text,
-                                    const std::function<bool(qint64)>& progress,
-                                    SpeechTimes& times) {
-    const NeuralSpeech speech{folder, neuralVoiceSpeaker(m_helperVoice.id),
-                              neuralVoiceLanguage(folder), m_helperVoice.rate,
-                              m_helperVoice.volume};
-    NeuralWorker worker;
-    const int voiceRate = worker.open(folder).sampleRate;
-    for (const SpeechPiece& piece : speechPieces(text)) {
-        if (!progress(piece.start))
-            return false;
-        const NeuralPieceAudio audio = neuralPieceAudio(worker, speech, text, piece);
-        const std::vector<qint16> out = resampled(audio.samples, voiceRate, times.sampleRate);
-        for (const SpeechMark& mark : audio.marks) {
-            if (mark.kind != int(SpeechBoundary::Word))
-                continue;
-            times.positions << mark.position;
-            times.samples << times.length + qint64(sampleAtRate(mark.sample, voiceRate,
-                                                                times.sampleRate, out.size()));
-        }
-        if (!m_stream.writeSamples(out.data(), out.size()))
-            return false;
-        times.length += qint64(out.size());
-    }
-    return progress(text.size());
+// The natural voice's pieces into the stream, made by several helpers side by side; with
+// times, each word where the voice's marks place it in its piece's sound.
+bool AudioExport::speakNatural(const NeuralSpeech& speech, const QString& text,
+                               const std::function<bool(qint64 done)>& progress,
+                               SpeechTimes* times) {
+    const std::vector<SpeechPiece> pieces = speechPieces(text);
+    const int rate = m_stream.sampleRate();
+    qint64 done = 0;
+    return progress(done) &&
+           natural_pieces::say(
+               naturalHelpers(), qsizetype(pieces.size()),
+               [&](NeuralWorker& worker, qsizetype k) {
+                   return natural_pieces::pieceAtRate(worker, speech, text, pieces[size_t(k)],
+                                                      rate);
+               },
+               [&](qsizetype k, NeuralPieceAudio& sound) {
+                   if (times) {
+                       for (const SpeechMark& mark : sound.marks) {
+                           if (mark.kind != int(SpeechBoundary::Word))
+                               continue;
+                           times->positions << mark.position;
+                           times->samples << times->length + qint64(mark.sample);
+                       }
+                       times->length += qint64(sound.samples.size());
+                   }
+                   if (!m_stream.writeSamples(sound.samples.data(), sound.samples.size()))
+                       return false;
+                   done = pieces[size_t(k)].end;
+                   return progress(done);
+               },
+               [&] { return progress(done); }) &&
+           progress(text.size());
+}
+
+// Each line's sound made by several helpers side by side; each file is written and completed
+// as its line's turn comes.
+bool AudioExport::writeLinesNaturally(const NeuralSpeech& speech, const QStringList& files,
+                                      const QStringList& lines,
+                                      const std::function<bool(qsizetype)>& lineProgress) {
+    const int rate = m_stream.sampleRate();
+    qsizetype done = 0;
+    return natural_pieces::say(
+        naturalHelpers(), lines.size(),
+        [&](NeuralWorker& worker, qsizetype k) {
+            NeuralPieceAudio line;
+            for (const SpeechPiece& piece : speechPieces(lines[k])) {
+                const NeuralPieceAudio sound =
+                    natural_pieces::pieceAtRate(worker, speech, lines[k], piece, rate);
+                line.samples.insert(line.samples.end(), sound.samples.begin(), sound.samples.end());
+            }
+            return line;
+        },
+        [&](qsizetype k, NeuralPieceAudio& sound) {
+            auto file = begin(files[k], SpeechFileStream::Format16kHz16BitMono);
+            if (!spokenOrAbandoned([&] {
+                    return m_stream.writeSamples(sound.samples.data(), sound.samples.size());
+                }))
+                return false;
+            complete(std::move(file));
+            done = k + 1;
+            return lineProgress(done);
+        },
+        [&] { return lineProgress(done); });
+}
+
+int AudioExport::naturalHelpers() {
+    return std::max(1, QThread::idealThreadCount());
+}
+
+std::optional<NeuralSpeech> AudioExport::naturalSpeech() const {
+    const QString folder = neuralVoiceFolder(m_helperVoice.id);
+    if (folder.isEmpty())
+        return {};
+    return NeuralSpeech{folder, neuralVoiceSpeaker(m_helperVoice.id), neuralVoiceLanguage(folder),
+                        m_helperVoice.rate, m_helperVoice.volume};
 }
 
 // Later speech plays on the sound device again. Files finished before a failure or a stop

@@ -2,12 +2,14 @@
 
 #include "export/commit_queue.h"
 #include "export/export_names.h"
+#include "platform/speech/neural_piece_audio.h"
 #include "platform/speech/speech_voice.h"
 #include "platform/speech/speech_workers.h"
 
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 // A file type the export offers: the dialog's filter, the file suffix and the stream's format.
 struct ExportFileType {
@@ -49,7 +51,8 @@ public:
     using Progress = std::function<bool(qint64 done, qint64 total)>;
 
     // The voice must already have its voice, rate and volume set. With helpers, a text of more
-    // than one piece is synthesised by them, with the voice given by setHelperVoice.
+    // than one piece is synthesised by them, with the voice given by setHelperVoice. A natural
+    // voice given there is always said by helpers of its own, one per core.
     AudioExport(SpeechVoice& voice, SpeechFileStream& stream,
                 std::unique_ptr<SpeechWorkers> helpers = nullptr);
     void setHelperVoice(const SpeechWorkers::Voice& voice) { m_helperVoice = voice; }
@@ -93,14 +96,22 @@ private:
                           const std::function<bool(qint64 done)>& progress);
     bool speakTimed(SpeechWorkers& helpers, const SpeechPieces& pieces,
                     const std::function<bool(qint64 done)>& progress, SpeechTimes& times);
-    bool speakNaturalTimed(const QString& folder, const QString& text,
-                           const std::function<bool(qint64 done)>& progress, SpeechTimes& times);
+    bool speakNatural(const NeuralSpeech& speech, const QString& text,
+                      const std::function<bool(qint64 done)>& progress,
+                      SpeechTimes* times = nullptr);
     // Line k into files[k]; lineProgress gets the number of lines done.
     bool writeLinesWithHelpers(const QStringList& files, const QStringList& lines,
                                const std::function<bool(qsizetype linesDone)>& lineProgress);
+    bool writeLinesNaturally(const NeuralSpeech& speech, const QStringList& files,
+                             const QStringList& lines,
+                             const std::function<bool(qsizetype linesDone)>& lineProgress);
     void finish();
-    // The helpers speak the engine's voices; a natural voice speaks through the voice itself.
+    // The helpers speak the engine's voices; a natural voice has helpers of its own.
     bool helpersSpeak() const;
+    // How the natural voice chosen says the text; none for the engine's voices.
+    std::optional<NeuralSpeech> naturalSpeech() const;
+    // How many of a natural voice's helpers work side by side: one per core.
+    static int naturalHelpers();
 
     SpeechVoice& m_voice;
     SpeechFileStream& m_stream;
