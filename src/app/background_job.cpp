@@ -28,7 +28,7 @@ bool BackgroundJob::start(Work work) {
         return false;
     join();
     m_running = true;
-    m_cancelled = false;
+    m_stage = Stage::Working;
     m_completion = nullptr;
     m_failure = nullptr;
     const int generation = ++m_generation;
@@ -39,6 +39,8 @@ bool BackgroundJob::start(Work work) {
         } catch (...) {
             m_workFailure = std::current_exception();
         }
+        Stage working = Stage::Working;
+        m_stage.compare_exchange_strong(working, Stage::Returned);
         Q_EMIT workEnded(generation, QPrivateSignal());
     });
     return true;
@@ -56,11 +58,12 @@ void BackgroundJob::endWork(int generation) {
 }
 
 void BackgroundJob::cancel() {
-    m_cancelled = true;
+    Stage working = Stage::Working;
+    m_stage.compare_exchange_strong(working, Stage::Cancelled);
 }
 
 void BackgroundJob::abandon() {
-    m_cancelled = true;
+    m_stage = Stage::Cancelled;
     join();
     m_running = false;
     ++m_generation;

@@ -17,7 +17,7 @@ public:
     class Control {
     public:
         explicit Control(BackgroundJob& job) : m_job(job) {}
-        bool cancelled() const { return m_job.m_cancelled.load(); }
+        bool cancelled() const { return m_job.isCancelled(); }
         // Passed on to the owner at most every few tens of milliseconds, and always the first
         // and the last.
         void report(qint64 done, qint64 total);
@@ -34,10 +34,12 @@ public:
     ~BackgroundJob() override;
 
     bool isRunning() const { return m_running; }
-    bool isCancelled() const { return m_cancelled.load(); }
+    // Whether the work was asked to stop before it returned.
+    bool isCancelled() const { return m_stage.load() == Stage::Cancelled; }
     // Starts the work; false, and nothing started, while another work runs.
     bool start(Work work);
-    // Asks the work to stop; its completion still comes.
+    // Asks the work to stop; its completion still comes. Once the work has returned, a cancel
+    // changes nothing: what it did is done.
     void cancel();
     // Stops the work and waits for it; its completion and any failure are dropped.
     void abandon();
@@ -60,7 +62,8 @@ private:
     void join();
 
     std::thread m_thread;
-    std::atomic<bool> m_cancelled{false};
+    enum class Stage { Working, Cancelled, Returned };
+    std::atomic<Stage> m_stage{Stage::Working};
     bool m_running = false;
     int m_generation = 0; // of the work whose end is awaited; abandoned works are older
     Completion m_completion;

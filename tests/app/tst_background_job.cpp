@@ -5,6 +5,7 @@
 #include <QSignalSpy>
 #include <QThread>
 #include <QtTest>
+#include <atomic>
 
 class TestBackgroundJob : public QObject {
     Q_OBJECT
@@ -14,6 +15,7 @@ private Q_SLOTS:
     void oneWorkAtATime();
     void cancelIsSeenAndTheCompletionStillComes();
     void abandonDropsTheCompletion();
+    void cancelAfterTheWorkReturnedChangesNothing();
     void reportsAreThinnedButNotTheFirstAndLast();
     void abandonedEndLeavesTheNextWorkRunning();
     void worksInARowCompleteWithTheirOwnResults();
@@ -87,6 +89,27 @@ void TestBackgroundJob::cancelIsSeenAndTheCompletionStillComes() {
     });
     job.cancel();
     QVERIFY(job.isCancelled());
+    QVERIFY(finished.wait(5000));
+    job.complete();
+    QVERIFY(completed);
+}
+
+// The work is done, its end not yet seen by the owner, when 取消 is pressed: the completion
+// (a voice installed, listed) must still run as for any finished work.
+void TestBackgroundJob::cancelAfterTheWorkReturnedChangesNothing() {
+    BackgroundJob job;
+    QSignalSpy finished(&job, &BackgroundJob::finished);
+    std::atomic<bool> returning = false;
+    bool completed = false;
+    job.start([&](BackgroundJob::Control&) {
+        returning = true;
+        return [&] { completed = true; };
+    });
+    while (!returning)
+        QThread::msleep(1);
+    QThread::msleep(100); // its thread has ended; the owner has not heard yet
+    job.cancel();
+    QVERIFY(!job.isCancelled());
     QVERIFY(finished.wait(5000));
     job.complete();
     QVERIFY(completed);
