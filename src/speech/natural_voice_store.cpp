@@ -19,6 +19,9 @@ namespace NaturalVoiceStore {
 
 namespace {
 
+// Beside a voice's own files: how fast it spoke when it was installed.
+const QString SpeedFile = QStringLiteral(".parlora-speed");
+
 constexpr int LicenceLength = 80;
 
 const QStringList ArchiveSuffixes = {QStringLiteral(".tar.bz2"), QStringLiteral(".tbz2"),
@@ -228,6 +231,12 @@ VoiceDetails details(const QString& folder) {
     const double rate = metadata.value(QStringLiteral("sample_rate")).trimmed().toDouble(&number);
     if (number && rate >= 1 && rate <= 1e7)
         voice.sampleRate = qRound(rate);
+    QFile speed(QDir(folder).filePath(SpeedFile));
+    if (speed.open(QIODevice::ReadOnly)) {
+        const double measured = QString::fromLatin1(speed.read(32)).trimmed().toDouble(&number);
+        if (number && measured > 0 && measured < 1e6)
+            voice.speed = measured;
+    }
     return voice;
 }
 
@@ -302,6 +311,13 @@ QString install(const QString& archiveOrFolder, const VoiceCheck& check) {
         throw AppError(QStringLiteral("无法把语音“%1”放入%2").arg(name, quoted(voices)));
     }
     return name;
+}
+
+void recordSpeed(const QString& folder, double speed) {
+    QFile file(QDir(folder).filePath(SpeedFile));
+    if (!(speed > 0) || !file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return; // a voice without it is shown as not measured
+    file.write(QByteArray::number(speed, 'g', 4) + '\n');
 }
 
 void remove(const QString& name) {

@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QSlider>
 #include <algorithm>
@@ -42,9 +43,24 @@ ProgressJob::Texts downloadTexts(const QString& name) {
     return texts;
 }
 
-// The voice is opened once in its helper, as speech would open it.
+// The voice is opened once in its helper, as speech would open it, and says a line, timed: how
+// fast it speaks on this computer is kept with it.
 void openInHelper(const QString& folder) {
-    NeuralWorker().open(folder);
+    NeuralWorker worker;
+    const int rate = worker.open(folder).sampleRate;
+    const QString line = neuralVoiceLanguage(folder).startsWith(QStringLiteral("en"))
+                             ? QStringLiteral("The weather is fine today, let us take a walk.")
+                             : QStringLiteral("今天天气很好，我们一起去公园散步吧。");
+    QElapsedTimer clock;
+    clock.start();
+    qint64 samples = 0;
+    worker.synthesise({folder}, line, [&](const qint16*, size_t count) {
+        samples += qint64(count);
+        return true;
+    });
+    const double seconds = double(clock.nsecsElapsed()) / 1e9;
+    if (samples > 0 && rate > 0 && seconds > 0)
+        NaturalVoiceStore::recordSpeed(folder, double(samples) / rate / seconds);
 }
 
 } // namespace

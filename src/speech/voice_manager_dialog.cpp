@@ -13,7 +13,7 @@
 
 namespace {
 
-enum Column { Name, Language, Size, Licence, SampleRate, ColumnCount };
+enum Column { Name, Language, Size, Licence, SampleRate, Speed, ColumnCount };
 
 QTableWidgetItem* cell(const QString& text) {
     auto* item = new QTableWidgetItem(text);
@@ -28,6 +28,12 @@ QString voiceLanguageText(const QString& tag) {
     return name.isEmpty() ? tag : name;
 }
 
+QString voiceSpeedText(double speed) {
+    if (!(speed > 0))
+        return QStringLiteral("未测量");
+    return QStringLiteral("实时的 %1 倍").arg(speed, 0, 'f', speed < 10 ? 1 : 0);
+}
+
 QString voiceSizeText(qint64 bytes) {
     if (bytes >= 1024 * 1024)
         return QStringLiteral("%1 MB").arg(double(bytes) / (1024 * 1024), 0, 'f', 1);
@@ -40,7 +46,7 @@ VoiceManagerDialog::VoiceManagerDialog(QWidget* parent) : QDialog(parent) {
     m_table = new QTableWidget(0, ColumnCount, this);
     m_table->setHorizontalHeaderLabels({QStringLiteral("名称"), QStringLiteral("语言"),
                                         QStringLiteral("大小"), QStringLiteral("许可"),
-                                        QStringLiteral("采样率")});
+                                        QStringLiteral("采样率"), QStringLiteral("速度")});
     m_table->setAccessibleName(QStringLiteral("已安装的自然语音"));
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -97,6 +103,7 @@ void VoiceManagerDialog::setVoices(const QList<NaturalVoiceStore::VoiceDetails>&
         m_table->setItem(row, SampleRate,
                          cell(voice.sampleRate > 0 ? QStringLiteral("%1 Hz").arg(voice.sampleRate)
                                                    : QStringLiteral("未注明")));
+        m_table->setItem(row, Speed, cell(voiceSpeedText(voice.speed)));
         if (voice.name == chosen || (chosen.isEmpty() && row == 0))
             m_table->selectRow(row);
     }

@@ -41,5 +41,7 @@ private:
 
 // A size as the list shows it: "12.3 MB", "850 KB".
 QString voiceSizeText(qint64 bytes);
+// How fast a voice speaks ("实时的 3.2 倍": 3.2 seconds of speech a second); "未测量" for 0.
+QString voiceSpeedText(double speed);
 // A language tag's name in Chinese, or the tag where it has none.
 QString voiceLanguageText(const QString& tag);

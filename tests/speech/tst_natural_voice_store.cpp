@@ -100,6 +100,8 @@ private Q_SLOTS:
     void installed_data();
     void installed();
     void installedByName();
+    void measuredSpeed_data();
+    void measuredSpeed();
     void abandonedWorkGoesAfterADay();
 
 private:
@@ -405,6 +407,30 @@ void TestNaturalVoiceStore::installed() {
     QCOMPARE(voices.first().sampleRate, sampleRate);
     QCOMPARE(voices.first().language, language);
     QCOMPARE(installedNeuralVoices().size(), 1);
+}
+
+void TestNaturalVoiceStore::measuredSpeed_data() {
+    QTest::addColumn<bool>("recorded"); // else written as it stands
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<double>("speed");
+    QTest::newRow("recorded") << true << QString() << 3.25;
+    QTest::newRow("written by hand") << false << u"12.5\n"_s << 12.5;
+    QTest::newRow("not a number") << false << u"fast"_s << 0.0;
+    QTest::newRow("not above zero") << false << u"-2"_s << 0.0;
+    QTest::newRow("empty") << false << QString() << 0.0;
+}
+
+void TestNaturalVoiceStore::measuredSpeed() {
+    QFETCH(bool, recorded);
+    QFETCH(QString, written);
+    QFETCH(double, speed);
+    const QString folder = neuralVoicesFolder() + u"/v"_s;
+    makeTree(neuralVoicesFolder(), {u"v/model.onnx=m"_s});
+    if (recorded)
+        NaturalVoiceStore::recordSpeed(folder, speed);
+    else
+        makeTree(folder, {u".parlora-speed="_s + written});
+    QCOMPARE(NaturalVoiceStore::installed().first().speed, speed);
 }
 
 void TestNaturalVoiceStore::installedByName() {

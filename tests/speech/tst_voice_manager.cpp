@@ -166,6 +166,10 @@ void TestVoiceManager::installsAnArchive() {
     QCOMPARE(QDir(voices()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              sound ? QStringList{name} : QStringList{});
     QCOMPARE(dialog->findChild<QTableWidget*>()->rowCount(), sound ? 1 : 0);
+    if (sound) { // the line it said was timed
+        const QString speed = dialog->findChild<QTableWidget*>()->item(0, 5)->text();
+        QVERIFY2(speed.startsWith(QStringLiteral("实时的 ")), qPrintable(speed));
+    }
 }
 
 QTEST_MAIN(TestVoiceManager)
