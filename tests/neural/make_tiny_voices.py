@@ -8,12 +8,17 @@ exactly num_tokens * hop and follows the speed asked.
   tiny-zh          Chinese, tokens + lexicon (two speakers, 16 kHz)
   tiny-melo-zh_en  Chinese + English in the MeloTTS layout (22.05 kHz)
   tiny-piper-en    English, Piper-style, phonemes from the espeak-ng data beside it (22.05 kHz)
+  tiny-matcha-zh   Chinese in the Matcha layout: an acoustic model whose "mel" is the sine's
+                   phase and a vocoder (hifigan_v2.onnx) that makes the sine of it (22.05 kHz)
+  tiny-kokoro-en   English in the Kokoro layout: espeak-ng phonemes, two speakers whose styles
+                   in voices.bin raise the pitch (24 kHz)
 
 Usage: make_tiny_voices.py OUTDIR
 """
 import math
 import os
 import shutil
+import struct
 import sys
 
 import onnx
@@ -34,7 +39,8 @@ def const(name, value, dtype=TensorProto.FLOAT, dims=None):
 
 
 def build_graph(kind, sample_rate, inputs_order):
-    """kind: 'lexicon' (icefall-style, 6 inputs) or 'melo' (7 inputs)."""
+    """kind: 'lexicon' (icefall-style, 6 inputs), 'melo' (7 inputs), 'piper' (3 inputs),
+    'matcha' (4 inputs, the phase out as "mel") or 'kokoro' (tokens, style, speed)."""
     nodes = []
     f = TensorProto.FLOAT
     i64 = TensorProto.INT64
@@ -51,6 +57,9 @@ def build_graph(kind, sample_rate, inputs_order):
         "input_lengths": helper.make_tensor_value_info("input_lengths", i64,
                                                        [1]),
         "scales": helper.make_tensor_value_info("scales", f, [3]),
+        "tokens": helper.make_tensor_value_info("tokens", i64, [1, "L"]),
+        "style": helper.make_tensor_value_info("style", f, [1, KOKORO_STYLE[2]]),
+        "speed": helper.make_tensor_value_info("speed", f, [1]),
     }
     graph_inputs = [decl[n] for n in inputs_order]
     xlen_name = "x_lengths" if "x_lengths" in inputs_order else "x_length"
@@ -70,6 +79,19 @@ def build_graph(kind, sample_rate, inputs_order):
         ]
         if "sid" not in inputs_order:
             nodes.append(const("sid", [0], i64))
+    if kind == "matcha":
+        nodes += [const("noise_scale_w", [0.0]), const("sid", [0], i64)]
+    if kind == "kokoro":
+        # x = tokens; length_scale = 1 / speed; the speaker's pitch is the sum of its style
+        xlen_name = "c_xlen"
+        nodes += [
+            helper.make_node("Identity", ["tokens"], ["x"]),
+            const("c_xlen", [0], i64),
+            const("noise_scale", [0.0]), const("noise_scale_w", [0.0]),
+            const("c_one_k", [1.0]),
+            helper.make_node("Div", ["c_one_k", "speed"], ["length_scale"]),
+            helper.make_node("ReduceSum", ["style"], ["sidf"], keepdims=1),
+        ]
 
     nodes += [
         const("c_hop", float(HOP)),
@@ -101,7 +123,10 @@ def build_graph(kind, sample_rate, inputs_order):
         helper.make_node("Reshape", ["xf", "c_shape_col"], ["xcol"]),
         helper.make_node("Mul", ["xcol", "c_step"], ["xstep"]),
         helper.make_node("Add", ["xstep", "c_base"], ["freq0"]),
-        helper.make_node("Cast", ["sid"], ["sidf"], to=f),
+    ]
+    if kind != "kokoro":
+        nodes.append(helper.make_node("Cast", ["sid"], ["sidf"], to=f))
+    nodes += [
         helper.make_node("Mul", ["sidf", "c_sidstep"], ["sidoff"]),
         helper.make_node("Add", ["freq0", "sidoff"], ["freq1"]),
     ]
@@ -127,11 +152,24 @@ def build_graph(kind, sample_rate, inputs_order):
     nodes += [
         helper.make_node("Mul", [freq, "c_w"], ["fw"]),
         helper.make_node("Mul", ["fw", "t"], ["phase"]),      # [L, hop]
-        helper.make_node("Sin", ["phase"], ["s"]),
-        helper.make_node("Mul", ["s", "amp"], ["ys"]),
-        helper.make_node("Reshape", ["ys", "c_shape_out"], ["y"]),
     ]
-    out = helper.make_tensor_value_info("y", f, [1, 1, "T"])
+    if kind == "matcha":
+        # The vocoder makes the sound: "mel" is the phase, amp - 0.3 (that is 0) added.
+        nodes += [
+            helper.make_node("Sub", ["amp", "c_amp"], ["amp0"]),
+            helper.make_node("Add", ["phase", "amp0"], ["phase0"]),
+            helper.make_node("Reshape", ["phase0", "c_shape_out"], ["mel"]),
+        ]
+        out = helper.make_tensor_value_info("mel", f, [1, 1, "T"])
+    else:
+        nodes += [
+            helper.make_node("Sin", ["phase"], ["s"]),
+            helper.make_node("Mul", ["s", "amp"], ["ys"]),
+            helper.make_node("Reshape", ["ys", "c_shape_out"],
+                             ["audio" if kind == "kokoro" else "y"]),
+        ]
+        out = helper.make_tensor_value_info("audio" if kind == "kokoro" else "y", f,
+                                            [1, 1, "T"])
     graph = helper.make_graph(nodes, "tiny_vits_" + kind, graph_inputs, [out])
     model = helper.make_model(
         graph, opset_imports=[helper.make_opsetid("", 13)],
@@ -313,11 +351,105 @@ def piper_voice(out, language, voice, sample_rate):
     onnx.save(model, os.path.join(out, "model.onnx"))
 
 
+def hifigan_vocoder(path):
+    """The Matcha voice's vocoder: audio = 0.3 * sin(mel), [1, 1, T] -> [1, T]."""
+    f = TensorProto.FLOAT
+    nodes = [
+        const("c_amp", 0.3),
+        const("c_shape", [1, -1], TensorProto.INT64),
+        helper.make_node("Sin", ["mel"], ["s"]),
+        helper.make_node("Mul", ["s", "c_amp"], ["ys"]),
+        helper.make_node("Reshape", ["ys", "c_shape"], ["audio"]),
+    ]
+    graph = helper.make_graph(
+        nodes, "tiny_vocoder", [helper.make_tensor_value_info("mel", f, [1, 1, "T"])],
+        [helper.make_tensor_value_info("audio", f, [1, "T"])])
+    model = helper.make_model(graph, opset_imports=[helper.make_opsetid("", 13)],
+                              producer_name="parlora-tests")
+    model.ir_version = 7
+    onnx.checker.check_model(model)
+    add_meta(model, {"model_type": "hifigan", "comment": "tiny"})
+    onnx.save(model, path)
+
+
+def matcha_voice(out, sample_rate):
+    """Matcha, Chinese: tokens + lexicon read character by character, a blank between the
+    phones; the vocoder is a file of its own."""
+    os.makedirs(out, exist_ok=True)
+    tokens = ["_", "，", "。", "！", "？"]
+    for p, _ in ZH_WORDS.values():
+        for q in p:
+            if q not in tokens:
+                tokens.append(q)
+    with open(os.path.join(out, "tokens.txt"), "w", encoding="utf-8") as fh:
+        for i, t in enumerate(tokens):
+            fh.write(f"{t} {i}\n")
+    with open(os.path.join(out, "lexicon.txt"), "w", encoding="utf-8") as fh:
+        for w, (p, _) in ZH_WORDS.items():
+            fh.write(f"{w} {' '.join(p)}\n")
+    model = build_graph("matcha", sample_rate,
+                        ["x", "x_length", "noise_scale", "length_scale"])
+    add_meta(model, {
+        "model_type": "matcha-tts",
+        "language": "Chinese",
+        "sample_rate": sample_rate,
+        "n_speakers": 1,
+        "jieba": 1,
+        "has_espeak": 0,
+        "use_eos_bos": 0,
+        "pad_id": 0,
+        "add_blank": 1,
+        "version": 1,
+    })
+    onnx.save(model, os.path.join(out, "model-steps-3.onnx"))
+    hifigan_vocoder(os.path.join(out, "hifigan_v2.onnx"))
+
+
+# Kokoro's styles: (longest token run, 1, style size) per speaker.
+KOKORO_STYLE = [510, 1, 4]
+KOKORO_SPEAKERS = 2
+
+
+def kokoro_voice(out, sample_rate):
+    """Kokoro, English: espeak-ng phonemes, one character per token, 0 before and after."""
+    os.makedirs(out, exist_ok=True)
+    copy_espeak_data(out)
+    seen = ["$"]
+    for c in PIPER_SYMBOLS:
+        if c not in seen:
+            seen.append(c)
+    with open(os.path.join(out, "tokens.txt"), "w", encoding="utf-8") as fh:
+        for i, t in enumerate(seen):
+            fh.write(f"{t} {i}\n")
+    # Every row of speaker s sums to s: the model raises its pitch by the sum.
+    rows, dim = KOKORO_STYLE[0], KOKORO_STYLE[2]
+    styles = []
+    for speaker in range(KOKORO_SPEAKERS):
+        styles += [speaker / dim] * (rows * dim)
+    with open(os.path.join(out, "voices.bin"), "wb") as fh:
+        fh.write(struct.pack(f"<{len(styles)}f", *styles))
+    model = build_graph("kokoro", sample_rate, ["tokens", "style", "speed"])
+    add_meta(model, {
+        "model_type": "kokoro",
+        "language": "English",
+        "voice": "en-us",
+        "sample_rate": sample_rate,
+        "n_speakers": KOKORO_SPEAKERS,
+        "has_espeak": 1,
+        "version": 1,
+        "style_dim": ",".join(map(str, KOKORO_STYLE)),
+        "speaker_names": ",".join(f"s{i}" for i in range(KOKORO_SPEAKERS)),
+    })
+    onnx.save(model, os.path.join(out, "model.onnx"))
+
+
 def main():
     root = sys.argv[1] if len(sys.argv) > 1 else "voices"
     lexicon_voice(os.path.join(root, "tiny-zh"), "Chinese", "icefall", 2, 16000)
     melo_voice(os.path.join(root, "tiny-melo-zh_en"), 22050)
     piper_voice(os.path.join(root, "tiny-piper-en"), "English", "en-us", 22050)
+    matcha_voice(os.path.join(root, "tiny-matcha-zh"), 22050)
+    kokoro_voice(os.path.join(root, "tiny-kokoro-en"), 24000)
     for d in os.listdir(root):
         with open(os.path.join(root, d, "LICENSE"), "w", encoding="utf-8") as fh:
             fh.write("Made by make_tiny_voices.py for Parlora's tests; no rights reserved.\n")

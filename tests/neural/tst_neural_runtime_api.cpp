@@ -33,6 +33,22 @@ void TestNeuralRuntimeApi::initTestCase() {
     config.model.vits.noise_scale = 0.25f;
     config.model.vits.noise_scale_w = 0.5f;
     config.model.vits.length_scale = 1.5f;
+    config.model.matcha.acoustic_model = "/nonexistent/matcha-acoustic.onnx";
+    config.model.matcha.vocoder = "/nonexistent/matcha-vocoder.onnx";
+    config.model.matcha.lexicon = "/nonexistent/matcha-lexicon.txt";
+    config.model.matcha.tokens = "/nonexistent/matcha-tokens.txt";
+    config.model.matcha.data_dir = "/nonexistent/matcha-data";
+    config.model.matcha.noise_scale = 0.375f;
+    config.model.matcha.length_scale = 1.75f;
+    // dict_dir is no longer printed (the runtime ignores it); the fields after it are, and
+    // come out in their places only when it takes its room.
+    config.model.kokoro.model = "/nonexistent/kokoro-model.onnx";
+    config.model.kokoro.voices = "/nonexistent/kokoro-voices.bin";
+    config.model.kokoro.tokens = "/nonexistent/kokoro-tokens.txt";
+    config.model.kokoro.data_dir = "/nonexistent/kokoro-data";
+    config.model.kokoro.length_scale = 2.25f;
+    config.model.kokoro.lexicon = "/nonexistent/kokoro-lexicon-zh.txt";
+    config.model.kokoro.lang = "kokoro-lang";
     config.model.num_threads = 3;
     config.model.debug = 1; // prints the configuration
     config.model.provider = "cpu";
@@ -68,6 +84,22 @@ void TestNeuralRuntimeApi::fieldsAsTheLibraryReadsThem_data() {
     QTest::newRow("vits.noise_scale") << "noise_scale=0.25,";
     QTest::newRow("vits.noise_scale_w") << "noise_scale_w=0.5,";
     QTest::newRow("vits.length_scale") << "length_scale=1.5)";
+    QTest::newRow("matcha.acoustic_model")
+        << "acoustic_model=\"/nonexistent/matcha-acoustic.onnx\"";
+    QTest::newRow("matcha.vocoder") << "vocoder=\"/nonexistent/matcha-vocoder.onnx\"";
+    QTest::newRow("matcha.lexicon") << "lexicon=\"/nonexistent/matcha-lexicon.txt\"";
+    QTest::newRow("matcha.tokens") << "tokens=\"/nonexistent/matcha-tokens.txt\"";
+    QTest::newRow("matcha.data_dir") << "data_dir=\"/nonexistent/matcha-data\"";
+    QTest::newRow("matcha.noise_scale") << "noise_scale=0.375,";
+    QTest::newRow("matcha.length_scale") << "length_scale=1.75)";
+    QTest::newRow("kokoro.model") << "model=\"/nonexistent/kokoro-model.onnx\"";
+    QTest::newRow("kokoro.voices") << "voices=\"/nonexistent/kokoro-voices.bin\"";
+    QTest::newRow("kokoro.tokens") << "tokens=\"/nonexistent/kokoro-tokens.txt\"";
+    QTest::newRow("kokoro.data_dir") << "data_dir=\"/nonexistent/kokoro-data\"";
+    QTest::newRow("kokoro.length_scale") << "length_scale=2.25,";
+    QTest::newRow("kokoro.lexicon, after dict_dir")
+        << "lexicon=\"/nonexistent/kokoro-lexicon-zh.txt\"";
+    QTest::newRow("kokoro.lang") << "lang=\"kokoro-lang\")";
     QTest::newRow("num_threads") << "num_threads=3,";
     QTest::newRow("debug") << "debug=True,";
     QTest::newRow("provider") << "provider=\"cpu\")";

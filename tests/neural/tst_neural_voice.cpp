@@ -74,6 +74,7 @@ private slots:
     void syllables();
     void listsVoiceFolders_data();
     void listsVoiceFolders();
+    void vocoderIsNoModel();
     void speaksWithTheChosenSpeaker();
     void boundariesInWrittenText_data();
     void boundariesInWrittenText();
@@ -218,6 +219,12 @@ void TestNeuralVoice::listsVoiceFolders_data() {
         << "tiny-melo-zh_en" << "tiny-melo-zh_en" << "tiny-melo-zh_en" << 0 << "zh";
     QTest::newRow("espeak-ng's voice named in the model")
         << "tiny-piper-en" << "tiny-piper-en" << "tiny-piper-en" << 0 << "en-us";
+    QTest::newRow("Matcha voice, the vocoder beside it no second model")
+        << "tiny-matcha-zh" << "tiny-matcha-zh" << "tiny-matcha-zh" << 0 << "zh";
+    QTest::newRow("Kokoro voice, first of two speakers")
+        << "tiny-kokoro-en" << "tiny-kokoro-en/0" << "tiny-kokoro-en" << 0 << "en-us";
+    QTest::newRow("Kokoro voice, second speaker")
+        << "tiny-kokoro-en/1" << "tiny-kokoro-en/1" << "tiny-kokoro-en" << 1 << "en-us";
     QTest::newRow("a model file that is no model") << Garbage << Garbage << Garbage << 0 << "zh";
     QTest::newRow("no model") << NoModel << NoModel << NoModel << 0 << "zh";
 }
@@ -229,11 +236,33 @@ void TestNeuralVoice::listsVoiceFolders() {
     QFETCH(int, speaker);
     QFETCH(QString, language);
     const QList<VoiceToken> listed = m_voice->GetVoices({}, {});
-    QCOMPARE(listed.size(), 8); // the broken copy of tiny-zh has two speakers as well
+    QCOMPARE(listed.size(), 11); // the broken copy of tiny-zh has two speakers as well
     const VoiceToken expected{QStringLiteral("neural:") + id, description, language};
     QVERIFY2(listed.contains(expected), qPrintable(id));
     QCOMPARE(neuralVoiceFolder(expected.id), voices() + u'/' + folder);
     QCOMPARE(neuralVoiceSpeaker(expected.id), speaker);
+}
+
+void TestNeuralVoice::vocoderIsNoModel() {
+    const QDir matcha(voices() + QStringLiteral("/tiny-matcha-zh"));
+    QCOMPARE(neuralModelFiles(matcha),
+             QStringList{matcha.filePath(QStringLiteral("model-steps-3.onnx"))});
+    QCOMPARE(neuralVocoderFiles(matcha),
+             QStringList{matcha.filePath(QStringLiteral("hifigan_v2.onnx"))});
+    // The releases' other vocoders, whatever the case of their names.
+    QTemporaryDir work;
+    const QDir folder(work.path());
+    QVERIFY(QFile::copy(matcha.filePath(QStringLiteral("model-steps-3.onnx")),
+                        folder.filePath(QStringLiteral("acoustic.onnx"))));
+    for (const QString& name :
+         {QStringLiteral("vocos-22khz-univ.onnx"), QStringLiteral("HiFiGAN_v1.onnx")})
+        QVERIFY(
+            QFile::copy(matcha.filePath(QStringLiteral("hifigan_v2.onnx")), folder.filePath(name)));
+    QCOMPARE(neuralModelFiles(folder),
+             QStringList{folder.filePath(QStringLiteral("acoustic.onnx"))});
+    QCOMPARE(neuralVocoderFiles(folder),
+             (QStringList{folder.filePath(QStringLiteral("HiFiGAN_v1.onnx")),
+                          folder.filePath(QStringLiteral("vocos-22khz-univ.onnx"))}));
 }
 
 void TestNeuralVoice::speaksWithTheChosenSpeaker() {

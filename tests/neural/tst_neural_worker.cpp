@@ -28,6 +28,7 @@ private slots:
     void initTestCase();
     void sampleCount_data();
     void sampleCount();
+    void speakerIsHeard_data();
     void speakerIsHeard();
     void stopsEarly();
     void malformedVoice_data();
@@ -54,28 +55,45 @@ void TestNeuralWorker::sampleCount_data() {
     QTest::addColumn<int>("speaker");
     QTest::addColumn<double>("speed");
     QTest::addColumn<int>("sampleRate");
+    QTest::addColumn<int>("speakers");
     QTest::addColumn<int>("tokens");
     // tiny-zh: the word's phones between the silences and end the runtime adds (3 tokens).
     QTest::newRow("Chinese lexicon, 你好: n i h ao") << "tiny-zh"
-                                                     << "你好" << 0 << 1.0 << 16000 << 7;
-    QTest::newRow("Chinese lexicon, four more phones") << "tiny-zh"
-                                                       << "你好世界" << 0 << 1.0 << 16000 << 11;
+                                                     << "你好" << 0 << 1.0 << 16000 << 2 << 7;
+    QTest::newRow("Chinese lexicon, four more phones")
+        << "tiny-zh"
+        << "你好世界" << 0 << 1.0 << 16000 << 2 << 11;
     QTest::newRow("Chinese lexicon, second speaker") << "tiny-zh"
-                                                     << "你好" << 1 << 1.0 << 16000 << 7;
+                                                     << "你好" << 1 << 1.0 << 16000 << 2 << 7;
     QTest::newRow("Chinese lexicon, twice as fast") << "tiny-zh"
-                                                    << "你好" << 0 << 2.0 << 16000 << 7;
+                                                    << "你好" << 0 << 2.0 << 16000 << 2 << 7;
     // MeloTTS: a blank before, between and after the phones.
     QTest::newRow("MeloTTS, 你好: n i h ao") << "tiny-melo-zh_en"
-                                             << "你好" << 0 << 1.0 << 22050 << 9;
+                                             << "你好" << 0 << 1.0 << 22050 << 1 << 9;
     QTest::newRow("MeloTTS, English hello: HH AH L OW") << "tiny-melo-zh_en"
-                                                        << "hello" << 0 << 1.0 << 22050 << 9;
+                                                        << "hello" << 0 << 1.0 << 22050 << 1 << 9;
     QTest::newRow("MeloTTS, 你好世界") << "tiny-melo-zh_en"
-                                       << "你好世界" << 0 << 1.0 << 22050 << 17;
+                                       << "你好世界" << 0 << 1.0 << 22050 << 1 << 17;
     // Piper: espeak-ng's ^həlˈoʊ$, with a blank between each two.
     QTest::newRow("Piper, hello") << "tiny-piper-en"
-                                  << "hello" << 0 << 1.0 << 22050 << 15;
+                                  << "hello" << 0 << 1.0 << 22050 << 1 << 15;
     QTest::newRow("Piper, hello twice as fast") << "tiny-piper-en"
-                                                << "hello" << 0 << 2.0 << 22050 << 15;
+                                                << "hello" << 0 << 2.0 << 22050 << 1 << 15;
+    // Matcha: the acoustic model's phones with a blank around each, the vocoder beside it
+    // making the sound.
+    QTest::newRow("Matcha, 你好: n i h ao") << "tiny-matcha-zh"
+                                            << "你好" << 0 << 1.0 << 22050 << 1 << 9;
+    QTest::newRow("Matcha, 你好世界") << "tiny-matcha-zh"
+                                      << "你好世界" << 0 << 1.0 << 22050 << 1 << 17;
+    QTest::newRow("Matcha, twice as fast") << "tiny-matcha-zh"
+                                           << "你好" << 0 << 2.0 << 22050 << 1 << 9;
+    // Kokoro: espeak-ng's həlˈoʊ between two pads; the speakers are in voices.bin.
+    QTest::newRow("Kokoro, hello") << "tiny-kokoro-en"
+                                   << "hello" << 0 << 1.0 << 24000 << 2 << 8;
+    QTest::newRow("Kokoro, second speaker") << "tiny-kokoro-en"
+                                            << "hello" << 1 << 1.0 << 24000 << 2 << 8;
+    QTest::newRow("Kokoro, hello twice as fast") << "tiny-kokoro-en"
+                                                 << "hello" << 0 << 2.0 << 24000 << 2 << 8;
 }
 
 void TestNeuralWorker::sampleCount() {
@@ -84,6 +102,7 @@ void TestNeuralWorker::sampleCount() {
     QFETCH(int, speaker);
     QFETCH(double, speed);
     QFETCH(int, sampleRate);
+    QFETCH(int, speakers);
     QFETCH(int, tokens);
     NeuralWorker worker;
     QElapsedTimer timer;
@@ -91,32 +110,47 @@ void TestNeuralWorker::sampleCount() {
     const NeuralWorker::VoiceInfo info = worker.open(this->voice(voice));
     const qint64 opened = timer.restart();
     QCOMPARE(info.sampleRate, sampleRate);
+    QCOMPARE(info.speakerCount, speakers);
     size_t samples = 0;
-    bool sound = false;
+    // A wave swings both ways (a Matcha model's own output, without its vocoder, does not).
+    bool above = false;
+    bool below = false;
     QVERIFY(worker.synthesise(
         {this->voice(voice), speaker, speed}, text, [&](const qint16* block, size_t count) {
             samples += count;
-            sound = sound || std::any_of(block, block + count, [](qint16 s) { return s > 1000; });
+            above = above || std::any_of(block, block + count, [](qint16 s) { return s > 1000; });
+            below = below || std::any_of(block, block + count, [](qint16 s) { return s < -1000; });
             return true;
         }));
     qDebug("helper start and voice opened in %lld ms, text spoken in %lld ms", opened,
            timer.elapsed());
     QCOMPARE(samples, size_t(tokens * int(Hop / speed)));
-    QVERIFY(sound);
+    QVERIFY(above);
+    QVERIFY(below);
+}
+
+void TestNeuralWorker::speakerIsHeard_data() {
+    QTest::addColumn<QString>("voice");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("VITS, speaker id to the model") << "tiny-zh"
+                                                   << "你好";
+    QTest::newRow("Kokoro, speaker's style from voices.bin") << "tiny-kokoro-en"
+                                                             << "hello";
 }
 
 void TestNeuralWorker::speakerIsHeard() {
+    QFETCH(QString, voice);
+    QFETCH(QString, text);
     NeuralWorker worker;
     std::vector<qint16> voices[2];
     for (int speaker : {0, 1})
-        QVERIFY(worker.synthesise({voice(QStringLiteral("tiny-zh")), speaker},
-                                  QStringLiteral("你好"), [&](const qint16* block, size_t count) {
-                                      voices[speaker].insert(voices[speaker].end(), block,
-                                                             block + count);
-                                      return true;
-                                  }));
+        QVERIFY(worker.synthesise(
+            {this->voice(voice), speaker}, text, [&](const qint16* block, size_t count) {
+                voices[speaker].insert(voices[speaker].end(), block, block + count);
+                return true;
+            }));
     QCOMPARE(voices[0].size(), voices[1].size());
-    QVERIFY(voices[0] != voices[1]); // the tiny model raises its pitch by speaker
+    QVERIFY(voices[0] != voices[1]); // the tiny models raise their pitch by speaker
 }
 
 void TestNeuralWorker::stopsEarly() {
@@ -151,6 +185,12 @@ void TestNeuralWorker::malformedVoice_data() {
     QTest::newRow("Piper voice without espeak-ng's phonemes") << "tiny-piper-en"
                                                               << "rm espeak-ng-data/phondata"
                                                               << "运行库无法载入";
+    QTest::newRow("Matcha voice without its vocoder") << "tiny-matcha-zh"
+                                                      << "rm hifigan_v2.onnx"
+                                                      << "请把声码器（vocos-*.onnx）放在模型旁边";
+    QTest::newRow("Kokoro voice without espeak-ng's data") << "tiny-kokoro-en"
+                                                           << "rm espeak-ng-data"
+                                                           << "espeak-ng-data";
     // The runtime ends its process on this one.
     QTest::newRow("token lines without ids") << "tiny-zh"
                                              << "garble tokens.txt"

@@ -19,14 +19,41 @@ struct SherpaOnnxOfflineTtsVitsModelConfig {
     const char* dict_dir;
 };
 
+// A Matcha voice: the acoustic model makes a mel spectrogram, the vocoder (a separate file) the
+// sound from it.
+struct SherpaOnnxOfflineTtsMatchaModelConfig {
+    const char* acoustic_model;
+    const char* vocoder;
+    const char* lexicon;
+    const char* tokens;
+    const char* data_dir; // espeak-ng-data of an English voice
+    float noise_scale;
+    float length_scale;
+    const char* dict_dir;
+};
+
+// A Kokoro voice: the speakers' styles are in voices.bin.
+struct SherpaOnnxOfflineTtsKokoroModelConfig {
+    const char* model;
+    const char* voices;
+    const char* tokens;
+    const char* data_dir; // espeak-ng-data
+    float length_scale;
+    const char* dict_dir;
+    const char* lexicon; // comma-separated
+    const char* lang;
+};
+
 struct SherpaOnnxOfflineTtsModelConfig {
     SherpaOnnxOfflineTtsVitsModelConfig vits;
     int32_t num_threads;
     int32_t debug;
     const char* provider;
-    // The other model families (Matcha, Kokoro, Kitten, ZipVoice, Pocket, Supertonic), unused
-    // here and left zero.
-    unsigned char otherModels[344];
+    SherpaOnnxOfflineTtsMatchaModelConfig matcha;
+    SherpaOnnxOfflineTtsKokoroModelConfig kokoro;
+    // The other model families (Kitten, ZipVoice, Pocket, Supertonic), unused here and left
+    // zero.
+    unsigned char otherModels[224];
 };
 
 struct SherpaOnnxOfflineTtsConfig {
@@ -56,7 +83,16 @@ static_assert(offsetof(SherpaOnnxOfflineTtsVitsModelConfig, noise_scale) == 32);
 static_assert(offsetof(SherpaOnnxOfflineTtsVitsModelConfig, dict_dir) == 48);
 static_assert(offsetof(SherpaOnnxOfflineTtsModelConfig, num_threads) == 56);
 static_assert(offsetof(SherpaOnnxOfflineTtsModelConfig, provider) == 64);
-static_assert(offsetof(SherpaOnnxOfflineTtsModelConfig, otherModels) == 72);
+static_assert(sizeof(SherpaOnnxOfflineTtsMatchaModelConfig) == 56);
+static_assert(offsetof(SherpaOnnxOfflineTtsMatchaModelConfig, noise_scale) == 40);
+static_assert(offsetof(SherpaOnnxOfflineTtsMatchaModelConfig, dict_dir) == 48);
+static_assert(sizeof(SherpaOnnxOfflineTtsKokoroModelConfig) == 64);
+static_assert(offsetof(SherpaOnnxOfflineTtsKokoroModelConfig, length_scale) == 32);
+static_assert(offsetof(SherpaOnnxOfflineTtsKokoroModelConfig, dict_dir) == 40);
+static_assert(offsetof(SherpaOnnxOfflineTtsKokoroModelConfig, lang) == 56);
+static_assert(offsetof(SherpaOnnxOfflineTtsModelConfig, matcha) == 72);
+static_assert(offsetof(SherpaOnnxOfflineTtsModelConfig, kokoro) == 128);
+static_assert(offsetof(SherpaOnnxOfflineTtsModelConfig, otherModels) == 192);
 static_assert(sizeof(SherpaOnnxOfflineTtsModelConfig) == 416);
 static_assert(offsetof(SherpaOnnxOfflineTtsConfig, rule_fsts) == 416);
 static_assert(offsetof(SherpaOnnxOfflineTtsConfig, max_num_sentences) == 424);

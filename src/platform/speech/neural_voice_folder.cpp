@@ -192,13 +192,32 @@ int neuralVoiceDescribedSpeaker(const QString& description) {
     return number ? speaker : -1;
 }
 
+namespace {
+
+bool isVocoder(const QString& fileName) {
+    return fileName.startsWith(QStringLiteral("vocos"), Qt::CaseInsensitive) ||
+           fileName.startsWith(QStringLiteral("hifigan"), Qt::CaseInsensitive);
+}
+
+} // namespace
+
 QStringList neuralModelFiles(const QDir& folder) {
     if (QFileInfo(folder.filePath(QStringLiteral("model.onnx"))).isFile())
         return {folder.filePath(QStringLiteral("model.onnx"))};
     QStringList models;
     for (const QString& name : folder.entryList({QStringLiteral("*.onnx")}, QDir::Files))
-        models << folder.filePath(name);
+        if (!isVocoder(name))
+            models << folder.filePath(name);
     return models;
+}
+
+QStringList neuralVocoderFiles(const QDir& folder) {
+    QStringList vocoders;
+    for (const QString& name :
+         folder.entryList({QStringLiteral("*.onnx")}, QDir::Files, QDir::Name))
+        if (isVocoder(name))
+            vocoders << folder.filePath(name);
+    return vocoders;
 }
 
 QHash<QString, QString> onnxMetadata(const QString& path) {

@@ -31,8 +31,12 @@ int neuralVoiceSpeaker(const QString& voiceId);
 int neuralVoiceDescribedSpeaker(const QString& description);
 
 // The model files the runtime could be given for a voice folder: model.onnx when there is one,
-// else every .onnx file in it (a sound voice has exactly one).
+// else every .onnx file in it that is no vocoder (a sound voice has exactly one).
 QStringList neuralModelFiles(const QDir& folder);
+
+// The vocoders in a voice folder, in name order: the .onnx files whose names start with "vocos"
+// or "hifigan". A Matcha voice needs one beside its acoustic model.
+QStringList neuralVocoderFiles(const QDir& folder);
 
 // The text entries of an ONNX model's metadata; empty when the file cannot be read as a model.
 // Only the model's outer fields are walked: the graph is skipped, not read.

@@ -46,7 +46,13 @@ bool sendNumber(uint32_t value) {
     return send(&value, sizeof value);
 }
 
-// What the runtime is given for a voice folder laid out as the runtime's model releases are.
+// What the runtime is given for a voice folder laid out as the runtime's model releases are:
+//   VITS (and Piper, MeloTTS): one .onnx model, tokens.txt, lexicon.txt or espeak-ng-data;
+//   Matcha: the acoustic model (model-steps-*.onnx) and a vocoder put beside it (vocos-*.onnx
+//           or hifigan*.onnx), tokens.txt, lexicon.txt or espeak-ng-data;
+//   Kokoro: model.onnx with the speakers' voices.bin, tokens.txt, espeak-ng-data, and in the
+//           multilingual releases lexicon-*.txt.
+// Each may have dict/ and *.fst / *.far rules for numbers, dates and the like.
 class VoiceFolder {
 public:
     explicit VoiceFolder(const QString& path) : m_dir(path) {
@@ -57,14 +63,42 @@ public:
             fail(
                 QStringLiteral("文件夹里应有一个模型文件（.onnx），现有 %1 个").arg(models.size()));
         m_model = QFile::encodeName(models.first()).toStdString();
+        if (QFileInfo(m_dir.filePath(QStringLiteral("voices.bin"))).isFile())
+            m_family = Family::Kokoro;
+        else if (isMatcha(models.first()) || !neuralVocoderFiles(m_dir).isEmpty())
+            m_family = Family::Matcha;
         m_tokens = file(QStringLiteral("tokens.txt"));
         if (m_tokens.empty())
             fail(QStringLiteral("缺少 tokens.txt"));
-        m_lexicon = file(QStringLiteral("lexicon.txt"));
+        if (m_family == Family::Matcha) {
+            const QStringList vocoders = neuralVocoderFiles(m_dir);
+            if (vocoders.isEmpty())
+                fail(QStringLiteral("这是 Matcha 声音，还缺声码器：请把声码器（vocos-*.onnx）放在"
+                                    "模型旁边"));
+            if (vocoders.size() > 1)
+                fail(QStringLiteral("文件夹里应有一个声码器（vocos-*.onnx），现有 %1 个")
+                         .arg(vocoders.size()));
+            m_vocoder = QFile::encodeName(vocoders.first()).toStdString();
+        }
         if (QFileInfo(m_dir.filePath(QStringLiteral("espeak-ng-data"))).isDir())
             m_espeakData = path8(QStringLiteral("espeak-ng-data"));
-        if (m_lexicon.empty() && m_espeakData.empty())
-            fail(QStringLiteral("缺少 lexicon.txt（或 espeak-ng-data 文件夹）"));
+        if (m_family == Family::Kokoro) {
+            m_voices = path8(QStringLiteral("voices.bin"));
+            if (m_espeakData.empty())
+                fail(QStringLiteral("缺少 espeak-ng-data 文件夹"));
+            // A word in several lexicons is read from the first: American English, the
+            // runtime's English, before the British one.
+            QStringList lexicons =
+                m_dir.entryList({QStringLiteral("lexicon-*.txt")}, QDir::Files, QDir::Name);
+            if (lexicons.removeOne(QStringLiteral("lexicon-us-en.txt")))
+                lexicons.prepend(QStringLiteral("lexicon-us-en.txt"));
+            for (const QString& name : lexicons)
+                m_lexicon += (m_lexicon.empty() ? "" : ",") + path8(name);
+        } else {
+            m_lexicon = file(QStringLiteral("lexicon.txt"));
+            if (m_lexicon.empty() && m_espeakData.empty())
+                fail(QStringLiteral("缺少 lexicon.txt（或 espeak-ng-data 文件夹）"));
+        }
         if (QFileInfo(m_dir.filePath(QStringLiteral("dict"))).isDir())
             m_dict = path8(QStringLiteral("dict"));
         m_ruleFsts = joined(QStringLiteral("*.fst"));
@@ -73,11 +107,31 @@ public:
 
     SherpaOnnxOfflineTtsConfig config() const {
         SherpaOnnxOfflineTtsConfig config{};
-        config.model.vits.model = m_model.c_str();
-        config.model.vits.tokens = m_tokens.c_str();
-        config.model.vits.lexicon = m_lexicon.c_str();
-        config.model.vits.data_dir = m_espeakData.c_str();
-        config.model.vits.dict_dir = m_dict.c_str();
+        switch (m_family) {
+        case Family::Vits:
+            config.model.vits.model = m_model.c_str();
+            config.model.vits.tokens = m_tokens.c_str();
+            config.model.vits.lexicon = m_lexicon.c_str();
+            config.model.vits.data_dir = m_espeakData.c_str();
+            config.model.vits.dict_dir = m_dict.c_str();
+            break;
+        case Family::Matcha:
+            config.model.matcha.acoustic_model = m_model.c_str();
+            config.model.matcha.vocoder = m_vocoder.c_str();
+            config.model.matcha.tokens = m_tokens.c_str();
+            config.model.matcha.lexicon = m_lexicon.c_str();
+            config.model.matcha.data_dir = m_espeakData.c_str();
+            config.model.matcha.dict_dir = m_dict.c_str();
+            break;
+        case Family::Kokoro:
+            config.model.kokoro.model = m_model.c_str();
+            config.model.kokoro.voices = m_voices.c_str();
+            config.model.kokoro.tokens = m_tokens.c_str();
+            config.model.kokoro.lexicon = m_lexicon.c_str();
+            config.model.kokoro.data_dir = m_espeakData.c_str();
+            config.model.kokoro.dict_dir = m_dict.c_str();
+            break;
+        }
         config.model.num_threads = 1; // exports run one helper per core
         config.model.provider = "cpu";
         config.rule_fsts = m_ruleFsts.c_str();
@@ -87,6 +141,16 @@ public:
     }
 
 private:
+    enum class Family { Vits, Matcha, Kokoro };
+
+    // A Matcha acoustic model: a release names it model-steps-N.onnx, and its metadata says so.
+    static bool isMatcha(const QString& model) {
+        return QFileInfo(model).fileName().startsWith(QStringLiteral("model-steps-")) ||
+               onnxMetadata(model)
+                   .value(QStringLiteral("model_type"))
+                   .startsWith(QStringLiteral("matcha"), Qt::CaseInsensitive);
+    }
+
     std::string path8(const QString& name) const {
         return QFile::encodeName(m_dir.filePath(name)).toStdString();
     }
@@ -102,7 +166,9 @@ private:
     }
 
     QDir m_dir;
-    std::string m_model, m_tokens, m_lexicon, m_espeakData, m_dict, m_ruleFsts, m_ruleFars;
+    Family m_family = Family::Vits;
+    std::string m_model, m_vocoder, m_voices, m_tokens, m_lexicon, m_espeakData, m_dict, m_ruleFsts,
+        m_ruleFars;
 };
 
 class Voice {
