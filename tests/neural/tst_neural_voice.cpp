@@ -213,18 +213,24 @@ void TestNeuralVoice::listsVoiceFolders_data() {
     QTest::addColumn<QString>("language");
     QTest::newRow("Chinese lexicon voice, first of two speakers")
         << TinyZh << "tiny-zh/0" << TinyZh << 0 << "zh";
-    QTest::newRow("Chinese lexicon voice, second speaker")
-        << "tiny-zh/1" << "tiny-zh/1" << TinyZh << 1 << "zh";
-    QTest::newRow("Chinese and English voice")
-        << "tiny-melo-zh_en" << "tiny-melo-zh_en" << "tiny-melo-zh_en" << 0 << "zh";
-    QTest::newRow("espeak-ng's voice named in the model")
-        << "tiny-piper-en" << "tiny-piper-en" << "tiny-piper-en" << 0 << "en-us";
+    QTest::newRow("Chinese lexicon voice, second speaker") << "tiny-zh/1"
+                                                           << "tiny-zh/1" << TinyZh << 1 << "zh";
+    QTest::newRow("Chinese and English voice") << "tiny-melo-zh_en"
+                                               << "tiny-melo-zh_en"
+                                               << "tiny-melo-zh_en" << 0 << "zh";
+    QTest::newRow("espeak-ng's voice named in the model") << "tiny-piper-en"
+                                                          << "tiny-piper-en"
+                                                          << "tiny-piper-en" << 0 << "en-us";
     QTest::newRow("Matcha voice, the vocoder beside it no second model")
-        << "tiny-matcha-zh" << "tiny-matcha-zh" << "tiny-matcha-zh" << 0 << "zh";
-    QTest::newRow("Kokoro voice, first of two speakers")
-        << "tiny-kokoro-en" << "tiny-kokoro-en/0" << "tiny-kokoro-en" << 0 << "en-us";
-    QTest::newRow("Kokoro voice, second speaker")
-        << "tiny-kokoro-en/1" << "tiny-kokoro-en/1" << "tiny-kokoro-en" << 1 << "en-us";
+        << "tiny-matcha-zh"
+        << "tiny-matcha-zh"
+        << "tiny-matcha-zh" << 0 << "zh";
+    QTest::newRow("Kokoro voice, first of two speakers") << "tiny-kokoro-en"
+                                                         << "tiny-kokoro-en/0"
+                                                         << "tiny-kokoro-en" << 0 << "en-us";
+    QTest::newRow("Kokoro voice, second speaker") << "tiny-kokoro-en/1"
+                                                  << "tiny-kokoro-en/1"
+                                                  << "tiny-kokoro-en" << 1 << "en-us";
     QTest::newRow("a model file that is no model") << Garbage << Garbage << Garbage << 0 << "zh";
     QTest::newRow("no model") << NoModel << NoModel << NoModel << 0 << "zh";
 }
