@@ -212,26 +212,30 @@ EN_WORDS = {
 LETTERS = {chr(c): [chr(c).upper() + "_"] for c in range(ord("a"), ord("z") + 1)}
 
 
+def add_phones(tokens, phone_lists):
+    """Appends each phone not yet among the tokens, in order of first use."""
+    for phones in phone_lists:
+        for phone in phones:
+            if phone not in tokens:
+                tokens.append(phone)
+
+
+def write_tokens(out, tokens):
+    """tokens.txt: one "token id" line each, ids in order."""
+    with open(os.path.join(out, "tokens.txt"), "w", encoding="utf-8") as fh:
+        for i, t in enumerate(tokens):
+            fh.write(f"{t} {i}\n")
+
+
 def lexicon_voice(out, language, comment, n_speakers, sample_rate):
     """icefall-style: tokens + lexicon, language Chinese or English."""
     os.makedirs(out, exist_ok=True)
     tokens = ["_", "sil", "eos", "#0"]
     punct = ["，", "。", "！", "？", ",", ".", "!", "?"]
     tokens += punct
-    phones = []
-    for p, _ in ZH_WORDS.values():
-        phones += p
-    for p in EN_WORDS.values():
-        phones += p
-    for p in LETTERS.values():
-        phones += p
-    for p in phones:
-        if p not in tokens:
-            tokens.append(p)
-    with open(os.path.join(out, "tokens.txt"), "w", encoding="utf-8") as fh:
-        for i, t in enumerate(tokens):
-            fh.write(f"{t} {i}\n")
-        fh.write(f"  {len(tokens)}\n")   # the ' ' (space) token
+    add_phones(tokens, [p for p, _ in ZH_WORDS.values()] + list(EN_WORDS.values()) +
+               list(LETTERS.values()))
+    write_tokens(out, tokens + [" "])
     with open(os.path.join(out, "lexicon.txt"), "w", encoding="utf-8") as fh:
         for w, (p, _) in ZH_WORDS.items():
             fh.write(f"{w} {' '.join(p)}\n")
@@ -260,17 +264,9 @@ def melo_voice(out, sample_rate):
     tokens = ["_"]
     punct = ["!", "?", "…", ",", ".", "'", "-"]
     tokens += punct
-    for p, _ in ZH_WORDS.values():
-        for q in p:
-            if q not in tokens:
-                tokens.append(q)
-    for p in list(EN_WORDS.values()) + list(LETTERS.values()):
-        for q in p:
-            if q not in tokens:
-                tokens.append(q)
-    with open(os.path.join(out, "tokens.txt"), "w", encoding="utf-8") as fh:
-        for i, t in enumerate(tokens):
-            fh.write(f"{t} {i}\n")
+    add_phones(tokens, [p for p, _ in ZH_WORDS.values()])
+    add_phones(tokens, list(EN_WORDS.values()) + list(LETTERS.values()))
+    write_tokens(out, tokens)
     with open(os.path.join(out, "lexicon.txt"), "w", encoding="utf-8") as fh:
         for w, p in list(EN_WORDS.items()) + list(LETTERS.items()):
             tones = ["7"] * len(p)   # English tones start after Chinese ones
@@ -287,9 +283,7 @@ def melo_voice(out, sample_rate):
             if extra not in tokens:
                 tokens.append(extra)
     # rewrite tokens (extra phones added above)
-    with open(os.path.join(out, "tokens.txt"), "w", encoding="utf-8") as fh:
-        for i, t in enumerate(tokens):
-            fh.write(f"{t} {i}\n")
+    write_tokens(out, tokens)
     inputs = ["x", "x_lengths", "tones", "sid", "noise_scale", "length_scale",
               "noise_scale_w"]
     model = build_graph("melo", sample_rate, inputs)
@@ -334,9 +328,7 @@ def piper_voice(out, language, voice, sample_rate):
     for c in PIPER_SYMBOLS:
         if c not in seen:
             seen.append(c)
-    with open(os.path.join(out, "tokens.txt"), "w", encoding="utf-8") as fh:
-        for i, t in enumerate(seen):
-            fh.write(f"{t} {i}\n")
+    write_tokens(out, seen)
     model = build_graph("piper", sample_rate,
                         ["input", "input_lengths", "scales"])
     add_meta(model, {
@@ -377,13 +369,8 @@ def matcha_voice(out, sample_rate):
     phones; the vocoder is a file of its own."""
     os.makedirs(out, exist_ok=True)
     tokens = ["_", "，", "。", "！", "？"]
-    for p, _ in ZH_WORDS.values():
-        for q in p:
-            if q not in tokens:
-                tokens.append(q)
-    with open(os.path.join(out, "tokens.txt"), "w", encoding="utf-8") as fh:
-        for i, t in enumerate(tokens):
-            fh.write(f"{t} {i}\n")
+    add_phones(tokens, [p for p, _ in ZH_WORDS.values()])
+    write_tokens(out, tokens)
     with open(os.path.join(out, "lexicon.txt"), "w", encoding="utf-8") as fh:
         for w, (p, _) in ZH_WORDS.items():
             fh.write(f"{w} {' '.join(p)}\n")
@@ -418,9 +405,7 @@ def kokoro_voice(out, sample_rate):
     for c in PIPER_SYMBOLS:
         if c not in seen:
             seen.append(c)
-    with open(os.path.join(out, "tokens.txt"), "w", encoding="utf-8") as fh:
-        for i, t in enumerate(seen):
-            fh.write(f"{t} {i}\n")
+    write_tokens(out, seen)
     # Every row of speaker s sums to s: the model raises its pitch by the sum.
     rows, dim = KOKORO_STYLE[0], KOKORO_STYLE[2]
     styles = []

@@ -113,6 +113,12 @@ QString languageCode(const QString& name) {
     return {};
 }
 
+// A Matcha voice's vocoder, which the releases name after its kind.
+bool isVocoder(const QString& fileName) {
+    return fileName.startsWith(QStringLiteral("vocos"), Qt::CaseInsensitive) ||
+           fileName.startsWith(QStringLiteral("hifigan"), Qt::CaseInsensitive);
+}
+
 // The metadata of a folder's model; empty unless the folder has exactly one.
 QHash<QString, QString> folderMetadata(const QString& folder) {
     const QStringList models = neuralModelFiles(QDir(folder));
@@ -191,15 +197,6 @@ int neuralVoiceDescribedSpeaker(const QString& description) {
     const int speaker = description.section(u'/', 1, 1).toInt(&number);
     return number ? speaker : -1;
 }
-
-namespace {
-
-bool isVocoder(const QString& fileName) {
-    return fileName.startsWith(QStringLiteral("vocos"), Qt::CaseInsensitive) ||
-           fileName.startsWith(QStringLiteral("hifigan"), Qt::CaseInsensitive);
-}
-
-} // namespace
 
 QStringList neuralModelFiles(const QDir& folder) {
     if (QFileInfo(folder.filePath(QStringLiteral("model.onnx"))).isFile())

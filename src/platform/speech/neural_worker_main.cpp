@@ -110,26 +110,17 @@ public:
         switch (m_family) {
         case Family::Vits:
             config.model.vits.model = m_model.c_str();
-            config.model.vits.tokens = m_tokens.c_str();
-            config.model.vits.lexicon = m_lexicon.c_str();
-            config.model.vits.data_dir = m_espeakData.c_str();
-            config.model.vits.dict_dir = m_dict.c_str();
+            giveTextFiles(config.model.vits);
             break;
         case Family::Matcha:
             config.model.matcha.acoustic_model = m_model.c_str();
             config.model.matcha.vocoder = m_vocoder.c_str();
-            config.model.matcha.tokens = m_tokens.c_str();
-            config.model.matcha.lexicon = m_lexicon.c_str();
-            config.model.matcha.data_dir = m_espeakData.c_str();
-            config.model.matcha.dict_dir = m_dict.c_str();
+            giveTextFiles(config.model.matcha);
             break;
         case Family::Kokoro:
             config.model.kokoro.model = m_model.c_str();
             config.model.kokoro.voices = m_voices.c_str();
-            config.model.kokoro.tokens = m_tokens.c_str();
-            config.model.kokoro.lexicon = m_lexicon.c_str();
-            config.model.kokoro.data_dir = m_espeakData.c_str();
-            config.model.kokoro.dict_dir = m_dict.c_str();
+            giveTextFiles(config.model.kokoro);
             break;
         }
         config.model.num_threads = 1; // exports run one helper per core
@@ -142,6 +133,14 @@ public:
 
 private:
     enum class Family { Vits, Matcha, Kokoro };
+
+    // What every family reads its text through, under the same names.
+    template <typename Model> void giveTextFiles(Model& model) const {
+        model.tokens = m_tokens.c_str();
+        model.lexicon = m_lexicon.c_str();
+        model.data_dir = m_espeakData.c_str();
+        model.dict_dir = m_dict.c_str();
+    }
 
     // A Matcha acoustic model: a release names it model-steps-N.onnx, and its metadata says so.
     static bool isMatcha(const QString& model) {
