@@ -6,6 +6,7 @@ import argparse
 import collections
 import os
 
+import character_classes
 import lexicon_additions
 import lexicon_source
 from pinyin_lexicon import Lexicon
@@ -14,8 +15,8 @@ from polyphone_training import example, is_held_out, quantized, read_marked, tra
 SETS = ("cpp-dev", "g2pl-train")
 
 
-def examples_of(lexicon, marked):
-    return [example(lexicon, text, pos, label) for _, text, pos, label in marked]
+def examples_of(lexicon, classes, marked):
+    return [example(lexicon, classes, text, pos, label) for _, text, pos, label in marked]
 
 
 def accuracy(model, weights, lexicon, examples):
@@ -44,19 +45,20 @@ def main():
     for name in SETS:
         marked = [m for m in read_marked(os.path.join(args.polyphones, name)) if not is_held_out(m[0])]
         if args.tune:
-            check = [m for m in marked if m[0] % 10 == 8]
+            checks[name] = [m for m in marked if m[0] % 10 == 8]
             marked = [m for m in marked if m[0] % 10 != 8]
-            checks[name] = examples_of(lexicon, check)
-        tuning += examples_of(lexicon, marked)
-    model = train(tuning, args.epochs)
+        tuning += marked
+    classes = character_classes.learn([text for _, text, _, _ in tuning])
+    model = train(examples_of(lexicon, classes, tuning), args.epochs)
     weights = quantized(model.averaged())
     print(f"{len(model.classes)} characters, {len(weights)} feature keys")
-    for name, examples in checks.items():
+    for name, marked in checks.items():
+        examples = examples_of(lexicon, classes, marked)
         print(f"{name}: {accuracy(model, weights, lexicon, examples):.4f} on {len(examples)}")
     if not args.tune:
         import table_writer
 
-        table_writer.write(args.out, lexicon, model, weights)
+        table_writer.write(args.out, lexicon, classes, model, weights)
 
 
 if __name__ == "__main__":

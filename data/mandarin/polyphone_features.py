@@ -27,8 +27,9 @@ def unit(text, i):
     return ord(c)
 
 
-def keys(text, i, words, word_index, lexicon_syllable):
-    """Keys for text[i], which lies in words[word_index] = (start, length)."""
+def keys(text, i, words, word_index, lexicon_syllable, classes):
+    """Keys for text[i], which lies in words[word_index] = (start, length); classes are the
+    CharacterClasses of character_classes.py."""
     target = ord(text[i])
     c = lambda d: unit(text, i + d)
     start, length = words[word_index]
@@ -53,5 +54,9 @@ def keys(text, i, words, word_index, lexicon_syllable):
         [lexicon_syllable, int(length > 1)],
         word_at(word_index - 1),
         word_at(word_index + 1),
+        [classes.at(text, i - 1)[0]],
+        [classes.at(text, i + 1)[0]],
+        [classes.at(text, i - 1)[1]],
+        [classes.at(text, i + 1)[1]],
     ]
     return [fnv([target, template] + values) for template, values in enumerate(rows)]

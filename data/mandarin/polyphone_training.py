@@ -52,11 +52,11 @@ class Example:
         return out
 
 
-def example(lexicon, text, position, label):
+def example(lexicon, classes, text, position, label):
     words = lexicon.segmenter.words(text)
     index = next(k for k, (s, n) in enumerate(words) if s <= position < s + n)
     reading = lexicon.reading_in_word(text, words[index], position)
-    feature_keys = keys(text, position, words, index, lexicon.syllable_id(reading))
+    feature_keys = keys(text, position, words, index, lexicon.syllable_id(reading), classes)
     in_word = words[index][1] > 1 and text[words[index][0] : sum(words[index])] in lexicon.words
     return Example(text[position], feature_keys, label, reading, in_word, lexicon.usual.get(text[position]))
 

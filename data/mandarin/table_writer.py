@@ -5,6 +5,8 @@ HEADER below. Syllables: 8 bytes each, NUL-padded. Characters: (uint16 code, uin
 syllable | 0x8000 when kept as written, see lexicon_forms.py) sorted by code. Words: uint32 offsets into the word records, sorted by the words'
 UTF-16 units; a record is uint16 values: length | has-changes << 5 | cost << 8, the units,
 then, with changes, a mask of the characters read otherwise than usual and their syllables.
+Classes: (uint16 code, uint8 coarse class, uint8 fine class) sorted by code, see
+character_classes.py.
 Model: (uint16 character, uint16 reading count, uint32 first reading) sorted by character;
 the readings as uint16 syllables; uint64 feature keys sorted, with uint32 indexes into the
 int16 weights (one per reading of the key's character); the first weights are the shared ones."""
@@ -14,10 +16,11 @@ import struct
 from polyphone_training import SHARED, SHARED_COUNT
 
 MAGIC = 0x4E59_4E50
-VERSION = 1
+VERSION = 2
 HEADER = (
     "magic version syllableCount syllables charCount chars wordCount wordIndex words "
-    "modelCharCount modelChars readings featureCount featureKeys featureWeights weights"
+    "classCount classes modelCharCount modelChars readings featureCount featureKeys featureWeights "
+    "weights"
 ).split()
 
 
@@ -49,7 +52,7 @@ def word_record(lexicon, word, syllables, cost):
     return struct.pack(f"<{len(values)}H", *values)
 
 
-def write(path, lexicon, model, weights):
+def write(path, lexicon, classes, model, weights):
     out = Sections()
     out.header["syllableCount"] = len(lexicon.syllables)
     out.add("syllables", b"".join(s.encode().ljust(8, b"\0") for s in lexicon.syllables))
@@ -69,6 +72,10 @@ def write(path, lexicon, model, weights):
     out.header["wordCount"] = len(words)
     out.add("wordIndex", struct.pack(f"<{len(offsets)}I", *offsets))
     out.add("words", b"".join(records))
+
+    classed = sorted(classes.table)
+    out.header["classCount"] = len(classed)
+    out.add("classes", b"".join(struct.pack("<HBB", ord(c), *classes.table[c]) for c in classed))
 
     model_chars = sorted(model.classes)
     entries, readings = [], []

@@ -1,4 +1,5 @@
 #include "speech/chinese/mandarin_pinyin.h"
+#include "speech/chinese/pinyin_table.h"
 
 #include <QtTest>
 
@@ -17,6 +18,8 @@ private slots:
     void line_data();
     void line();
     void readingsPerUnit();
+    void characterClasses_data();
+    void characterClasses();
 };
 
 namespace {
@@ -76,6 +79,7 @@ void TestMandarinPinyin::polyphoneInContext_data() {
         {"我们为人民服务", "为", "wei4"},
         {"我明天还你钱", "还", "huan2"},
         {"他还钱了", "还", "huan2"},
+        {"我去图书馆还书", "还", "huan2"},
         {"你得早点回家", "得", "dei3"},
         {"我买了很多东西", "西", "xi5"},
         {"这条路是东西方向的", "西", "xi1"},
@@ -159,6 +163,30 @@ void TestMandarinPinyin::readingsPerUnit() {
     const QList<QString> readings = MandarinPinyin::readings(text);
     QCOMPARE(readings.size(), text.size());
     QCOMPARE(readings, (QList<QString>{QString(), QString(), QStringLiteral("de5"), QString()}));
+}
+
+// Characters that stand in like places share a class; the model reads them off the table.
+void TestMandarinPinyin::characterClasses_data() {
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("second");
+    QTest::addColumn<bool>("alike");
+    QTest::newRow("numerals") << QStringLiteral("三") << QStringLiteral("七") << true;
+    QTest::newRow("surnames") << QStringLiteral("李") << QStringLiteral("陈") << true;
+    QTest::newRow("final particles") << QStringLiteral("吗") << QStringLiteral("呢") << true;
+    QTest::newRow("numeral and particle") << QStringLiteral("三") << QStringLiteral("吗") << false;
+    QTest::newRow("surname and numeral") << QStringLiteral("李") << QStringLiteral("七") << false;
+}
+
+void TestMandarinPinyin::characterClasses() {
+    QFETCH(QString, first);
+    QFETCH(QString, second);
+    QFETCH(bool, alike);
+    const PinyinTable& table = PinyinTable::instance();
+    const PinyinTable::Classes a = table.classesOf(first.at(0).unicode());
+    const PinyinTable::Classes b = table.classesOf(second.at(0).unicode());
+    QVERIFY(a.fine < PinyinTable::UnknownClass && b.fine < PinyinTable::UnknownClass);
+    QCOMPARE(a.fine == b.fine && a.coarse == b.coarse, alike);
+    QCOMPARE(table.classesOf(U'\U00020BB7').fine, PinyinTable::UnknownClass);
 }
 
 QTEST_GUILESS_MAIN(TestMandarinPinyin)

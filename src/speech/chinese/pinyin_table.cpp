@@ -10,7 +10,7 @@ extern "C" const unsigned char parlora_mandarin_pinyin_end[];
 namespace {
 
 constexpr quint32 Magic = 0x4e594e50;
-constexpr quint32 Version = 1;
+constexpr quint32 Version = 2;
 constexpr quint16 KeptAsWritten = 0x8000;
 
 enum Field {
@@ -23,6 +23,8 @@ enum Field {
     WordCount,
     WordIndex,
     Words,
+    ClassCount,
+    ClassTable,
     ModelCharacterCount,
     ModelCharacters,
     Readings,
@@ -66,6 +68,7 @@ PinyinTable::PinyinTable(const unsigned char* data, std::size_t size) {
     m_characters = {at<Character>(data, h[Characters]), h[CharacterCount]};
     m_wordIndex = {at<quint32>(data, h[WordIndex]), h[WordCount]};
     m_words = at<quint16>(data, h[Words]);
+    m_classes = {at<CharacterClass>(data, h[ClassTable]), h[ClassCount]};
     m_modelCharacters = {at<ModelCharacter>(data, h[ModelCharacters]), h[ModelCharacterCount]};
     m_readings = at<quint16>(data, h[Readings]);
     m_featureKeys = {at<quint64>(data, h[FeatureKeys]), h[FeatureCount]};
@@ -92,6 +95,15 @@ quint16 PinyinTable::usualSyllable(char32_t c) const {
 bool PinyinTable::keptAsWritten(char32_t c) const {
     const Character* found = character(c);
     return found && (found->syllable & KeptAsWritten);
+}
+
+PinyinTable::Classes PinyinTable::classesOf(char32_t c) const {
+    const auto found =
+        std::lower_bound(m_classes.begin(), m_classes.end(), c,
+                         [](const CharacterClass& e, char32_t v) { return e.code < v; });
+    if (found == m_classes.end() || found->code != c)
+        return {UnknownClass, UnknownClass};
+    return {found->coarse, found->fine};
 }
 
 int PinyinTable::unitAt(quint32 word, int depth) const {

@@ -35,6 +35,16 @@ public:
     // A character the lexicon writes so, which the conversion to simplified forms must keep.
     bool keptAsWritten(char32_t c) const;
 
+    // Where a character stands in text, grouped coarsely and finely
+    // (data/mandarin/character_classes.py); UnknownClass for characters too rare to have one.
+    static constexpr quint16 UnknownClass = 0x100;
+    static constexpr quint16 OutsideText = 0x101;
+    struct Classes {
+        quint16 coarse;
+        quint16 fine;
+    };
+    Classes classesOf(char32_t c) const;
+
     // Calls found(Word) for each word of the lexicon that text starts with, shortest first.
     template <typename Found> void wordsAt(std::span<const char32_t> text, Found found) const;
 
@@ -56,6 +66,11 @@ private:
         quint16 syllable; // 0x8000: kept as written
     };
     const Character* character(char32_t c) const;
+    struct CharacterClass {
+        quint16 code;
+        quint8 coarse;
+        quint8 fine;
+    };
     struct ModelCharacter {
         quint16 code;
         quint16 readingCount;
@@ -66,6 +81,7 @@ private:
     std::span<const Character> m_characters;
     std::span<const quint32> m_wordIndex;
     const quint16* m_words;
+    std::span<const CharacterClass> m_classes;
     std::span<const ModelCharacter> m_modelCharacters;
     const quint16* m_readings;
     std::span<const quint64> m_featureKeys;

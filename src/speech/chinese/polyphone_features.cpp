@@ -1,5 +1,7 @@
 #include "polyphone_features.h"
 
+#include "pinyin_table.h"
+
 #include <initializer_list>
 
 namespace {
@@ -41,6 +43,12 @@ char32_t unitAt(std::span<const char32_t> text, int i) {
     return c;
 }
 
+PinyinTable::Classes classesAt(std::span<const char32_t> text, int i) {
+    if (i < 0 || i >= int(text.size()))
+        return {PinyinTable::OutsideText, PinyinTable::OutsideText};
+    return PinyinTable::instance().classesOf(text[i]);
+}
+
 std::span<const char32_t> wordText(std::span<const char32_t> text,
                                    const QList<SegmentedWord>& words, int index) {
     static constexpr char32_t none[] = {0};
@@ -80,5 +88,11 @@ std::array<quint64, PolyphoneFeatureCount> polyphoneFeatures(std::span<const cha
     key({lexiconSyllable, word.length > 1});
     key({}, wordText(text, words, wordIndex - 1));
     key({}, wordText(text, words, wordIndex + 1));
+    const PinyinTable::Classes before = classesAt(text, at - 1);
+    const PinyinTable::Classes after = classesAt(text, at + 1);
+    key({before.coarse});
+    key({after.coarse});
+    key({before.fine});
+    key({after.fine});
     return keys;
 }

@@ -7,11 +7,12 @@
 #include <array>
 #include <span>
 
-constexpr int PolyphoneFeatureCount = 12;
+constexpr int PolyphoneFeatureCount = 16;
 
 // The hashed context features of text[at], which lies in words[wordIndex]: neighbouring
-// characters and pairs of them, its word and the words beside it, and the lexicon's reading of
-// it there. Mirrored by data/mandarin/polyphone_features.py, which trains on the same keys.
+// characters and pairs of them, its word and the words beside it, the lexicon's reading of it
+// there, and the classes of the characters beside it. Mirrored by
+// data/mandarin/polyphone_features.py, which trains on the same keys.
 std::array<quint64, PolyphoneFeatureCount> polyphoneFeatures(std::span<const char32_t> text, int at,
                                                              const QList<SegmentedWord>& words,
                                                              int wordIndex,
