@@ -4,7 +4,6 @@
 #include "app/atomic_file.h"
 #include "app/code_points.h"
 #include "export/export_names.h"
-#include "export/natural_pieces.h"
 #include "platform/speech/neural_piece_audio.h"
 #include "platform/speech/neural_voice_folder.h"
 #include "speech/voice_choice.h"
@@ -401,8 +400,8 @@ bool AudioExport::speakNatural(const NeuralSpeech& speech, const QString& text,
     const int rate = m_stream.sampleRate();
     qint64 done = 0;
     return progress(done) &&
-           natural_pieces::say(
-               naturalHelpers(), qsizetype(pieces.size()),
+           naturalHelpers().say(
+               qsizetype(pieces.size()),
                [&](NeuralWorker& worker, qsizetype k) {
                    return natural_pieces::pieceAtRate(worker, speech, text, pieces[size_t(k)],
                                                       rate);
@@ -433,8 +432,8 @@ bool AudioExport::writeLinesNaturally(const NeuralSpeech& speech, const QStringL
                                       const std::function<bool(qsizetype)>& lineProgress) {
     const int rate = m_stream.sampleRate();
     qsizetype done = 0;
-    return natural_pieces::say(
-        naturalHelpers(), lines.size(),
+    return naturalHelpers().say(
+        lines.size(),
         [&](NeuralWorker& worker, qsizetype k) {
             NeuralPieceAudio line;
             for (const SpeechPiece& piece : speechPieces(lines[k])) {
@@ -457,8 +456,20 @@ bool AudioExport::writeLinesNaturally(const NeuralSpeech& speech, const QStringL
         [&] { return lineProgress(done); });
 }
 
-int AudioExport::naturalHelpers() {
-    return std::max(1, QThread::idealThreadCount());
+natural_pieces::Helpers& AudioExport::naturalHelpers() {
+    if (!m_naturalHelpers)
+        m_naturalHelpers =
+            std::make_unique<natural_pieces::Helpers>(std::max(1, QThread::idealThreadCount()));
+    return *m_naturalHelpers;
+}
+
+AudioExport::NaturalHelpersKept::NaturalHelpersKept(AudioExport& exporter) : m_exporter(exporter) {
+    ++m_exporter.m_naturalHelpersKept;
+}
+
+AudioExport::NaturalHelpersKept::~NaturalHelpersKept() {
+    if (--m_exporter.m_naturalHelpersKept == 0)
+        m_exporter.m_naturalHelpers.reset();
 }
 
 std::optional<NeuralSpeech> AudioExport::naturalSpeech() const {
@@ -472,6 +483,8 @@ std::optional<NeuralSpeech> AudioExport::naturalSpeech() const {
 // Later speech plays on the sound device again. Files finished before a failure or a stop
 // still take their names.
 void AudioExport::finish() {
+    if (m_naturalHelpersKept == 0)
+        m_naturalHelpers.reset();
     m_commits.drain();
     try {
         m_voice.setAudioOutputToDevice();

@@ -2,6 +2,7 @@
 
 #include "export/commit_queue.h"
 #include "export/export_names.h"
+#include "export/natural_pieces.h"
 #include "platform/speech/neural_piece_audio.h"
 #include "platform/speech/speech_voice.h"
 #include "platform/speech/speech_workers.h"
@@ -75,6 +76,19 @@ public:
     bool exportLines(const QString& folder, const QStringList& lines, const Progress& progress,
                      const SpokenForm& spokenForm = {});
 
+    // While one lives, a natural voice's helpers stay from one export to the next with the
+    // voice open (an audiobook's chapter files); otherwise they end with each export.
+    class NaturalHelpersKept {
+    public:
+        explicit NaturalHelpersKept(AudioExport& exporter);
+        ~NaturalHelpersKept();
+        NaturalHelpersKept(const NaturalHelpersKept&) = delete;
+        NaturalHelpersKept& operator=(const NaturalHelpersKept&) = delete;
+
+    private:
+        AudioExport& m_exporter;
+    };
+
 private:
     // The file being written: a hidden file beside the target, which replaces the target once
     // complete.
@@ -110,12 +124,14 @@ private:
     bool helpersSpeak() const;
     // How the natural voice chosen says the text; none for the engine's voices.
     std::optional<NeuralSpeech> naturalSpeech() const;
-    // How many of a natural voice's helpers work side by side: one per core.
-    static int naturalHelpers();
+    // A natural voice's helpers, one per core, working side by side; they stay while kept.
+    natural_pieces::Helpers& naturalHelpers();
 
     SpeechVoice& m_voice;
     SpeechFileStream& m_stream;
     std::unique_ptr<SpeechWorkers> m_helpers;
     SpeechWorkers::Voice m_helperVoice;
     CommitQueue m_commits;
+    std::unique_ptr<natural_pieces::Helpers> m_naturalHelpers;
+    int m_naturalHelpersKept = 0;
 };

@@ -149,6 +149,7 @@ bool AudiobookExport::exportBook(const QList<Chapter>& chapters, const Audiobook
         return writeFile(path, options.type.format, chapters, tags, options.subtitles, true,
                          report);
     }
+    const AudioExport::NaturalHelpersKept voiceStaysOpen(m_exporter);
     qint64 before = 0; // characters of the chapters done
     for (int k = 0; k < count; ++k) {
         AudioTags tags = album;

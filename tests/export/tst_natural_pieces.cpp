@@ -30,6 +30,7 @@ private slots:
     void firstFailureInOrderEndsTheRow();
     void stops_data();
     void stops();
+    void helpersStayFromRowToRow();
 };
 
 void TestNaturalPieces::handedOnInOrder_data() {
@@ -136,6 +137,45 @@ void TestNaturalPieces::stops() {
     QCOMPARE(made.load(), madeWhenReturned);
     if (!byHandingOn) // at most the slow job in hand is awaited
         QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+}
+
+// Rows after the first are made on the threads, and so by the workers with their voices open,
+// that made the rows before, also after a row failed; a row of one job starts one helper.
+void TestNaturalPieces::helpersStayFromRowToRow() {
+    thread_local int jobsOnThisThread = 0;
+    natural_pieces::Helpers helpers(2);
+    std::atomic<int> onNewThreads = 0;
+    const auto row = [&](qsizetype jobs, qsizetype failing) {
+        onNewThreads = 0;
+        QList<qsizetype> order;
+        try {
+            helpers.say(
+                jobs,
+                [&](NeuralWorker&, qsizetype job) {
+                    if (jobsOnThisThread++ == 0)
+                        ++onNewThreads;
+                    std::this_thread::sleep_for(2ms);
+                    if (job == failing)
+                        throw AppError(QStringLiteral("坏了"));
+                    return soundOf(job);
+                },
+                [&](qsizetype job, NeuralPieceAudio&) {
+                    order << job;
+                    return true;
+                },
+                [] { return true; });
+        } catch (const AppError&) {
+        }
+        return order;
+    };
+    QCOMPARE(row(1, -1), QList<qsizetype>{0});
+    QCOMPARE(onNewThreads.load(), 1);
+    QCOMPARE(row(10, 4), (QList<qsizetype>{0, 1, 2, 3}));
+    QVERIFY(onNewThreads <= 1); // the second helper starts here
+    QCOMPARE(row(10, -1).size(), 10);
+    QCOMPARE(onNewThreads.load(), 0);
+    QCOMPARE(row(3, -1).size(), 3);
+    QCOMPARE(onNewThreads.load(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestNaturalPieces)
