@@ -19,6 +19,21 @@ namespace {
 
 constexpr int Hop = 160; // samples per token at speed 1, as make_tiny_voices.py builds them
 
+// Rewrites the one-digit "version" in the model's metadata: the entry's key and value as the
+// ONNX file stores them, of the same length, so the file stays whole.
+bool setModelVersion(const QString& path, char version) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        return false;
+    QByteArray bytes = file.readAll();
+    const QByteArray entry("\x0a\x07version\x12\x01", 11);
+    const qsizetype at = bytes.indexOf(entry);
+    if (at < 0 || bytes.indexOf(entry, at + 1) >= 0)
+        return false;
+    bytes[at + entry.size()] = version;
+    return file.seek(0) && file.write(bytes) == bytes.size();
+}
+
 } // namespace
 
 class TestNeuralWorker : public QObject {
@@ -191,6 +206,10 @@ void TestNeuralWorker::malformedVoice_data() {
     QTest::newRow("Kokoro voice without espeak-ng's data") << "tiny-kokoro-en"
                                                            << "rm espeak-ng-data"
                                                            << "espeak-ng-data";
+    // The runtime would end its process for want of them.
+    QTest::newRow("multilingual Kokoro voice without its lexicons") << "tiny-kokoro-en"
+                                                                    << "multilingual model.onnx"
+                                                                    << "缺少词典文件";
     // The runtime ends its process on this one.
     QTest::newRow("token lines without ids") << "tiny-zh"
                                              << "garble tokens.txt"
@@ -213,6 +232,8 @@ void TestNeuralWorker::malformedVoice() {
         QVERIFY(QFileInfo(file).isDir() ? QDir(file).removeRecursively() : QFile::remove(file));
     else if (action == QLatin1String("truncate"))
         QVERIFY(QFile::resize(file, QFileInfo(file).size() / 2));
+    else if (action == QLatin1String("multilingual"))
+        QVERIFY(setModelVersion(file, '2'));
     else {
         QFile tokens(file);
         QVERIFY(tokens.open(QIODevice::WriteOnly));

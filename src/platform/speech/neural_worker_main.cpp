@@ -94,6 +94,9 @@ public:
                 lexicons.prepend(QStringLiteral("lexicon-us-en.txt"));
             for (const QString& name : lexicons)
                 m_lexicon += (m_lexicon.empty() ? "" : ",") + path8(name);
+            if (m_lexicon.empty() && isMultilingualKokoro(models.first()))
+                fail(QStringLiteral("这是多语言 Kokoro 声音，缺少词典文件（lexicon-us-en.txt、"
+                                    "lexicon-zh.txt 等 lexicon-*.txt）"));
         } else {
             m_lexicon = file(QStringLiteral("lexicon.txt"));
             if (m_lexicon.empty() && m_espeakData.empty())
@@ -148,6 +151,11 @@ private:
                onnxMetadata(model)
                    .value(QStringLiteral("model_type"))
                    .startsWith(QStringLiteral("matcha"), Qt::CaseInsensitive);
+    }
+
+    // Kokoro 1.0 and later speak several languages and read their words through lexicons.
+    static bool isMultilingualKokoro(const QString& model) {
+        return onnxMetadata(model).value(QStringLiteral("version")).toInt() >= 2;
     }
 
     std::string path8(const QString& name) const {
