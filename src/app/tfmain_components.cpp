@@ -2,6 +2,7 @@
 #include "app/tfmain.h"
 #include "app/tool_icons.h"
 #include "editor/rich_editor.h"
+#include "speech/voice_box.h"
 
 #include <QAbstractItemView>
 #include <QActionGroup>
@@ -297,13 +298,14 @@ void TFmain::createPropertyBar() {
     PPropertyBar = scroller;
 
     lblengine = label(bar, "lblengine", QStringLiteral("语音引擎:"));
-    cbVoices = named(new QComboBox(bar), "cbVoices");
+    cbVoices = named(new VoiceBox(bar), "cbVoices");
     cbVoices->setToolTip(QStringLiteral("选择要朗读的语音引擎"));
     // On this desktop a screen reader names a list box by its label and speaks its item.
     cbVoices->setAccessibleName(QStringLiteral("语音引擎"));
     cbVoices->view()->setAccessibleName(QStringLiteral("语音引擎"));
     lblengine->setBuddy(cbVoices);
-    // Long voice names are shown whole in the drop-down, not by widening the bar.
+    // Long voice names are shown whole in the drop-down, not by widening the bar; the closed
+    // box cuts them in the middle.
     cbVoices->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     cbVoices->setMinimumContentsLength(8);
     TntLabel1 = label(bar, "TntLabel1", QStringLiteral("获取更多语音引擎..."));
