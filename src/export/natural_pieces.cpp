@@ -18,9 +18,8 @@ using namespace std::chrono_literals;
 // One row of jobs, shared under the helpers' mutex.
 struct Row {
     Row(qsizetype count, qsizetype window, const Make& make)
-        : count(count), window(window), make(make), end(count) {}
+        : window(window), make(make), end(count) {}
 
-    const qsizetype count;
     const qsizetype window; // finished jobs that may wait to be handed on
     const Make& make;
     qsizetype next = 0;     // the next job to take
