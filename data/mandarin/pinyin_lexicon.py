@@ -5,9 +5,9 @@ from word_segmenter import Segmenter, cost
 
 
 class Lexicon:
-    def __init__(self, words, min_frequency):
+    def __init__(self, words, min_frequency, other_syllables=()):
         """words: {word: (syllables, frequency)}; rarer words are kept only where they read
-        a character otherwise than usual."""
+        a character otherwise than usual. other_syllables: those the table must also name."""
         self.usual = {w: s[0] for w, (s, f) in words.items() if len(w) == 1}
         for w, (syllables, _) in words.items():
             for c, s in zip(w, syllables):
@@ -19,7 +19,7 @@ class Lexicon:
         }
         self.kept_as_written = kept_as_written(words)
         self.segmenter = Segmenter({w: cost(f) for w, (s, f) in self.words.items()})
-        self.syllables = sorted({s for syl, _ in self.words.values() for s in syl})
+        self.syllables = sorted({s for syl, _ in self.words.values() for s in syl} | set(other_syllables))
         self.ids = {s: i for i, s in enumerate(self.syllables)}
 
     def overrides(self, word, syllables):

@@ -27,9 +27,10 @@ def unit(text, i):
     return ord(c)
 
 
-def keys(text, i, words, word_index, lexicon_syllable, classes):
+def keys(text, i, words, word_index, lexicon_syllable, classes, dictionary_syllables):
     """Keys for text[i], which lies in words[word_index] = (start, length); classes are the
-    CharacterClasses of character_classes.py."""
+    CharacterClasses of character_classes.py; dictionary_syllables the ids of its readings in
+    the longest word of dictionary_words.py that covers it."""
     target = ord(text[i])
     c = lambda d: unit(text, i + d)
     start, length = words[word_index]
@@ -59,4 +60,7 @@ def keys(text, i, words, word_index, lexicon_syllable, classes):
         [classes.at(text, i - 1)[1]],
         [classes.at(text, i + 1)[1]],
     ]
-    return [fnv([target, template] + values) for template, values in enumerate(rows)]
+    out = [fnv([target, template] + values) for template, values in enumerate(rows)]
+    if dictionary_syllables:
+        out.append(fnv([target, len(rows)] + sorted(dictionary_syllables)))
+    return out

@@ -33,15 +33,30 @@ def read_marked(stem):
 
 
 # Features that any character's candidate reading may have, learnt over all characters, so
-# that characters with few examples still lean on the lexicon.
-SHARED_WORD_READING, SHARED_CHARACTER_READING, SHARED_USUAL_READING = range(3)
-SHARED_COUNT = 3
+# that characters with few examples still lean on the lexicon and the second dictionary.
+(
+    SHARED_WORD_READING,
+    SHARED_CHARACTER_READING,
+    SHARED_USUAL_READING,
+    SHARED_DICTIONARY_ONLY_READING,
+    SHARED_DICTIONARY_ONE_OF_READINGS,
+    SHARED_DICTIONARY_ANY_WORD,
+    SHARED_FULL_TONE_OF_NEUTRAL,
+) = range(7)
+SHARED_COUNT = 7
+
+
+def full_tone_of_neutral(reading, neutral):
+    """The benchmark sentences mostly give a word's neutral-tone syllable its full tone (困难
+    nan2); particles, which keep theirs, have examples enough to learn so."""
+    return neutral[-1] == "5" and reading[-1] != "5" and reading[:-1] == neutral[:-1]
 
 
 class Example:
-    def __init__(self, char, keys, label, lexicon_reading, in_word, usual):
+    def __init__(self, char, keys, label, lexicon_reading, in_word, usual, dictionary):
         self.char, self.keys, self.label = char, keys, label
         self.lexicon_reading, self.in_word, self.usual = lexicon_reading, in_word, usual
+        self.longest, self.anywhere = dictionary
 
     def shared(self, reading):
         out = []
@@ -49,16 +64,25 @@ class Example:
             out.append(SHARED_WORD_READING if self.in_word else SHARED_CHARACTER_READING)
         if reading == self.usual:
             out.append(SHARED_USUAL_READING)
+        if reading in self.longest:
+            out.append(SHARED_DICTIONARY_ONLY_READING if len(self.longest) == 1 else SHARED_DICTIONARY_ONE_OF_READINGS)
+        if reading in self.anywhere:
+            out.append(SHARED_DICTIONARY_ANY_WORD)
+        if self.in_word and self.lexicon_reading and full_tone_of_neutral(reading, self.lexicon_reading):
+            out.append(SHARED_FULL_TONE_OF_NEUTRAL)
         return out
 
 
-def example(lexicon, classes, text, position, label):
+def example(lexicon, classes, dictionary, text, position, label):
     words = lexicon.segmenter.words(text)
     index = next(k for k, (s, n) in enumerate(words) if s <= position < s + n)
     reading = lexicon.reading_in_word(text, words[index], position)
-    feature_keys = keys(text, position, words, index, lexicon.syllable_id(reading), classes)
+    readings = dictionary.readings_at(text, position, words)
+    feature_keys = keys(
+        text, position, words, index, lexicon.syllable_id(reading), classes, [lexicon.syllable_id(r) for r in readings[0]]
+    )
     in_word = words[index][1] > 1 and text[words[index][0] : sum(words[index])] in lexicon.words
-    return Example(text[position], feature_keys, label, reading, in_word, lexicon.usual.get(text[position]))
+    return Example(text[position], feature_keys, label, reading, in_word, lexicon.usual.get(text[position]), readings)
 
 
 class Perceptron:

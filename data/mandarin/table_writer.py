@@ -9,18 +9,21 @@ Classes: (uint16 code, uint8 coarse class, uint8 fine class) sorted by code, see
 character_classes.py.
 Model: (uint16 character, uint16 reading count, uint32 first reading) sorted by character;
 the readings as uint16 syllables; uint64 feature keys sorted, with uint32 indexes into the
-int16 weights (one per reading of the key's character); the first weights are the shared ones."""
+int16 weights (one per reading of the key's character); the first weights are the shared ones.
+Dictionary words (dictionary_words.py): uint32 offsets into the records, sorted by the words'
+UTF-16 units; a record is uint16 values: length | reading count << 5, the units, then the
+syllables of each reading."""
 
 import struct
 
 from polyphone_training import SHARED, SHARED_COUNT
 
 MAGIC = 0x4E59_4E50
-VERSION = 2
+VERSION = 3
 HEADER = (
     "magic version syllableCount syllables charCount chars wordCount wordIndex words "
     "classCount classes modelCharCount modelChars readings featureCount featureKeys featureWeights "
-    "weights"
+    "weights dictionaryWordCount dictionaryIndex dictionaryWords"
 ).split()
 
 
@@ -52,7 +55,24 @@ def word_record(lexicon, word, syllables, cost):
     return struct.pack(f"<{len(values)}H", *values)
 
 
-def write(path, lexicon, classes, model, weights):
+def indexed(out, count_name, index_name, records_name, records):
+    offsets, size = [], 0
+    for r in records:
+        offsets.append(size // 2)
+        size += len(r)
+    out.header[count_name] = len(records)
+    out.add(index_name, struct.pack(f"<{len(offsets)}I", *offsets))
+    out.add(records_name, b"".join(records))
+
+
+def dictionary_record(lexicon, word, readings):
+    assert len(readings) < 8, word
+    values = [len(word) | len(readings) << 5] + [ord(c) for c in word]
+    values += [lexicon.syllable_id(s) for r in readings for s in r]
+    return struct.pack(f"<{len(values)}H", *values)
+
+
+def write(path, lexicon, classes, dictionary, model, weights):
     out = Sections()
     out.header["syllableCount"] = len(lexicon.syllables)
     out.add("syllables", b"".join(s.encode().ljust(8, b"\0") for s in lexicon.syllables))
@@ -61,17 +81,8 @@ def write(path, lexicon, classes, model, weights):
     out.header["charCount"] = len(chars)
     out.add("chars", b"".join(struct.pack("<HH", ord(c), char_entry(lexicon, c)) for c in chars))
 
-    words = sorted(lexicon.words)
-    records, offsets, size = [], [], 0
-    for w in words:
-        syllables, _ = lexicon.words[w]
-        r = word_record(lexicon, w, syllables, lexicon.segmenter.costs[w])
-        offsets.append(size // 2)
-        records.append(r)
-        size += len(r)
-    out.header["wordCount"] = len(words)
-    out.add("wordIndex", struct.pack(f"<{len(offsets)}I", *offsets))
-    out.add("words", b"".join(records))
+    records = [word_record(lexicon, w, lexicon.words[w][0], lexicon.segmenter.costs[w]) for w in sorted(lexicon.words)]
+    indexed(out, "wordCount", "wordIndex", "words", records)
 
     classed = sorted(classes.table)
     out.header["classCount"] = len(classed)
@@ -97,6 +108,9 @@ def write(path, lexicon, classes, model, weights):
     out.add("featureKeys", struct.pack(f"<{len(keys)}Q", *(k for k, _ in keys)))
     out.add("featureWeights", struct.pack(f"<{len(indexes)}I", *indexes))
     out.add("weights", struct.pack(f"<{len(flat)}h", *flat))
+
+    records = [dictionary_record(lexicon, w, dictionary.words[w]) for w in sorted(dictionary.words)]
+    indexed(out, "dictionaryWordCount", "dictionaryIndex", "dictionaryWords", records)
 
     with open(path, "wb") as f:
         f.write(out.finish())

@@ -1,5 +1,7 @@
+#include "speech/chinese/dictionary_readings.h"
 #include "speech/chinese/mandarin_pinyin.h"
 #include "speech/chinese/pinyin_table.h"
+#include "speech/chinese/word_segmenter.h"
 
 #include <QtTest>
 
@@ -20,6 +22,8 @@ private slots:
     void readingsPerUnit();
     void characterClasses_data();
     void characterClasses();
+    void dictionaryReadings_data();
+    void dictionaryReadings();
 };
 
 namespace {
@@ -84,6 +88,12 @@ void TestMandarinPinyin::polyphoneInContext_data() {
         {"我买了很多东西", "西", "xi5"},
         {"这条路是东西方向的", "西", "xi1"},
         {"东西南北", "西", "xi1"},
+        // Read as the second dictionary's words read them.
+        {"他去寺里拜地藏菩萨", "地", "di4"},
+        {"武装分子袭击了村庄", "分", "fen4"},
+        {"这片低地森林很茂密", "地", "di4"},
+        {"他是光禄大夫", "夫", "fu1"},
+        {"他在葵涌上班", "涌", "chong1"},
     });
 }
 
@@ -187,6 +197,52 @@ void TestMandarinPinyin::characterClasses() {
     QVERIFY(a.fine < PinyinTable::UnknownClass && b.fine < PinyinTable::UnknownClass);
     QCOMPARE(a.fine == b.fine && a.coarse == b.coarse, alike);
     QCOMPARE(table.classesOf(U'\U00020BB7').fine, PinyinTable::UnknownClass);
+}
+
+// The second dictionary's readings of a character, in the longest of its words over the
+// character and in any of them, without the words that cross the lexicon's cut.
+void TestMandarinPinyin::dictionaryReadings_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("character");
+    QTest::addColumn<QString>("longest");
+    QTest::addColumn<QString>("anywhere");
+    const auto row = [](const char* text, const char* character, const char* longest,
+                        const char* anywhere) {
+        QTest::addRow("%s %s", text, character)
+            << QString::fromUtf8(text) << QString::fromUtf8(character) << QString::fromUtf8(longest)
+            << QString::fromUtf8(anywhere);
+    };
+    row("山西垣曲县", "曲", "qu3", "qu3");
+    row("曲", "曲", "", "");
+    row("他和孙子一起玩", "子", "zi3 zi5", "zi3 zi5");
+    row("他是光禄大夫", "夫", "fu5", "fu1 fu5");
+    // 进行 crosses 先进 and 行列, 要角 crosses 重要 and 角色.
+    row("我们处于先进行列", "行", "hang2", "hang2");
+    row("他在剧中扮演重要角色", "角", "jue2", "jue2");
+}
+
+void TestMandarinPinyin::dictionaryReadings() {
+    QFETCH(QString, text);
+    QFETCH(QString, character);
+    QFETCH(QString, longest);
+    QFETCH(QString, anywhere);
+    std::vector<char32_t> characters;
+    for (QChar c : text)
+        characters.push_back(c.unicode());
+    const int at = int(text.indexOf(character));
+    const QList<SegmentedWord> words = segmentWords(characters);
+    int wordIndex = 0;
+    while (words[wordIndex].start + words[wordIndex].length <= at)
+        ++wordIndex;
+    const DictionaryReadings readings = dictionaryReadingsAt(characters, at, words, wordIndex);
+    const auto named = [](const DictionaryReadings::Syllables& syllables) {
+        QStringList out;
+        for (quint16 s : syllables)
+            out.append(PinyinTable::instance().syllable(s));
+        return out.join(u' ');
+    };
+    QCOMPARE(named(readings.longest), longest);
+    QCOMPARE(named(readings.anywhere), anywhere);
 }
 
 QTEST_GUILESS_MAIN(TestMandarinPinyin)

@@ -42,8 +42,10 @@ quint16 readingInContext(std::span<const char32_t> text, const QList<SegmentedWo
     const std::span<const quint16> readings = table.modelReadings(text[at]);
     if (readings.empty() || isRetroflexEnding(text, word, at, inWord))
         return inWord;
-    const PolyphoneContext context{polyphoneFeatures(text, at, words, wordIndex, inWord), inWord,
-                                   word.length > 1 && word.entry.has_value(), usual};
+    DictionaryReadings dictionary = dictionaryReadingsAt(text, at, words, wordIndex);
+    const PolyphoneContext context{
+        polyphoneFeatures(text, at, words, wordIndex, inWord, dictionary.longest), inWord,
+        word.length > 1 && word.entry.has_value(), usual, std::move(dictionary)};
     return choosePolyphoneReading(readings, context);
 }
 

@@ -1,6 +1,7 @@
 # Mandarin readings of words: the lexicon, word segmentation, polyphones, traditional characters.
 enable_language(ASM)
 target_sources(parlora_core PRIVATE
+    speech/chinese/dictionary_readings.cpp
     speech/chinese/mandarin_pinyin.cpp
     speech/chinese/pinyin_table.cpp
     speech/chinese/pinyin_table_data.S

@@ -10,7 +10,7 @@ extern "C" const unsigned char parlora_mandarin_pinyin_end[];
 namespace {
 
 constexpr quint32 Magic = 0x4e594e50;
-constexpr quint32 Version = 2;
+constexpr quint32 Version = 3;
 constexpr quint16 KeptAsWritten = 0x8000;
 
 enum Field {
@@ -32,6 +32,9 @@ enum Field {
     FeatureKeys,
     FeatureWeights,
     Weights,
+    DictionaryWordCount,
+    DictionaryIndex,
+    DictionaryWords,
     FieldCount
 };
 
@@ -66,14 +69,15 @@ PinyinTable::PinyinTable(const unsigned char* data, std::size_t size) {
     Q_UNUSED(size);
     m_syllables = {at<char>(data, h[Syllables]), std::size_t(h[SyllableCount]) * SyllableSize};
     m_characters = {at<Character>(data, h[Characters]), h[CharacterCount]};
-    m_wordIndex = {at<quint32>(data, h[WordIndex]), h[WordCount]};
-    m_words = at<quint16>(data, h[Words]);
+    m_words = {{at<quint32>(data, h[WordIndex]), h[WordCount]}, at<quint16>(data, h[Words])};
     m_classes = {at<CharacterClass>(data, h[ClassTable]), h[ClassCount]};
     m_modelCharacters = {at<ModelCharacter>(data, h[ModelCharacters]), h[ModelCharacterCount]};
     m_readings = at<quint16>(data, h[Readings]);
     m_featureKeys = {at<quint64>(data, h[FeatureKeys]), h[FeatureCount]};
     m_featureWeights = at<quint32>(data, h[FeatureWeights]);
     m_weights = at<qint16>(data, h[Weights]);
+    m_dictionaryWords = {{at<quint32>(data, h[DictionaryIndex]), h[DictionaryWordCount]},
+                         at<quint16>(data, h[DictionaryWords])};
 }
 
 QLatin1StringView PinyinTable::syllable(quint16 id) const {
@@ -106,13 +110,13 @@ PinyinTable::Classes PinyinTable::classesOf(char32_t c) const {
     return {found->coarse, found->fine};
 }
 
-int PinyinTable::unitAt(quint32 word, int depth) const {
-    const quint16* record = m_words + m_wordIndex[word];
-    return depth < (record[0] & 0x1f) ? record[1 + depth] : -1;
+int PinyinTable::WordList::unitAt(quint32 word, int depth) const {
+    const quint16* units = record(word);
+    return depth < (units[0] & 0x1f) ? units[1 + depth] : -1;
 }
 
-std::pair<quint32, quint32> PinyinTable::narrow(std::pair<quint32, quint32> range, int depth,
-                                                char32_t unit) const {
+std::pair<quint32, quint32> PinyinTable::WordList::narrow(std::pair<quint32, quint32> range,
+                                                          int depth, char32_t unit) const {
     // Within the range every word shares the first depth units, so they are sorted by the next.
     quint32 low = range.first, high = range.second;
     while (low < high) {

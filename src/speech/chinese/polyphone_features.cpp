@@ -19,9 +19,9 @@ public:
         m_hash ^= value;
         m_hash *= 1099511628211ull;
     }
-    void add(std::span<const char32_t> values) {
-        for (char32_t v : values)
-            add(v);
+    template <typename T> void add(std::span<const T> values) {
+        for (T v : values)
+            add(quint64(v));
     }
     quint64 value() const { return m_hash; }
 
@@ -61,15 +61,15 @@ std::span<const char32_t> wordText(std::span<const char32_t> text,
 
 std::array<quint64, PolyphoneFeatureCount> polyphoneFeatures(std::span<const char32_t> text, int at,
                                                              const QList<SegmentedWord>& words,
-                                                             int wordIndex,
-                                                             quint16 lexiconSyllable) {
+                                                             int wordIndex, quint16 lexiconSyllable,
+                                                             std::span<const quint16> dictionary) {
     const char32_t target = text[at];
     const auto c = [&](int offset) { return quint64(unitAt(text, at + offset)); };
     const SegmentedWord& word = words[wordIndex];
     std::array<quint64, PolyphoneFeatureCount> keys{};
     int next = 0;
-    const auto key = [&](std::initializer_list<quint64> values,
-                         std::span<const char32_t> tail = {}) {
+    const auto key = [&]<typename T = char32_t>(std::initializer_list<quint64> values,
+                                                std::span<const T> tail = {}) {
         KeyHash hash(target, next);
         for (quint64 v : values)
             hash.add(v);
@@ -94,5 +94,9 @@ std::array<quint64, PolyphoneFeatureCount> polyphoneFeatures(std::span<const cha
     key({after.coarse});
     key({before.fine});
     key({after.fine});
+    if (dictionary.empty())
+        keys[next] = NoFeature;
+    else
+        key({}, dictionary);
     return keys;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dictionary_readings.h"
 #include "polyphone_features.h"
 
 #include <span>
@@ -10,6 +11,7 @@ struct PolyphoneContext {
     quint16 lexiconSyllable; // its reading in the word it stands in
     bool inWord;             // that word is one of the lexicon's, longer than the character
     quint16 usualSyllable;
+    DictionaryReadings dictionary;
 };
 
 // The reading, among those the model knows for the character, that scores highest in the
