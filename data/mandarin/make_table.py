@@ -4,7 +4,6 @@ usage: make_table.py PINYIN_DATA_PACKAGE_DIR CEDICT_FILE POLYPHONE_DIR [--out ma
        make_table.py ... --tune 0-8   (measures over folds of the tuning data instead)"""
 
 import argparse
-import collections
 import os
 
 import character_classes
